@@ -1,0 +1,1 @@
+int QuillonCoreAnchor() { return 0; }
