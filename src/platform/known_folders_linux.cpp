@@ -1,0 +1,84 @@
+#include "platform/known_folders.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <pwd.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <system_error>
+#include <filesystem>
+#include <unistd.h>
+
+namespace quillon::platform {
+
+namespace {
+
+std::string WithSlash(std::string path) {
+    if (!path.empty() && path.back() != '/') path.push_back('/');
+    return path;
+}
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string HomeFolder() {
+    std::string home = Env("HOME");
+    if (!home.empty()) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return {};
+}
+
+// Reads XDG_DOCUMENTS_DIR from user-dirs.dirs the way xdg-user-dir does ("$HOME/..." or absolute).
+std::string DocumentsFromUserDirs(const std::string& home) {
+    std::string configHome = Env("XDG_CONFIG_HOME");
+    if (configHome.empty()) configHome = home + "/.config";
+    std::ifstream in(configHome + "/user-dirs.dirs");
+    std::string line;
+    constexpr std::string_view key = "XDG_DOCUMENTS_DIR=";
+    while (std::getline(in, line)) {
+        if (line.compare(0, key.size(), key) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
+        if (!value.empty() && value.front() == '/') return value;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || !exe.has_parent_path()) return {};
+    return WithSlash(exe.parent_path().string());
+}
+
+std::string TempFolder() {
+    std::string tmp = Env("TMPDIR");
+    return WithSlash(tmp.empty() ? std::string("/tmp") : tmp);
+}
+
+std::string DocumentsFolder() {
+    std::string home = HomeFolder();
+    if (home.empty()) return {};
+    std::string docs = DocumentsFromUserDirs(home);
+    if (docs.empty()) docs = home + "/Documents";
+    std::error_code ec;
+    std::filesystem::create_directories(docs, ec);
+    return WithSlash(docs);
+}
+
+std::string ConfigFolder() {
+    std::string dir = Env("QUILLON_CONFIG_DIR");
+    if (!dir.empty()) return dir;
+    std::string configHome = Env("XDG_CONFIG_HOME");
+    if (configHome.empty()) configHome = HomeFolder() + "/.config";
+    return configHome + "/quillon";
+}
+
+}  // namespace quillon::platform

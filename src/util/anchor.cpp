@@ -1,1 +1,0 @@
-int QuillonCoreAnchor() { return 0; }
