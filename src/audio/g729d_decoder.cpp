@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "audio/g729_tables.h"
 
@@ -324,13 +323,14 @@ void G729dDecoder::GainsFromIndex(int gains, const std::int32_t* code, std::int3
     pitchGain = kGainCodebook1[ga][0] + kGainCodebook2[gb][0];
     const std::int64_t correction = kGainCodebook1[ga][1] + kGainCodebook2[gb][1];  // Q14, never 0
 
-    // Predicted gain: 10^((36 dB - innovation energy + MA prediction) / 20).
+    // Predicted gain: 10^((30 dB - innovation energy + MA prediction) / 20); 30 dB is the mean
+    // innovation energy at the half scale that the final up-scaling by 2 undoes.
     std::uint64_t energy = 0;
     for (int i = 0; i < kSub; ++i) energy += static_cast<std::uint64_t>(static_cast<std::int64_t>(code[i]) * code[i]);
     constexpr std::int64_t kLog2Of40 = 348779;                       // Q16
     const std::int64_t log2Energy = Log2Q16(energy) - (42LL << 16);  // code is Q21
     const std::int64_t innovationDb = ((log2Energy - kLog2Of40) * 98642) >> 15;  // 10 log10(2), Q15
-    std::int64_t predictedDb = (36LL << 16) - innovationDb;                      // Q16
+    std::int64_t predictedDb = (30LL << 16) - innovationDb;                      // Q16
     for (int k = 0; k < 4; ++k) predictedDb += (static_cast<std::int64_t>(kGainPredictor[k]) * pastQuaEn_[k]) >> 7;
     const std::int64_t predicted = Pow2Q16((predictedDb * 10885) >> 16);  // log2(10) / 20, Q16
     // Bounded far above any real gain so that the products below stay inside 64 bits.
@@ -470,11 +470,10 @@ void G729dDecoder::PostFilter(int t0, const std::int32_t* a, const std::int32_t*
     const double k1 = rh0 > 0 ? -rh1 / rh0 : 0.0;
     const std::int64_t factor = k1 > 0 ? 6554 : 29491;
     const std::int64_t mu = (static_cast<std::int64_t>(std::lround(k1 * 32768.0)) * factor) >> 15;  // Q15
-    const std::int64_t gt = 32768 - std::llabs(mu);
     std::int32_t tilted[kSub];
     for (int n = 0; n < kSub; ++n) {
         const std::int64_t prev = n == 0 ? tiltMem_ : ltp[n - 1];
-        tilted[n] = ClampSignal(((static_cast<std::int64_t>(ltp[n]) << 15) + mu * prev) / gt);
+        tilted[n] = ClampSignal(RoundShift((static_cast<std::int64_t>(ltp[n]) << 15) + mu * prev, 15));
     }
     tiltMem_ = ltp[kSub - 1];
 
