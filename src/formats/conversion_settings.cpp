@@ -146,7 +146,9 @@ void ReadDouble(const RegValue* stored, double& field) {
     field = std::bit_cast<double>(LittleEndian(stored->data.data(), 8));
 }
 
-void WriteValue(RegistryTree& store, const SettingValue& v) {
+}  // namespace
+
+void WriteSettingValue(RegistryTree& store, const SettingValue& v) {
     switch (v.type) {
         case SettingType::Dword: store.SetDword(kOptionsKey, v.name, *v.dword); break;
         case SettingType::String: store.SetString(kOptionsKey, v.name, *v.text); break;
@@ -160,8 +162,6 @@ void WriteValue(RegistryTree& store, const SettingValue& v) {
         }
     }
 }
-
-}  // namespace
 
 ConversionSettings DefaultSettings(const std::string& documentsFolder) {
     ConversionSettings s;
@@ -295,13 +295,13 @@ void SaveSettings(RegistryTree& store, const ConversionSettings& settings,
     // The value table hands out writable fields; saving only reads through them.
     auto& s = const_cast<ConversionSettings&>(settings);
     if (groups & kProgramStateGroup) {
-        for (const char* name : kProgramStateOrder) WriteValue(store, GlobalValue(s, name));
+        for (const char* name : kProgramStateOrder) WriteSettingValue(store, GlobalValue(s, name));
     }
     if (groups & kOptionsGroup) {
-        for (const char* name : kOptionsOrder) WriteValue(store, GlobalValue(s, name));
+        for (const char* name : kOptionsOrder) WriteSettingValue(store, GlobalValue(s, name));
         for (const OutputFormat& f : catalogue) {
             for (const SettingValue& v : FormatSettingValues(const_cast<OutputFormat&>(f))) {
-                WriteValue(store, v);
+                WriteSettingValue(store, v);
             }
         }
     }

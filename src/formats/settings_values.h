@@ -31,4 +31,7 @@ std::vector<SettingValue> FormatSettingValues(OutputFormat& format);
 
 const char* SettingTypeName(SettingType type);
 
+// Writes the value under its name in the Options key: DWORD, string, or the double's 8 bytes.
+void WriteSettingValue(platform::RegistryTree& store, const SettingValue& value);
+
 }  // namespace quillon::formats
