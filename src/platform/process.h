@@ -17,7 +17,8 @@ namespace quillon::platform {
 // it ends at the first blank or tab, or, when it begins with a double quote, at the next double
 // quote (backslashes are not special in it). Later items follow the backslash and quote rules,
 // including the modern handling of "" inside quotes (a literal quote that also ends the quoted
-// part). Only blanks and tabs separate items. An empty line gives no items.
+// part). Only blanks and tabs separate items. An empty line gives no items; a line that
+// begins with a blank has an empty program name.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 // The inverse for any item after the first: text that SplitCommandLine turns back into exactly
