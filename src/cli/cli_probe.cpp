@@ -9,6 +9,7 @@
 #include "engine/media_engine.h"
 #include "engine/source_item.h"
 #include "util/json_writer.h"
+#include "util/paths.h"
 
 namespace quillon::cli {
 
@@ -16,20 +17,9 @@ namespace {
 
 using engine::SourceItem;
 
-std::string LowerExtension(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return extension;
-}
-
 bool ProbeFile(const std::string& enginePath, SourceItem& item) {
     item.kind = engine::SourceKind::EngineFile;
-    item.extension = LowerExtension(item.path);
+    item.extension = util::LowerExtension(item.path);
     const std::string line = engine::BuildProbeCommandLine(enginePath, item.path, item.extension);
     return engine::LaunchEngine(line, &item, true, 0, nullptr);
 }
