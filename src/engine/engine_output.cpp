@@ -1,0 +1,95 @@
+#include "engine/engine_output.h"
+
+#include "engine/text_numbers.h"
+
+namespace quillon::engine {
+
+using detail::IsDigit;
+using detail::LeadingDouble;
+using detail::ReadDigits;
+using detail::SkipBlanks;
+using detail::StartsWith;
+
+namespace {
+
+// "time=HH:MM:SS.hh": hours, minutes, seconds and hundredths, stopping at the first missing
+// separator.
+int64_t ParseClockTime(std::string_view text) {
+    std::size_t pos = 0;
+    int64_t ms = static_cast<int64_t>(ReadDigits(text, pos)) * 3'600'000;
+    std::size_t sep = text.find(':', pos);
+    if (sep == std::string_view::npos) return ms;
+    pos = sep + 1;
+    ms += static_cast<int64_t>(ReadDigits(text, pos)) * 60'000;
+    sep = text.find(':', pos);
+    if (sep == std::string_view::npos) return ms;
+    pos = sep + 1;
+    ms += static_cast<int64_t>(ReadDigits(text, pos)) * 1'000;
+    sep = text.find('.', pos);
+    if (sep == std::string_view::npos) return ms;
+    // Two digits are hundredths; a longer fraction is read to its first two digits.
+    pos = sep + 1;
+    std::size_t end = pos;
+    while (end < text.size() && end < pos + 2 && IsDigit(text[end])) ++end;
+    std::size_t p = pos;
+    ms += static_cast<int64_t>(ReadDigits(text.substr(0, end), p)) * 10;
+    return ms;
+}
+
+}  // namespace
+
+EngineLine ClassifyEngineLine(std::string_view line) {
+    EngineLine result;
+    if (line.empty()) return result;
+    if (StartsWith(line, "frame=") || StartsWith(line, "size=")) {
+        const std::size_t at = line.find("time=");
+        if (at == std::string_view::npos) return result;
+        result.kind = EngineLine::Kind::Progress;
+        result.elapsedMs = ParseClockTime(line.substr(at + 5));
+        return result;
+    }
+    if (StartsWith(line, "{\"")) {
+        constexpr std::string_view kPosition = "\"position\":";
+        const std::size_t at = line.find(kPosition);
+        if (at == std::string_view::npos) return result;
+        const double seconds = LeadingDouble(SkipBlanks(line.substr(at + kPosition.size())));
+        result.kind = EngineLine::Kind::Progress;
+        // Truncated; a position beyond what int64 holds cannot come from a real encoder.
+        result.elapsedMs = seconds > 0 && seconds < 9.2e15 ? static_cast<int64_t>(seconds * 1000) : 0;
+        return result;
+    }
+    result.kind = EngineLine::Kind::Message;
+    return result;
+}
+
+int32_t ProgressPercent(int64_t elapsedMs, uint32_t durationSeconds) {
+    if (durationSeconds == 0) return -1;
+    const int64_t msPerPercent = static_cast<int64_t>(durationSeconds) * 1000 / 100;
+    const int64_t percent = elapsedMs / msPerPercent;
+    return percent > 100 ? 100 : static_cast<int32_t>(percent);
+}
+
+void ConversionOutputReader::Feed(std::string_view bytes) {
+    lines_.Feed(bytes, [this](std::string_view line) { HandleLine(line); });
+}
+
+void ConversionOutputReader::Finish() {
+    lines_.Finish([this](std::string_view line) { HandleLine(line); });
+}
+
+void ConversionOutputReader::HandleLine(std::string_view line) {
+    const EngineLine classified = ClassifyEngineLine(line);
+    switch (classified.kind) {
+        case EngineLine::Kind::Progress:
+            sink_.EngineProgress(source_, ProgressPercent(classified.elapsedMs, durationSeconds_),
+                                 classified.elapsedMs);
+            break;
+        case EngineLine::Kind::Message:
+            lastLine_.assign(line);
+            break;
+        case EngineLine::Kind::Ignored:
+            break;
+    }
+}
+
+}  // namespace quillon::engine
