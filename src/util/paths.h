@@ -1,0 +1,45 @@
+#pragma once
+// Path pieces, file tests, folder creation and temporary names. Paths are UTF-8 with "/".
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillon::util {
+
+// The text after the last "/", or the whole path when it has none.
+std::string_view FileNamePart(std::string_view path);
+
+// Position (in path) of the last "." of the file-name part, or npos when the name has no dot.
+std::size_t ExtensionPart(std::string_view path);
+
+// The lower-case (ASCII) text after that dot; empty when there is none.
+std::string LowerExtension(std::string_view path);
+
+// The path up to and including its last "/"; nullopt when it holds none.
+std::optional<std::string> FolderPart(std::string_view path);
+
+// The program's own folder with a trailing "/"; nullopt when it cannot be read.
+std::optional<std::string> InstallFolder();
+
+bool Exists(const std::string& path);
+bool IsFile(const std::string& path);
+bool IsFolder(const std::string& path);
+std::optional<std::int64_t> FileSize(const std::string& path);
+std::optional<std::uint32_t> FileSizeLow(const std::string& path);
+
+// True when path is an existing folder; otherwise, with create, CreateFolderChain(path).
+bool EnsureFolder(const std::string& path, bool create);
+
+// Creates every missing level of path from the left. False at the first level that exists
+// but is no folder, or cannot be created; nothing is created below it.
+bool CreateFolderChain(const std::string& path);
+
+// A name in folder (the temporary folder when empty) under which nothing exists yet:
+// prefix, process id, thread id, tick count, a random number, a counter, suffix.
+// The file is not created.
+std::string MakeTempName(const std::string& folder, const std::string& prefix,
+                         const std::string& suffix);
+
+}  // namespace quillon::util

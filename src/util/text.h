@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon::util {
+
+// The pieces of text between separators, empty pieces dropped. No pieces for an empty text
+// or a separator of 0.
+std::vector<std::string> SplitText(std::string_view text, char separator);
+
+// Position of the last character of the first run made only of a and b; npos when the text
+// holds neither.
+std::size_t FindSeparatorRun(std::string_view text, char a, char b);
+
+// The leading decimal floating-point number of text, as the C library reads it; 0 without one.
+double TextToNumber(std::string_view text);
+
+// The system's message for an error code, line breaks removed; nullopt when it has none.
+std::optional<std::string> SystemErrorText(int code);
+
+}  // namespace quillon::util

@@ -1,0 +1,51 @@
+#include "util/text.h"
+#include "util/value_lists.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+using namespace quillon::util;
+
+TEST(SplitText, DropsEmptyPieces) {
+    EXPECT_EQ(SplitText(",a,,b,", ','), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(SplitText("mp4;avi", ';'), (std::vector<std::string>{"mp4", "avi"}));
+    EXPECT_TRUE(SplitText("", ',').empty());
+    EXPECT_TRUE(SplitText(",,,", ',').empty());
+    EXPECT_TRUE(SplitText("abc", '\0').empty());
+}
+
+TEST(FindSeparatorRun, FindsEndOfFirstRun) {
+    EXPECT_EQ(FindSeparatorRun("abc\r\n\r\ndef\n", '\r', '\n'), 6u);
+    EXPECT_EQ(FindSeparatorRun("\nx", '\r', '\n'), 0u);
+    EXPECT_EQ(FindSeparatorRun("abc", '\r', '\n'), std::string_view::npos);
+    EXPECT_EQ(FindSeparatorRun("", '\r', '\n'), std::string_view::npos);
+}
+
+TEST(TextToNumber, ReadsLeadingNumberOnly) {
+    EXPECT_DOUBLE_EQ(TextToNumber("29.97 fps"), 29.97);
+    EXPECT_DOUBLE_EQ(TextToNumber("  -1.5x"), -1.5);
+    EXPECT_DOUBLE_EQ(TextToNumber("+3"), 3.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber(""), 0.0);
+}
+
+TEST(SystemErrorText, HasNoLineBreaks) {
+    auto text = SystemErrorText(ENOENT);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, "No such file or directory");
+    EXPECT_FALSE(SystemErrorText(123456).has_value());
+}
+
+TEST(NearestListValue, SnapsToTheNearerEntryLowerOnTies) {
+    const int rates[] = {8000, 11025, 22050, 44100, 48000, -1};
+    EXPECT_EQ(NearestListValue(44100, rates), 44100);
+    EXPECT_EQ(NearestListValue(100, rates), 8000);
+    EXPECT_EQ(NearestListValue(96000, rates), 48000);
+    EXPECT_EQ(NearestListValue(46050, rates), 44100);  // equal distance: the lower
+    EXPECT_EQ(NearestListValue(46051, rates), 48000);
+    EXPECT_EQ(NearestListValue(33000, rates), 22050);
+    EXPECT_EQ(NearestListValue(-1, rates), 8000);
+    const int empty[] = {-1};
+    EXPECT_EQ(NearestListValue(1234, empty), 1234);
+    EXPECT_EQ(NearestListValue(1234, nullptr), 1234);
+}
