@@ -17,10 +17,18 @@ namespace {
 // Children to pass a termination signal on to; written only outside the handler.
 std::array<std::atomic<pid_t>, 8> g_children{};
 
+// Paths are copied in before they are armed, so the handler only reads finished strings.
+constexpr std::size_t kMaxDoomedFiles = 4;
+char g_doomedFiles[kMaxDoomedFiles][4096];
+std::atomic<bool> g_doomedArmed[kMaxDoomedFiles];
+
 void ForwardAndExit(int signo) {
     for (auto& child : g_children) {
         pid_t pid = child.load();
         if (pid > 0) kill(pid, signo);
+    }
+    for (std::size_t i = 0; i < kMaxDoomedFiles; ++i) {
+        if (g_doomedArmed[i].load()) unlink(g_doomedFiles[i]);
     }
     signal(signo, SIG_DFL);
     raise(signo);
@@ -53,6 +61,17 @@ void Forget(pid_t pid) {
 }
 
 }  // namespace
+
+void RemoveFileOnSignal(const std::string& path) {
+    InstallForwarding();
+    for (std::size_t i = 0; i < kMaxDoomedFiles; ++i) {
+        if (g_doomedArmed[i].load() || path.size() >= sizeof g_doomedFiles[i]) continue;
+        path.copy(g_doomedFiles[i], path.size());
+        g_doomedFiles[i][path.size()] = '\0';
+        g_doomedArmed[i].store(true);
+        return;
+    }
+}
 
 std::string FfmpegProgram() {
     const char* value = std::getenv("QUILLON_FFMPEG");
