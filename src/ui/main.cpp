@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
         quillon::ui::MainWindow window(programFolder);
         window.SetUpMainWindow();
         window.show();
+        std::vector<std::string> files;
+        for (const QString& argument : QApplication::arguments().mid(1)) files.push_back(argument.toStdString());
+        window.AddSourcePaths(files);
         result = QApplication::exec();
     }
     quillon::ui::ExitApplication();
