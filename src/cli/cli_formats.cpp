@@ -5,7 +5,6 @@
 #include "cli/cli_command.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
-#include "platform/known_folders.h"
 #include "platform/registry_store.h"
 #include "util/json_writer.h"
 
@@ -166,7 +165,8 @@ int RunFormats(const std::vector<std::string>& args) {
     }
     formats::FormatCatalogue catalogue;
     formats::BuildCatalogue(catalogue);
-    formats::ConversionSettings settings = formats::DefaultSettings(platform::DocumentsFolder());
+    // Only the formats' own values matter here; no need to look for (and create) the documents folder.
+    formats::ConversionSettings settings = formats::DefaultSettings(std::string());
     platform::RegistryStore store;
     formats::LoadSettings(store, settings, catalogue);
 
