@@ -1,5 +1,4 @@
 // Building the catalogue from its tables, and looking formats and codecs up in it.
-#include <cctype>
 #include <utility>
 
 #include "formats/catalogue_rows.h"
@@ -92,7 +91,9 @@ const AudioCodecInfo* FindAudioCodec(const OutputFormat& format) {
 
 std::string RegistryPrefix(const OutputFormat& format) {
     std::string prefix = format.SettingsKey ? *format.SettingsKey : format.Extension;
-    for (char& c : prefix) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : prefix) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
     return prefix;
 }
 
