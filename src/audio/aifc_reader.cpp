@@ -65,9 +65,11 @@ void AifcReader::Close() {
 
 int AifcReader::Open(const std::string& path) {
     Close();
+    // Only regular files: opening a FIFO would wait for a writer forever.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_) return 0;
-    struct stat st {};
     if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
         Close();
         return 0;

@@ -2,6 +2,7 @@
 #include <sndfile.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 #include "audio/aifc_reader.h"
 #include "audio_test_media.h"
@@ -138,6 +139,8 @@ TEST(AifcReader, RefusesWhatTheEngineShouldRead) {
     AifcReader reader;
     EXPECT_EQ(reader.Open((dir / "missing.aifc").string()), 0);
     EXPECT_EQ(reader.Open(dir.path().string()), 0) << "a folder";
+    ASSERT_EQ(mkfifo((dir / "pipe.aifc").c_str(), 0600), 0);
+    EXPECT_EQ(reader.Open((dir / "pipe.aifc").string()), 0) << "a pipe, without waiting for a writer";
 }
 
 TEST(AifcReader, CommVariants) {
