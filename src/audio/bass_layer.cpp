@@ -1,6 +1,7 @@
 #include "audio/bass_layer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -75,8 +76,12 @@ Channel* Find(DWORD handle) {
 
 DWORD AddChannel(Channel&& channel) {
     auto& state = State();
-    DWORD handle = state.nextHandle++;
-    if (state.nextHandle == 0) state.nextHandle = 1;
+    // Handles are never 0 and, after a wrap-around, never one still in use.
+    DWORD handle;
+    do {
+        handle = state.nextHandle++;
+        if (state.nextHandle == 0) state.nextHandle = 1;
+    } while (state.channels.count(handle) != 0);
     state.channels.emplace(handle, std::move(channel));
     return handle;
 }
