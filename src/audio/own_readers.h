@@ -13,12 +13,10 @@ namespace quillon::audio {
 
 enum class OwnReaderKind { None, Bass, Aifc, Voice };
 
-// The lower-cased text after the last '.' of the file name ("" when the name has no dot).
-std::string FileExtensionLower(const std::string& path);
-
+// extensionLower as util::LowerExtension gives it: "cda", "aiff", ...
 OwnReaderKind OwnReaderKindForExtension(const std::string& extensionLower);
 
-// nullptr for None, and for Voice until the voice-recorder reader exists.
+// nullptr for None.
 std::unique_ptr<AudioSourceReader> CreateReader(OwnReaderKind kind);
 std::unique_ptr<AudioSourceReader> CreateReaderForExtension(const std::string& extensionLower);
 
