@@ -5,6 +5,7 @@
 
 #include "audio/aifc_reader.h"
 #include "audio/bass_file_reader.h"
+#include "audio/voice_file_reader.h"
 #include "audio/wav_file_writer.h"
 
 namespace quillon::audio {
@@ -35,6 +36,7 @@ std::unique_ptr<AudioSourceReader> CreateReader(OwnReaderKind kind) {
     case OwnReaderKind::Aifc:
         return std::make_unique<AifcReader>();
     case OwnReaderKind::Voice:
+        return std::make_unique<VoiceFileReader>();
     case OwnReaderKind::None:
         break;
     }

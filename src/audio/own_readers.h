@@ -18,7 +18,7 @@ std::string FileExtensionLower(const std::string& path);
 
 OwnReaderKind OwnReaderKindForExtension(const std::string& extensionLower);
 
-// nullptr for None, and for Voice until the voice-recorder reader exists.
+// nullptr for None.
 std::unique_ptr<AudioSourceReader> CreateReader(OwnReaderKind kind);
 std::unique_ptr<AudioSourceReader> CreateReaderForExtension(const std::string& extensionLower);
 
