@@ -52,6 +52,7 @@ void AifcReader::Close() {
         file_ = nullptr;
     }
     frameCount_ = 0;
+    frameCountKnown_ = false;
     sampleSize_ = 0;
     dwvw_ = false;
     pendingIndex_ = pendingCount_ = 0;
@@ -65,9 +66,11 @@ void AifcReader::Close() {
 
 int AifcReader::Open(const std::string& path) {
     Close();
+    // Only regular files: opening a FIFO would wait for a writer forever.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_) return 0;
-    struct stat st {};
     if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
         Close();
         return 0;
@@ -148,7 +151,8 @@ bool AifcReader::ParseComm(std::uint32_t size) {
     channels_ = GetBe16(body);
     if (channels_ == 0) channels_ = 1;
     frameCount_ = GetBe32(body + 2);
-    if (frameCount_ == 0 || frameCount_ == 0xFFFFFFFFu) frameCount_ = 1;
+    frameCountKnown_ = frameCount_ != 0 && frameCount_ != 0xFFFFFFFFu;
+    if (!frameCountKnown_) frameCount_ = 1;
     sampleSize_ = static_cast<std::int16_t>(GetBe16(body + 6));
 
     // A rate that no 32-bit count can hold (infinite, negative, huge) cannot be written out.
@@ -185,7 +189,7 @@ std::size_t AifcReader::ReadDwvw(void* buffer, std::size_t byteCount) {
         if (n < wanted) dataEnded_ = true;
         // Once the last piece is fetched its bits are decoded too, but only as far as the
         // frame count: what follows is the encoder's flush padding, not sound.
-        if (unfetched_ == 0 && n > 0) {
+        if (unfetched_ == 0 && n > 0 && frameCountKnown_) {
             const std::uint64_t limit = std::uint64_t{channels_} * frameCount_;
             const std::uint64_t room = limit > decodedSamples_ ? limit - decodedSamples_ : 0;
             if (static_cast<std::uint64_t>(n) >= room) {

@@ -36,6 +36,7 @@ private:
     std::FILE* file_ = nullptr;
     std::vector<std::uint8_t> work_;
     std::uint32_t frameCount_ = 0;
+    bool frameCountKnown_ = false;  // COMM gave a count (not 0 or all ones)
     int sampleSize_ = 0;
     bool dwvw_ = false;
     std::unique_ptr<DwvwDecoder> decoder_;

@@ -1,6 +1,7 @@
 #include "audio/bass_layer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -75,8 +76,12 @@ Channel* Find(DWORD handle) {
 
 DWORD AddChannel(Channel&& channel) {
     auto& state = State();
-    DWORD handle = state.nextHandle++;
-    if (state.nextHandle == 0) state.nextHandle = 1;
+    // Handles are never 0 and, after a wrap-around, never one still in use.
+    DWORD handle;
+    do {
+        handle = state.nextHandle++;
+        if (state.nextHandle == 0) state.nextHandle = 1;
+    } while (state.channels.count(handle) != 0);
     state.channels.emplace(handle, std::move(channel));
     return handle;
 }
@@ -149,67 +154,65 @@ BOOL BASS_PluginFree(HPLUGIN handle) {
     return Succeed(1);
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
-    auto& state = State();
+namespace {
+
+// The checks both ways of opening a file share. BASS_OK when the request can be served.
+int CheckOpenRequest(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags, DWORD refusedFlags) {
     {
-        std::lock_guard lock(state.mutex);
-        if (!state.initialised) return Fail(BASS_ERROR_INIT, HSTREAM{0});
+        std::lock_guard lock(State().mutex);
+        if (!State().initialised) return BASS_ERROR_INIT;
     }
-    if (!file) return Fail(BASS_ERROR_FILEOPEN, HSTREAM{0});
-    // Memory streams, parts of files, playback and other sample formats are not offered.
-    if (mem || offset != 0 || length != 0) return Fail(BASS_ERROR_NOTAVAIL, HSTREAM{0});
-    if (!(flags & BASS_STREAM_DECODE)) return Fail(BASS_ERROR_NOTAVAIL, HSTREAM{0});
-    if (flags & (BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT | BASS_SAMPLE_MONO)) return Fail(BASS_ERROR_FORMAT, HSTREAM{0});
+    if (!file) return BASS_ERROR_FILEOPEN;
+    // Memory files, parts of files, playback and other sample formats are not offered.
+    if (mem || offset != 0 || length != 0) return BASS_ERROR_NOTAVAIL;
+    if (!(flags & BASS_STREAM_DECODE)) return BASS_ERROR_NOTAVAIL;
+    if (flags & refusedFlags) return BASS_ERROR_FORMAT;
+    return BASS_OK;
+}
+
+DWORD RegisterChannel(std::unique_ptr<BassSource> source, int error, bool music, bool prescanned,
+                      const std::string& path) {
+    if (!source) return Fail(error == BASS_OK ? BASS_ERROR_UNKNOWN : error, DWORD{0});
+    Channel channel;
+    channel.source = std::move(source);
+    channel.music = music;
+    channel.prescanned = prescanned;
+    channel.filename = path;
+    std::lock_guard lock(State().mutex);
+    // Released while the file was being opened.
+    if (!State().initialised) return Fail(BASS_ERROR_INIT, DWORD{0});
+    return Succeed(AddChannel(std::move(channel)));
+}
+
+}  // namespace
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
+    const int refused = CheckOpenRequest(mem, file, offset, length, flags,
+                                         BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT | BASS_SAMPLE_MONO);
+    if (refused != BASS_OK) return Fail(refused, HSTREAM{0});
 
     const std::string path = static_cast<const char*>(file);
     bool cdPlugin;
     {
-        std::lock_guard lock(state.mutex);
-        cdPlugin = state.cdPlugin;
+        std::lock_guard lock(State().mutex);
+        cdPlugin = State().cdPlugin;
     }
     int error = BASS_OK;
-    std::unique_ptr<BassSource> source;
-    if (cdPlugin && IsCdTrackDescriptor(path)) {
-        source = OpenCdTrackSource(path, error);
-    } else {
-        source = OpenSoundFileSource(path, error);
-    }
-    if (!source) return Fail(error == BASS_OK ? BASS_ERROR_UNKNOWN : error, HSTREAM{0});
-
-    Channel channel;
-    channel.source = std::move(source);
-    channel.filename = path;
-    std::lock_guard lock(state.mutex);
-    if (!state.initialised) return Fail(BASS_ERROR_INIT, HSTREAM{0});
-    return Succeed(AddChannel(std::move(channel)));
+    std::unique_ptr<BassSource> source = cdPlugin && IsCdTrackDescriptor(path) ? OpenCdTrackSource(path, error)
+                                                                               : OpenSoundFileSource(path, error);
+    return RegisterChannel(std::move(source), error, false, true, path);
 }
 
 HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD flags, DWORD freq) {
-    auto& state = State();
-    {
-        std::lock_guard lock(state.mutex);
-        if (!state.initialised) return Fail(BASS_ERROR_INIT, HMUSIC{0});
-    }
-    if (!file) return Fail(BASS_ERROR_FILEOPEN, HMUSIC{0});
-    if (mem || offset != 0 || length != 0) return Fail(BASS_ERROR_NOTAVAIL, HMUSIC{0});
-    if (!(flags & BASS_MUSIC_DECODE)) return Fail(BASS_ERROR_NOTAVAIL, HMUSIC{0});
-    if (flags & (BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT)) return Fail(BASS_ERROR_FORMAT, HMUSIC{0});
+    const int refused = CheckOpenRequest(mem, file, offset, length, flags, BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT);
+    if (refused != BASS_OK) return Fail(refused, HMUSIC{0});
     if (freq != 0 && (freq < 1000 || freq > 384000)) return Fail(BASS_ERROR_ILLPARAM, HMUSIC{0});
 
+    const std::string path = static_cast<const char*>(file);
     int error = BASS_OK;
-    auto source = OpenModuleSource(static_cast<const char*>(file), freq == 0 ? 44100 : freq,
-                                   (flags & BASS_SAMPLE_MONO) != 0,
+    auto source = OpenModuleSource(path, freq == 0 ? 44100 : freq, (flags & BASS_SAMPLE_MONO) != 0,
                                    (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0, error);
-    if (!source) return Fail(error == BASS_OK ? BASS_ERROR_UNKNOWN : error, HMUSIC{0});
-
-    Channel channel;
-    channel.source = std::move(source);
-    channel.music = true;
-    channel.prescanned = (flags & BASS_MUSIC_PRESCAN) != 0;
-    channel.filename = static_cast<const char*>(file);
-    std::lock_guard lock(state.mutex);
-    if (!state.initialised) return Fail(BASS_ERROR_INIT, HMUSIC{0});
-    return Succeed(AddChannel(std::move(channel)));
+    return RegisterChannel(std::move(source), error, true, (flags & BASS_MUSIC_PRESCAN) != 0, path);
 }
 
 BOOL BASS_StreamFree(HSTREAM handle) { return FreeChannel(handle, false); }

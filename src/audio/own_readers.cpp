@@ -1,6 +1,7 @@
 #include "audio/own_readers.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <vector>
 
 #include "audio/aifc_reader.h"
@@ -9,18 +10,6 @@
 #include "audio/wav_file_writer.h"
 
 namespace quillon::audio {
-
-std::string FileExtensionLower(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < nameStart) return {};
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return ext;
-}
 
 OwnReaderKind OwnReaderKindForExtension(const std::string& ext) {
     if (ext == "cda") return OwnReaderKind::Bass;
@@ -47,6 +36,16 @@ std::unique_ptr<AudioSourceReader> CreateReaderForExtension(const std::string& e
     return CreateReader(OwnReaderKindForExtension(extensionLower));
 }
 
+namespace {
+
+// Only ever a regular file: the output path may name a device when the caller chose it.
+void RemoveFile(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(path.c_str());
+}
+
+}  // namespace
+
 bool ProbeWithOwnReader(const std::string& path, OwnReaderKind kind, OwnReaderFacts& facts) {
     std::unique_ptr<AudioSourceReader> reader = CreateReader(kind);
     if (!reader || !reader->Open(path)) return false;
@@ -67,9 +66,10 @@ bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::str
     }
     const std::uint64_t total = reader->GetLength();
 
-    std::remove(wavPath.c_str());
+    RemoveFile(wavPath);
     WavFileWriter writer;
     if (!writer.Open(wavPath, reader->GetOutputChannels() == 2, 16, reader->GetSampleRate())) {
+        RemoveFile(wavPath);
         message = "Failed to create temporary file";
         return false;
     }
@@ -90,7 +90,7 @@ bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::str
     writer.Close();
     if (cancelled) {
         message = "Cancelled";
-        std::remove(wavPath.c_str());
+        RemoveFile(wavPath);
         return false;
     }
     return true;

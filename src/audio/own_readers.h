@@ -13,9 +13,7 @@ namespace quillon::audio {
 
 enum class OwnReaderKind { None, Bass, Aifc, Voice };
 
-// The lower-cased text after the last '.' of the file name ("" when the name has no dot).
-std::string FileExtensionLower(const std::string& path);
-
+// extensionLower as util::LowerExtension gives it: "cda", "aiff", ...
 OwnReaderKind OwnReaderKindForExtension(const std::string& extensionLower);
 
 // nullptr for None.

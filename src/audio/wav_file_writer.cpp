@@ -48,8 +48,9 @@ int WavFileWriter::Open(const std::string& path, bool stereo, int bits, std::uin
     PutLe16(header + 34, format_.bitsPerSample);
     std::memcpy(header + 36, "data", 4);
     PutLe32(header + 40, 4);
-    if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
-        // A header that did not reach the disk makes an unusable file; report it now.
+    if (std::fwrite(header, 1, sizeof header, file_) != sizeof header || std::fflush(file_) != 0) {
+        // Without its header the file is no WAV file at all (a full disk, say): report that
+        // now rather than decode into it.
         std::fclose(file_);
         file_ = nullptr;
         return 0;

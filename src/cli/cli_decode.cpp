@@ -6,6 +6,7 @@
 #include "audio/own_readers.h"
 #include "cli_command.h"
 #include "platform/known_folders.h"
+#include "util/paths.h"
 
 namespace quillon::cli {
 
@@ -18,7 +19,7 @@ int RunDecode(const std::vector<std::string>& args) {
     }
     const std::string& in = args[0];
     const std::string& out = args[1];
-    const audio::OwnReaderKind kind = audio::OwnReaderKindForExtension(audio::FileExtensionLower(in));
+    const audio::OwnReaderKind kind = audio::OwnReaderKindForExtension(util::LowerExtension(in));
     if (kind == audio::OwnReaderKind::None) {
         std::fprintf(stderr, "%s is not a source the program decodes itself\n", in.c_str());
         return 1;

@@ -3,11 +3,10 @@
 #include <string>
 
 #include "cli/cli_command.h"
-#include "cli/formats_json.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
-#include "platform/known_folders.h"
 #include "platform/registry_store.h"
+#include "util/json_writer.h"
 
 namespace quillon::cli {
 
@@ -17,7 +16,7 @@ using formats::AudioCodecInfo;
 using formats::OutputFormat;
 using formats::VideoCodecInfo;
 
-void IntList(FormatsJson& json, const int32_t* list) {
+void IntList(util::JsonWriter& json, const int32_t* list) {
     if (!list) {
         json.Null();
         return;
@@ -27,7 +26,7 @@ void IntList(FormatsJson& json, const int32_t* list) {
     json.EndArray();
 }
 
-void WriteVideoCodec(FormatsJson& json, const VideoCodecInfo& c) {
+void WriteVideoCodec(util::JsonWriter& json, const VideoCodecInfo& c) {
     json.BeginObject();
     json.Key("Name").String(c.Name);
     json.Key("Label").String(c.Label);
@@ -46,7 +45,7 @@ void WriteVideoCodec(FormatsJson& json, const VideoCodecInfo& c) {
     json.EndObject();
 }
 
-void WriteAudioCodec(FormatsJson& json, const AudioCodecInfo& c) {
+void WriteAudioCodec(util::JsonWriter& json, const AudioCodecInfo& c) {
     json.BeginObject();
     json.Key("Name").String(c.Name);
     json.Key("Label").String(c.Label);
@@ -61,7 +60,7 @@ void WriteAudioCodec(FormatsJson& json, const AudioCodecInfo& c) {
     json.EndObject();
 }
 
-void OptionalString(FormatsJson& json, const std::optional<std::string>& text) {
+void OptionalString(util::JsonWriter& json, const std::optional<std::string>& text) {
     if (text) {
         json.String(*text);
     } else {
@@ -69,7 +68,7 @@ void OptionalString(FormatsJson& json, const std::optional<std::string>& text) {
     }
 }
 
-void WriteFormat(FormatsJson& json, const OutputFormat& f) {
+void WriteFormat(util::JsonWriter& json, const OutputFormat& f) {
     json.BeginObject();
     json.Key("FormatId").Int(f.FormatId);
     json.Key("Family").Int(f.Family);
@@ -142,9 +141,9 @@ void PrintFormat(const OutputFormat& f) {
     std::printf("%5d  %-6s  %-40s  %s", f.FormatId, FamilyName(f.Family), DisplayName(f).c_str(),
                 formats::RegistryPrefix(f).c_str());
     if (f.VideoCodecs) {
-        std::printf("  video: %s %dx%d br %d q %d%s fps %s", f.VideoCodec.c_str(), f.VideoWidth,
+        std::printf("  video: %s %dx%d br %d q %d%s fps %g", f.VideoCodec.c_str(), f.VideoWidth,
                     f.VideoHeight, f.VideoBitRate, f.VideoVBRQuality, f.VideoVBREnabled ? " vbr" : "",
-                    ShortestDouble(f.VideoFrameRate).c_str());
+                    f.VideoFrameRate);
     }
     if (f.AudioCodecs) {
         std::printf("  audio: %s br %d q %d level %d %d Hz %d ch vol %d", f.AudioCodec.c_str(),
@@ -166,7 +165,8 @@ int RunFormats(const std::vector<std::string>& args) {
     }
     formats::FormatCatalogue catalogue;
     formats::BuildCatalogue(catalogue);
-    formats::ConversionSettings settings = formats::DefaultSettings(platform::DocumentsFolder());
+    // Only the formats' own values matter here; no need to look for (and create) the documents folder.
+    formats::ConversionSettings settings = formats::DefaultSettings(std::string());
     platform::RegistryStore store;
     formats::LoadSettings(store, settings, catalogue);
 
@@ -174,11 +174,11 @@ int RunFormats(const std::vector<std::string>& args) {
         for (const OutputFormat& f : catalogue) PrintFormat(f);
         return 0;
     }
-    FormatsJson out;
+    util::JsonWriter out;
     out.BeginArray();
-    for (const OutputFormat& f : catalogue) WriteFormat(out.NewLine(), f);
-    out.NewLine().EndArray().NewLine();
-    std::fputs(out.Text().c_str(), stdout);
+    for (const OutputFormat& f : catalogue) WriteFormat(out, f);
+    out.EndArray();
+    std::printf("%s\n", out.str().c_str());
     return 0;
 }
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "cli/cli_command.h"
-#include "cli/formats_json.h"
 #include "formats/conversion_settings.h"
 #include "formats/settings_values.h"
 #include "platform/known_folders.h"
 #include "platform/registry_store.h"
+#include "util/json_writer.h"
 
 namespace quillon::cli {
 
@@ -29,6 +29,13 @@ bool SameName(std::string_view a, std::string_view b) {
         if (lower(a[i]) != lower(b[i])) return false;
     }
     return true;
+}
+
+// The shortest text that reads back as the same double ("29.97", "-1").
+std::string ShortestDouble(double value) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 std::string ValueText(const SettingValue& v) {
@@ -84,10 +91,10 @@ int List(const std::vector<SettingValue>& values, bool json) {
         }
         return 0;
     }
-    FormatsJson out;
+    util::JsonWriter out;
     out.BeginArray();
     for (const SettingValue& v : values) {
-        out.NewLine().BeginObject().Key("name").String(v.name).Key("type").String(
+        out.BeginObject().Key("name").String(v.name).Key("type").String(
             formats::SettingTypeName(v.type));
         out.Key("value");
         switch (v.type) {
@@ -97,8 +104,8 @@ int List(const std::vector<SettingValue>& values, bool json) {
         }
         out.EndObject();
     }
-    out.NewLine().EndArray().NewLine();
-    std::fputs(out.Text().c_str(), stdout);
+    out.EndArray();
+    std::printf("%s\n", out.str().c_str());
     return 0;
 }
 

@@ -17,6 +17,29 @@ constexpr std::size_t kReadSize = 51'196;
 // How long the end of a process may go unnoticed while it writes nothing.
 constexpr int kEndCheckMs = 100;
 
+// What the reader thread of one conversion owns. It passes `source` back in its reports but
+// never touches the item.
+struct EngineProcess {
+    platform::PipeHandle outputPipe;
+    platform::ProcessHandle process;
+    SourceItem* source = nullptr;
+    uint32_t durationSeconds = 0;  // copied at launch
+    EngineReportSink* sink = nullptr;
+};
+
+void FollowConversion(EngineProcess context) {
+    ConversionOutputReader output(context.source, context.durationSeconds, *context.sink);
+    ReadEngineOutput(context.outputPipe, context.process,
+                     [&](std::string_view bytes) { output.Feed(bytes); });
+    output.Finish();
+    std::string lastLine = output.lastLine();
+    // Our references go before the report: the receiver may then close the item's copies and
+    // find the descriptors gone.
+    context.outputPipe.Close();
+    context.process.Close();
+    context.sink->EngineFinished(context.source, std::move(lastLine));
+}
+
 }  // namespace
 
 void ReadEngineOutput(platform::PipeHandle& pipe, platform::ProcessHandle& process,
@@ -60,21 +83,10 @@ bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMo
     source->process = started.process;
     source->outputPipe = started.output;
     started.process.SetPriorityClass(priorityClass);
-    const uint32_t durationSeconds = source->durationSeconds;
+    EngineProcess context{std::move(started.output), std::move(started.process), source,
+                          source->durationSeconds, sink};
     try {
-        // The thread keeps its own references; it never touches the item, only passes its
-        // address back.
-        std::thread reader([pipe = std::move(started.output), process = std::move(started.process),
-                            source, durationSeconds, sink]() mutable {
-            ConversionOutputReader output(source, durationSeconds, *sink);
-            ReadEngineOutput(pipe, process, [&](std::string_view bytes) { output.Feed(bytes); });
-            output.Finish();
-            std::string lastLine = output.lastLine();
-            pipe.Close();
-            process.Close();
-            sink->EngineFinished(source, std::move(lastLine));
-        });
-        reader.detach();
+        std::thread(FollowConversion, std::move(context)).detach();
     } catch (const std::system_error&) {
         // No reader, no report: end the process now rather than leave it unwatched.
         source->process.Terminate();

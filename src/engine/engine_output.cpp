@@ -13,26 +13,25 @@ using detail::StartsWith;
 namespace {
 
 // "time=HH:MM:SS.hh": hours, minutes, seconds and hundredths, stopping at the first missing
-// separator.
+// separator. A separator must follow its number directly, so a "." further on in the line (in
+// "bitrate= 473.9kbits/s") is never taken for the seconds' fraction.
 int64_t ParseClockTime(std::string_view text) {
     std::size_t pos = 0;
+    auto separator = [&](char c) {
+        if (pos >= text.size() || text[pos] != c) return false;
+        ++pos;
+        return true;
+    };
     int64_t ms = static_cast<int64_t>(ReadDigits(text, pos)) * 3'600'000;
-    std::size_t sep = text.find(':', pos);
-    if (sep == std::string_view::npos) return ms;
-    pos = sep + 1;
+    if (!separator(':')) return ms;
     ms += static_cast<int64_t>(ReadDigits(text, pos)) * 60'000;
-    sep = text.find(':', pos);
-    if (sep == std::string_view::npos) return ms;
-    pos = sep + 1;
+    if (!separator(':')) return ms;
     ms += static_cast<int64_t>(ReadDigits(text, pos)) * 1'000;
-    sep = text.find('.', pos);
-    if (sep == std::string_view::npos) return ms;
-    // Two digits are hundredths; a longer fraction is read to its first two digits.
-    pos = sep + 1;
+    if (!separator('.')) return ms;
+    // Two digits are hundredths; a longer fraction counts with its first two digits.
     std::size_t end = pos;
     while (end < text.size() && end < pos + 2 && IsDigit(text[end])) ++end;
-    std::size_t p = pos;
-    ms += static_cast<int64_t>(ReadDigits(text.substr(0, end), p)) * 10;
+    ms += static_cast<int64_t>(ReadDigits(text.substr(0, end), pos)) * 10;
     return ms;
 }
 

@@ -21,8 +21,10 @@ int32_t ToInt32(uint64_t value) {
     return static_cast<int32_t>(std::min<uint64_t>(value, INT32_MAX));
 }
 
+// A saturated, absurd width stays even too: later size arithmetic relies on even widths.
 int32_t RoundUpToEven(int32_t value) {
-    return (value % 2 != 0 && value < INT32_MAX) ? value + 1 : value;
+    if (value % 2 == 0) return value;
+    return value == INT32_MAX ? value - 1 : value + 1;
 }
 
 bool Contains(std::string_view text, std::string_view part) {

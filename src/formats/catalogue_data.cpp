@@ -57,7 +57,7 @@ constexpr int32_t B14[] = {8000, 16000, 24000, 32000, 40000, 48000, 56000, 64000
 constexpr int32_t B15[] = {16000, 24000, 32000, 40000, 48000, 56000, 64000, 80000, 96000, 112000, 128000, 144000, 160000, 192000, 224000, 256000, 320000, 384000, 448000, 512000, -1};
 constexpr int32_t B16[] = {6000, 8000, 12000, 16000, 24000, 32000, 40000, 48000, 56000, 64000, 80000, 96000, 112000, 128000, 144000, 160000, 192000, 224000, 256000, 320000, 384000, 448000, 512000, -1};
 
-// Video codec descriptors: Name, Label, FrameSizes, BitRates, QualityHigh, QualityLow, FrameRates
+// Video codec descriptors, the tables' keys with "#n" written as "_n": Name, Label, FrameSizes, BitRates, QualityHigh, QualityLow, FrameRates
 constexpr VideoCodecInfo V_dvvideo{"dvvideo", "DV Video", S6, nullptr, -1, -1, FR4};
 constexpr VideoCodecInfo V_flv{"flv", "Flash Video", S1, VB1, 2, 31, FR1};
 constexpr VideoCodecInfo V_h261{"h261", "H.261", S4, VB1, 2, 31, FR3};
@@ -162,8 +162,24 @@ constexpr AudioCodecInfo A_wavpack{"wavpack", "WavPack Lossless", 4, R17, B5, -1
 constexpr AudioCodecInfo A_libopus{"libopus", "Opus", 1, R10, B16, -1, -1, 0xFF};
 constexpr AudioCodecInfo A_tta{"tta", "TTA (True Audio Lossless)", 0, R15, nullptr, -1, -1, 0x3F};
 
-constexpr const VideoCodecInfo* const kAllVideoCodecs[] = {&V_dvvideo, &V_flv, &V_h261, &V_h263, &V_h263p, &V_huffyuv, &V_libtheora, &V_libtheora_2, &V_libx265, &V_libx264, &V_h264mp, &V_h264bp, &V_libx264_2, &V_h264mp_2, &V_h264bp_2, &V_libxvid, &V_mjpeg, &V_mpeg1video, &V_mpeg1video_2, &V_mpeg2video, &V_libschroedinger, &V_snow, &V_mpeg2video_2, &V_prores_ks, &V_mpeg4, &V_mpeg4_2, &V_mpeg4_3, &V_msmpeg4, &V_msmpeg4v2, &V_rawvideo, &V_rv10, &V_rv20, &V_svq1, &V_msvideo1, &V_wmv1, &V_wmv2, &V_zlib, &V_libvpx, &V_libvpx_vp9, &V_png, &V_tiff, &V_bmp, &V_mjpeg_2, &V_pcx, &V_pgm, &V_ppm, &V_sgi, &V_targa, &V_xbm, &V_sunrast, &V_alias_pix, &V_libwebp, &V_gif, &V_apng};
-constexpr const AudioCodecInfo* const kAllAudioCodecs[] = {&A_libopencore_amrnb, &A_libvo_amrwbenc, &A_alac, &A_ac3, &A_eac3, &A_dca, &A_aac, &A_aac_2, &A_aac_3, &A_mp2, &A_libmp3lame, &A_libmp3lame_2, &A_libvorbis, &A_libspeex, &A_flac, &A_pcm_u8, &A_pcm_s16le, &A_pcm_s16le_2, &A_pcm_s24le, &A_pcm_s32le, &A_pcm_f32le, &A_pcm_f64le, &A_pcm_alaw, &A_pcm_alaw_2, &A_pcm_mulaw, &A_pcm_mulaw_2, &A_adpcm_ms, &A_adpcm_ima_wav, &A_g726, &A_g722, &A_g723_1, &A_adpcm_yamaha, &A_adpcm_yamaha_2, &A_pcm_s8, &A_pcm_s16be, &A_pcm_s24be, &A_pcm_s32be, &A_pcm_f32be, &A_pcm_f64be, &A_adpcm_ima_qt, &A_libgsm_ms, &A_libgsm, &A_wmav1, &A_wmav2, &A_wavpack, &A_libopus, &A_tta};
+constexpr const VideoCodecInfo* const kAllVideoCodecs[] = {
+    &V_dvvideo, &V_flv, &V_h261, &V_h263, &V_h263p, &V_huffyuv, &V_libtheora, &V_libtheora_2,
+    &V_libx265, &V_libx264, &V_h264mp, &V_h264bp, &V_libx264_2, &V_h264mp_2, &V_h264bp_2,
+    &V_libxvid, &V_mjpeg, &V_mpeg1video, &V_mpeg1video_2, &V_mpeg2video, &V_libschroedinger,
+    &V_snow, &V_mpeg2video_2, &V_prores_ks, &V_mpeg4, &V_mpeg4_2, &V_mpeg4_3, &V_msmpeg4,
+    &V_msmpeg4v2, &V_rawvideo, &V_rv10, &V_rv20, &V_svq1, &V_msvideo1, &V_wmv1, &V_wmv2, &V_zlib,
+    &V_libvpx, &V_libvpx_vp9, &V_png, &V_tiff, &V_bmp, &V_mjpeg_2, &V_pcx, &V_pgm, &V_ppm, &V_sgi,
+    &V_targa, &V_xbm, &V_sunrast, &V_alias_pix, &V_libwebp, &V_gif, &V_apng
+};
+constexpr const AudioCodecInfo* const kAllAudioCodecs[] = {
+    &A_libopencore_amrnb, &A_libvo_amrwbenc, &A_alac, &A_ac3, &A_eac3, &A_dca, &A_aac, &A_aac_2,
+    &A_aac_3, &A_mp2, &A_libmp3lame, &A_libmp3lame_2, &A_libvorbis, &A_libspeex, &A_flac, &A_pcm_u8,
+    &A_pcm_s16le, &A_pcm_s16le_2, &A_pcm_s24le, &A_pcm_s32le, &A_pcm_f32le, &A_pcm_f64le,
+    &A_pcm_alaw, &A_pcm_alaw_2, &A_pcm_mulaw, &A_pcm_mulaw_2, &A_adpcm_ms, &A_adpcm_ima_wav,
+    &A_g726, &A_g722, &A_g723_1, &A_adpcm_yamaha, &A_adpcm_yamaha_2, &A_pcm_s8, &A_pcm_s16be,
+    &A_pcm_s24be, &A_pcm_s32be, &A_pcm_f32be, &A_pcm_f64be, &A_adpcm_ima_qt, &A_libgsm_ms,
+    &A_libgsm, &A_wmav1, &A_wmav2, &A_wavpack, &A_libopus, &A_tta
+};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "formats/settings_values.h"
 #include "platform/registry_store.h"
+#include "util/text.h"
 
 namespace quillon::formats {
 
@@ -189,13 +190,8 @@ void RebuildExtensionFilter(ConversionSettings& settings) {
     for (char& c : lower) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    size_t start = 0;
-    while (start <= lower.size()) {
-        size_t comma = lower.find(',', start);
-        if (comma == std::string::npos) comma = lower.size();
-        if (comma > start) settings.ExtensionFilter.push_back(lower.substr(start, comma - start));
-        start = comma + 1;
-    }
+    // Blanks stay part of a piece: " mkv" is not "mkv".
+    settings.ExtensionFilter = util::SplitText(lower, ',');
 }
 
 std::vector<SettingValue> FormatSettingValues(OutputFormat& f) {

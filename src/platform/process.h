@@ -25,8 +25,9 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 // `argument`. The result is always enclosed in double quotes.
 std::string QuoteArgument(std::string_view argument);
 
-// The program name in quotes. A program name cannot hold a double quote under these rules;
-// such a name is returned unquoted when it has no blank or tab, which still splits back to it.
+// The program name in quotes. Under these rules a quoted program name cannot hold a double
+// quote; such a name is returned unquoted, which splits back to it only when it has no blank
+// or tab (a name with both cannot be written at all).
 std::string QuoteProgramName(std::string_view program);
 
 // Windows priority-class values, kept as the program stores them.

@@ -2,6 +2,7 @@
 #include <sndfile.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 #include "audio/aifc_reader.h"
 #include "audio_test_media.h"
@@ -138,6 +139,8 @@ TEST(AifcReader, RefusesWhatTheEngineShouldRead) {
     AifcReader reader;
     EXPECT_EQ(reader.Open((dir / "missing.aifc").string()), 0);
     EXPECT_EQ(reader.Open(dir.path().string()), 0) << "a folder";
+    ASSERT_EQ(mkfifo((dir / "pipe.aifc").c_str(), 0600), 0);
+    EXPECT_EQ(reader.Open((dir / "pipe.aifc").string()), 0) << "a pipe, without waiting for a writer";
 }
 
 TEST(AifcReader, CommVariants) {
@@ -177,6 +180,7 @@ TEST(AifcReader, CommVariants) {
     ASSERT_EQ(reader.Open(path.string()), 1);
     EXPECT_EQ(reader.GetDuration(), 0u);
     EXPECT_EQ(reader.GetBitrate(), 16u * 8000 / 1000) << "falls back to the PCM rate";
+    EXPECT_GE(ReadAll(reader, 4608).size(), 2000u) << "an unknown frame count limits nothing";
 }
 
 TEST(AifcReader, OddChunkBeforeCommIsSkippedWithItsPad) {

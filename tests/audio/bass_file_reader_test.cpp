@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <random>
+#include <sys/stat.h>
 
 #include "audio/bass_file_reader.h"
 #include "audio/bass_layer.h"
@@ -133,6 +134,8 @@ TEST_F(BassTest, RefusesMoreThanTwoChannelsAndNonAudio) {
     WriteFile(dir / "junk.wav", std::string(3000, 'x'));
     EXPECT_EQ(reader.Open((dir / "junk.wav").string()), 0);
     EXPECT_EQ(reader.Open((dir / "missing.wav").string()), 0);
+    ASSERT_EQ(mkfifo((dir / "pipe.cda").c_str(), 0600), 0);
+    EXPECT_EQ(reader.Open((dir / "pipe.cda").string()), 0) << "a pipe, without waiting for a writer";
 }
 
 TEST_F(BassTest, TrackerModuleReportsThePcmBitRate) {

@@ -8,8 +8,10 @@
 #include "audio/bass_startup.h"
 #include "audio/cd_drive.h"
 #include "audio/own_readers.h"
+#include "audio/voice_file_reader.h"
 #include "audio_test_media.h"
 #include "test_support.h"
+#include "util/paths.h"
 
 namespace fs = std::filesystem;
 using namespace quillon::audio;
@@ -20,19 +22,18 @@ namespace {
 TEST(OwnReaders, ChosenByLowerCaseExtension) {
     struct Case {
         const char* path;
-        const char* ext;
         OwnReaderKind kind;
     };
-    for (const Case& c : {Case{"/cd/track01.CDA", "cda", OwnReaderKind::Bass},
-                          Case{"song.aiff", "aiff", OwnReaderKind::Aifc}, Case{"/a/song.AFC", "afc", OwnReaderKind::Aifc},
-                          Case{"x.aif", "aif", OwnReaderKind::Aifc}, Case{"x.AIFC", "aifc", OwnReaderKind::Aifc},
-                          Case{"memo.voc", "voc", OwnReaderKind::Voice}, Case{"/a.b/noext", "", OwnReaderKind::None},
-                          Case{"clip.mp4", "mp4", OwnReaderKind::None}, Case{"trailing.", "", OwnReaderKind::None}}) {
-        EXPECT_EQ(FileExtensionLower(c.path), c.ext) << c.path;
-        EXPECT_EQ(OwnReaderKindForExtension(FileExtensionLower(c.path)), c.kind) << c.path;
+    for (const Case& c : {Case{"/cd/track01.CDA", OwnReaderKind::Bass},
+                          Case{"song.aiff", OwnReaderKind::Aifc}, Case{"/a/song.AFC", OwnReaderKind::Aifc},
+                          Case{"x.aif", OwnReaderKind::Aifc}, Case{"x.AIFC", OwnReaderKind::Aifc},
+                          Case{"memo.voc", OwnReaderKind::Voice}, Case{"/a.b/noext", OwnReaderKind::None},
+                          Case{"clip.mp4", OwnReaderKind::None}, Case{"trailing.", OwnReaderKind::None}}) {
+        EXPECT_EQ(OwnReaderKindForExtension(quillon::util::LowerExtension(c.path)), c.kind) << c.path;
     }
     EXPECT_NE(dynamic_cast<BassFileReader*>(CreateReaderForExtension("cda").get()), nullptr);
     EXPECT_NE(dynamic_cast<AifcReader*>(CreateReaderForExtension("afc").get()), nullptr);
+    EXPECT_NE(dynamic_cast<VoiceFileReader*>(CreateReaderForExtension("voc").get()), nullptr);
     EXPECT_EQ(CreateReaderForExtension("mp4"), nullptr);
 }
 
@@ -92,6 +93,7 @@ TEST_F(DecodeTest, FailuresLeaveNoFile) {
     EXPECT_EQ(message, "Failed to open file");
     EXPECT_FALSE(fs::exists(wav));
 
+    WriteFile(dir / "x.voc", std::string(600, 'v'));
     EXPECT_FALSE(DecodeToWavFile((dir / "x.voc").string(), OwnReaderKind::Voice, wav, message));
     EXPECT_EQ(message, "Failed to open file");
 

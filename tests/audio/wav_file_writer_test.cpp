@@ -81,4 +81,11 @@ TEST(WavFileWriter, EmptyFileCloseTwiceAndReplace) {
     EXPECT_FALSE(writer.IsOpen());
 }
 
+TEST(WavFileWriter, HeaderThatCannotBeWrittenFailsTheOpen) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    WavFileWriter writer;
+    EXPECT_EQ(writer.Open("/dev/full", true, 16, 44100), 0);
+    EXPECT_FALSE(writer.IsOpen());
+}
+
 }  // namespace
