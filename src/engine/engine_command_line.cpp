@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/known_folders.h"
 #include "platform/process.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -30,20 +29,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 }  // namespace
-
-std::string MapInputFormat(std::string_view e) {
-    if (e == "264" || e == "h264") return "h264";
-    if (e == "263" || e == "h263") return "h263";
-    if (e == "261" || e == "h261") return "h261";
-    if (e == "ulw" || e == "ulaw") return "mulaw -ar 8k -ac 1";
-    if (e == "alw" || e == "alaw") return "alaw -ar 8k -ac 1";
-    if (e == "mjpg" || e == "mjpeg") return "mjpeg";
-    if (e == "hevc" || e == "265" || e == "h265") return "hevc";
-    if (e == "722" || e == "g722") return "g722 -ar 7k -ac 1";
-    if (e == "723_1" || e == "g723_1") return "g723_1 -ar 8k -ac 1";
-    if (e == "729" || e == "g729") return "g729 -ar 8k -ac 1";
-    return {};
-}
 
 double ParseAspectText(std::string_view text) {
     if (text.empty()) return -1;
@@ -158,9 +143,6 @@ const std::string& EngineInputPath(const SourceItem& source) {
     if (source.needsPreparation && source.prepared && !source.preparedPath.empty()) return source.preparedPath;
     return source.path;
 }
-
-std::string EnginePath() { return platform::ProgramFolder() + "ferrox"; }
-std::string TheoraEncoderPath() { return platform::ProgramFolder() + "tavrel"; }
 
 std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& source,
                                    formats::ConversionSettings& settings, const std::string& enginePath) {

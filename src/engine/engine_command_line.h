@@ -5,15 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/media_engine.h"
 #include "engine/source_item.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
 
 namespace quillon::engine {
-
-// Forced input format for raw elementary streams ("h264", "mulaw -ar 8k -ac 1", ...); empty
-// when the extension needs none.
-std::string MapInputFormat(std::string_view extension);
 
 // "a:b" gives a/b (-1 unless both exceed 0.01); other text its leading number (0 without one);
 // empty text -1.
@@ -53,9 +50,5 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
 
 // The path of the input the engine reads: the prepared file when there is one.
 const std::string& EngineInputPath(const SourceItem& source);
-
-// The engine and encoder beside the program; bare names when the program folder is unknown.
-std::string EnginePath();
-std::string TheoraEncoderPath();
 
 }  // namespace quillon::engine

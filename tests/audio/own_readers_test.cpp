@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "audio/aifc_reader.h"
+#include "audio/bass_file_reader.h"
+#include "audio/bass_startup.h"
+#include "audio/cd_drive.h"
+#include "audio/own_readers.h"
+#include "audio/voice_file_reader.h"
+#include "audio_test_media.h"
+#include "test_support.h"
+#include "util/paths.h"
+
+namespace fs = std::filesystem;
+using namespace quillon::audio;
+using namespace quillon::test;
+
+namespace {
+
+TEST(OwnReaders, ChosenByLowerCaseExtension) {
+    struct Case {
+        const char* path;
+        OwnReaderKind kind;
+    };
+    for (const Case& c : {Case{"/cd/track01.CDA", OwnReaderKind::Bass},
+                          Case{"song.aiff", OwnReaderKind::Aifc}, Case{"/a/song.AFC", OwnReaderKind::Aifc},
+                          Case{"x.aif", OwnReaderKind::Aifc}, Case{"x.AIFC", OwnReaderKind::Aifc},
+                          Case{"memo.voc", OwnReaderKind::Voice}, Case{"/a.b/noext", OwnReaderKind::None},
+                          Case{"clip.mp4", OwnReaderKind::None}, Case{"trailing.", OwnReaderKind::None}}) {
+        EXPECT_EQ(OwnReaderKindForExtension(quillon::util::LowerExtension(c.path)), c.kind) << c.path;
+    }
+    EXPECT_NE(dynamic_cast<BassFileReader*>(CreateReaderForExtension("cda").get()), nullptr);
+    EXPECT_NE(dynamic_cast<AifcReader*>(CreateReaderForExtension("afc").get()), nullptr);
+    EXPECT_NE(dynamic_cast<VoiceFileReader*>(CreateReaderForExtension("voc").get()), nullptr);
+    EXPECT_EQ(CreateReaderForExtension("mp4"), nullptr);
+}
+
+class DecodeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(StartBassLibrary("/nowhere/"), BassStartResult::Started);
+        oldFinder_ = SetCdDriveFinder([] { return std::string(); });
+    }
+    void TearDown() override {
+        SetCdDriveFinder(oldFinder_);
+        ReleaseBassLibrary();
+    }
+    CdDriveFinder oldFinder_;
+};
+
+TEST_F(DecodeTest, CdTrackToWavAndItsFacts) {
+    TempDir dir;
+    std::mt19937 rng(11);
+    std::vector<std::int16_t> pcm(100 * 588 * 2);
+    for (auto& s : pcm) s = static_cast<std::int16_t>(rng());
+    MakeCdImage(dir.path(), {pcm});
+    const std::string track = (dir / "Track01.cda").string();
+
+    OwnReaderFacts facts;
+    ASSERT_TRUE(ProbeWithOwnReader(track, OwnReaderKind::Bass, facts));
+    EXPECT_EQ(facts.durationSeconds, 1u);
+    EXPECT_EQ(facts.sampleRate, 44100u);
+    EXPECT_EQ(facts.bitrateKbps, 1411u);
+    EXPECT_EQ(facts.outputChannels, 2u);
+
+    std::string message;
+    std::uint64_t lastDone = 0, lastTotal = 0;
+    int calls = 0;
+    const std::string wav = (dir / "out.wav").string();
+    ASSERT_TRUE(DecodeToWavFile(track, OwnReaderKind::Bass, wav, message, [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+        ++calls;
+        return true;
+    })) << message;
+    EXPECT_EQ(lastDone, lastTotal);
+    EXPECT_EQ(calls, static_cast<int>((pcm.size() * 2 + 4607) / 4608));
+    const std::string file = ReadFile(wav);
+    ASSERT_EQ(file.size(), 44 + pcm.size() * 2);
+    EXPECT_EQ(std::memcmp(file.data() + 44, pcm.data(), pcm.size() * 2), 0);
+}
+
+TEST_F(DecodeTest, FailuresLeaveNoFile) {
+    TempDir dir;
+    const std::string wav = (dir / "out.wav").string();
+    std::string message;
+
+    WriteFile(dir / "bad.aifc", "FORM\0\0\0\4AIFF");
+    EXPECT_FALSE(DecodeToWavFile((dir / "bad.aifc").string(), OwnReaderKind::Aifc, wav, message));
+    EXPECT_EQ(message, "Failed to open file");
+    EXPECT_FALSE(fs::exists(wav));
+
+    WriteFile(dir / "x.voc", std::string(600, 'v'));
+    EXPECT_FALSE(DecodeToWavFile((dir / "x.voc").string(), OwnReaderKind::Voice, wav, message));
+    EXPECT_EQ(message, "Failed to open file");
+
+    const auto signal = MakeTestSignal(20000, 2);
+    ASSERT_TRUE(MakeDwvwAifc(dir / "ok.aifc", signal, "-dwvw16"));
+    EXPECT_FALSE(DecodeToWavFile((dir / "ok.aifc").string(), OwnReaderKind::Aifc,
+                                 (dir / "missing/out.wav").string(), message));
+    EXPECT_EQ(message, "Failed to create temporary file");
+
+    int blocks = 0;
+    EXPECT_FALSE(DecodeToWavFile((dir / "ok.aifc").string(), OwnReaderKind::Aifc, wav, message,
+                                 [&](std::uint64_t, std::uint64_t) { return ++blocks < 3; }));
+    EXPECT_EQ(message, "Cancelled");
+    EXPECT_FALSE(fs::exists(wav)) << "a cancelled decode leaves no file";
+
+    ASSERT_TRUE(DecodeToWavFile((dir / "ok.aifc").string(), OwnReaderKind::Aifc, wav, message));
+    EXPECT_EQ(fs::file_size(wav), 44u + 2 * signal.size());
+}
+
+}  // namespace

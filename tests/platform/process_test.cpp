@@ -1,0 +1,326 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "test_support.h"
+
+namespace quillon::platform {
+namespace {
+
+using Items = std::vector<std::string>;
+
+TEST(SplitCommandLine, FollowsTheWindowsRules) {
+    struct Case {
+        const char* line;
+        Items items;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"prog", {"prog"}},
+        {"\"C:\\Program Files\\a.exe\" x", {"C:\\Program Files\\a.exe", "x"}},
+        // The program name knows no escapes and ends at its closing quote.
+        {"\"a\\\"b c", {"a\\", "b", "c"}},
+        {"\"prog\"next arg", {"prog", "next", "arg"}},
+        {"pro\"g x\" y", {"pro\"g", "x y"}},
+        {" prog", {"", "prog"}},
+        {"p \"abc\" d e", {"p", "abc", "d", "e"}},
+        {"p a\\\\\\b d\"e f\"g h", {"p", "a\\\\\\b", "de fg", "h"}},
+        {"p a\\\\\\\"b c d", {"p", "a\\\"b", "c", "d"}},
+        {"p a\\\\\\\\\"b c\" d e", {"p", "a\\\\b c", "d", "e"}},
+        {"p \"hello\\\\\"", {"p", "hello\\"}},
+        // Two quotes inside quotes give a literal quote and end the quoted part.
+        {"p a\"b\"\" c d", {"p", "ab\"", "c", "d"}},
+        {"p \"a\"\"\"b c\"", {"p", "a\"b c"}},
+        {"p \"\"\"\"", {"p", "\""}},
+        {"p \"\" x", {"p", "", "x"}},
+        {"p a\tb  \t", {"p", "a", "b"}},
+        {"p \"a\nb\" c\nd", {"p", "a\nb", "c\nd"}},
+        {"p \"unterminated arg", {"p", "unterminated arg"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitCommandLine(c.line), c.items) << c.line;
+    }
+}
+
+TEST(QuoteArgument, SplitsBackToTheSameText) {
+    const std::string samples[] = {
+        "",
+        "plain",
+        "with blank",
+        "a\"b",
+        "\"",
+        "\"\"",
+        "\\",
+        "ends with backslash\\",
+        "two\\\\",
+        "back\\\"quote",
+        "back\\\\\"quote",
+        "C:\\dir\\file.mp4",
+        "tab\there",
+        "new\nline",
+        "-leading-dash",
+        "$HOME `ls` ;|&<>*?'",
+        "Grüße Ωmega 日本",
+    };
+    for (const std::string& s : samples) {
+        const Items split = SplitCommandLine("\"prog\" " + QuoteArgument(s) + " " + QuoteArgument(s));
+        EXPECT_EQ(split, (Items{"prog", s, s})) << s;
+    }
+
+    // Random mixes of the characters that matter.
+    std::mt19937 rng(7);
+    const std::string alphabet = "\\\"\t \na";
+    for (int round = 0; round < 2000; ++round) {
+        std::string s;
+        const int length = static_cast<int>(rng() % 12);
+        for (int i = 0; i < length; ++i) s.push_back(alphabet[rng() % alphabet.size()]);
+        const Items split = SplitCommandLine("prog " + QuoteArgument(s) + " x");
+        ASSERT_EQ(split, (Items{"prog", s, "x"})) << "[" << s << "]";
+    }
+}
+
+TEST(QuoteProgramName, RoundTripsWhereTheRulesAllow) {
+    EXPECT_EQ(SplitCommandLine(QuoteProgramName("/opt/my app/ferrox") + " -i x")[0],
+              "/opt/my app/ferrox");
+    EXPECT_EQ(SplitCommandLine(QuoteProgramName("/opt/a\"b/ferrox") + " -i x")[0], "/opt/a\"b/ferrox");
+}
+
+TEST(NiceValueForPriorityClass, MapsTheFiveClasses) {
+    EXPECT_EQ(NiceValueForPriorityClass(kHighPriorityClass), -10);
+    EXPECT_EQ(NiceValueForPriorityClass(kAboveNormalPriorityClass), -5);
+    EXPECT_EQ(NiceValueForPriorityClass(kNormalPriorityClass), 0);
+    EXPECT_EQ(NiceValueForPriorityClass(kBelowNormalPriorityClass), 5);
+    EXPECT_EQ(NiceValueForPriorityClass(kIdlePriorityClass), 19);
+    EXPECT_EQ(NiceValueForPriorityClass(12345), 0);
+}
+
+// Everything the child writes until it closes its output.
+std::string ReadAll(StartedProcess& p) {
+    std::string out;
+    char buffer[4096];
+    for (;;) {
+        const auto r = p.output.Read(buffer, sizeof buffer, 5000);
+        if (r.status == PipeHandle::ReadStatus::Data) {
+            out.append(buffer, r.bytes);
+        } else if (r.status == PipeHandle::ReadStatus::End) {
+            return out;
+        } else {
+            ADD_FAILURE() << "child wrote nothing for 5 s";
+            return out;
+        }
+    }
+}
+
+std::string RunChild(const std::string& commandLine, const std::string& folder = "") {
+    StartedProcess p;
+    std::string error;
+    EXPECT_TRUE(StartProcess(commandLine, folder, p, &error)) << error;
+    if (!p.process.Valid()) return {};
+    std::string out = ReadAll(p);
+    EXPECT_TRUE(p.process.Wait(5000));
+    return out;
+}
+
+Items SplitNul(const std::string& text) {
+    Items items;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0') {
+            items.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return items;
+}
+
+TEST(StartProcess, HostileNamesReachTheChildAsOneArgumentEach) {
+    const Items names = {
+        "/media/My Videos/clip one.mp4",
+        "say \"hi\".mp4",
+        "back\\slash\\",
+        "quote after backslash\\\".mkv",
+        "\\\\server\\share\\",
+        "$HOME and $(id) and `id`.avi",
+        "-i",
+        "--help",
+        "line\nbreak.mp3",
+        "tab\tstop",
+        "Grüße, Ωmega, 日本語.flac",
+        "",
+        "'single' ; rm -rf x & | > <",
+    };
+    std::string line = QuoteProgramName("/usr/bin/printf") + " " + QuoteArgument("%s\\0");
+    for (const std::string& n : names) line += " " + QuoteArgument(n);
+    EXPECT_EQ(SplitNul(RunChild(line)), names);
+}
+
+TEST(StartProcess, SharesOnePipeForOutputAndErrorAndClosesInput) {
+    // cat would wait forever on an open input; it must see the end at once.
+    EXPECT_EQ(RunChild("/bin/sh -c \"echo out; echo err >&2; cat; echo done\""), "out\nerr\ndone\n");
+}
+
+TEST(StartProcess, RunsInTheGivenFolderWithinItsOwnSession) {
+    test::TempDir dir;
+    EXPECT_EQ(RunChild("/bin/pwd", dir.path().string()), dir.path().string() + "\n");
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    EXPECT_EQ(RunChild("/bin/pwd"), std::string(here) + "\n");
+
+    // Field 1 is the pid, 5 the process group, 6 the session.
+    std::istringstream stat(RunChild("/bin/sh -c \"exec cat /proc/self/stat\""));
+    std::string pid, comm, state, ppid, group, session;
+    stat >> pid >> comm >> state >> ppid >> group >> session;
+    EXPECT_EQ(group, pid);
+    EXPECT_EQ(session, pid);
+}
+
+TEST(StartProcess, KeepsThisProgramsDescriptorsToItself) {
+    const int leaky = open("/dev/null", O_RDONLY);  // deliberately without close-on-exec
+    ASSERT_GE(leaky, 3);
+    const std::string listing = RunChild("/bin/ls /proc/self/fd");
+    close(leaky);
+    // ls sees its three standard descriptors and the one it reads the folder with.
+    std::istringstream in(listing);
+    Items fds;
+    for (std::string fd; in >> fd;) fds.push_back(fd);
+    EXPECT_EQ(fds, (Items{"0", "1", "2", "3"})) << listing;
+}
+
+TEST(StartProcess, FailsCleanlyForMissingProgramsAndFolders) {
+    StartedProcess p;
+    std::string error;
+    EXPECT_FALSE(StartProcess("\"/nonexistent/ferrox\" -i x", "", p, &error));
+    EXPECT_FALSE(p.process.Valid());
+    EXPECT_FALSE(p.output.Valid());
+    EXPECT_NE(error.find("/nonexistent/ferrox"), std::string::npos) << error;
+    EXPECT_FALSE(StartProcess("/bin/true", "/nonexistent-folder", p, &error));
+    EXPECT_FALSE(StartProcess("", "", p, &error));
+}
+
+TEST(ProcessHandle, WaitsWithTimeoutAndReportsTheExitCode) {
+    StartedProcess p;
+    ASSERT_TRUE(StartProcess("/bin/sh -c \"sleep 0.3; exit 7\"", "", p));
+    EXPECT_FALSE(p.process.Wait(20));
+    EXPECT_FALSE(p.process.ExitCode().has_value());
+    EXPECT_TRUE(p.process.Wait(5000));
+    EXPECT_TRUE(p.process.HasEnded());
+    EXPECT_EQ(p.process.ExitCode(), 7);
+}
+
+bool Alive(pid_t pid) { return kill(pid, 0) == 0; }
+
+TEST(ProcessHandle, TerminateEndsTheWholeGroup) {
+    test::TempDir dir;
+    const std::string pidFile = (dir / "child.pid").string();
+    StartedProcess p;
+    // The shell starts a grandchild in its group and writes the grandchild's pid.
+    ASSERT_TRUE(StartProcess("/bin/sh -c " + QuoteArgument("sleep 60 & echo $! > '" + pidFile + "'; wait"),
+                             "", p));
+    pid_t grandchild = 0;
+    for (int i = 0; i < 500 && grandchild == 0; ++i) {
+        std::ifstream in(pidFile);
+        in >> grandchild;
+        if (grandchild == 0) usleep(10000);
+    }
+    ASSERT_GT(grandchild, 0);
+    ASSERT_TRUE(Alive(grandchild));
+
+    p.process.Terminate();
+    EXPECT_TRUE(p.process.HasEnded());
+    EXPECT_FALSE(p.process.ExitCode().has_value());  // killed, not exited
+    // The grandchild is reaped by init; give it a moment to disappear.
+    for (int i = 0; i < 500 && Alive(grandchild); ++i) usleep(10000);
+    EXPECT_FALSE(Alive(grandchild));
+    // Its output pipe reports the end once every writer is gone.
+    char buffer[16];
+    EXPECT_EQ(p.output.Read(buffer, sizeof buffer, 2000).status, PipeHandle::ReadStatus::End);
+}
+
+TEST(ProcessHandle, LastCopyEndsARunningChild) {
+    pid_t pid = 0;
+    {
+        StartedProcess p;
+        ASSERT_TRUE(StartProcess("/bin/sleep 60", "", p));
+        pid = p.process.Pid();
+        ProcessHandle copy = p.process;
+        p.process.Close();
+        ASSERT_TRUE(Alive(pid));
+    }
+    // Killed and reaped: no zombie keeps the id.
+    EXPECT_FALSE(Alive(pid));
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+}
+
+int Nice(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    // Fields after the command name (which may hold blanks) start behind the last ')'.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 19; ++i) rest >> field;  // field 19 is the nice value
+    return std::stoi(field);
+}
+
+TEST(ProcessHandle, AppliesThePriorityClassToTheGroup) {
+    StartedProcess p;
+    ASSERT_TRUE(StartProcess("/bin/sleep 30", "", p));
+    EXPECT_TRUE(p.process.SetPriorityClass(kBelowNormalPriorityClass));
+    EXPECT_EQ(Nice(p.process.Pid()), 5);
+    EXPECT_TRUE(p.process.SetPriorityClass(kIdlePriorityClass));
+    EXPECT_EQ(Nice(p.process.Pid()), 19);
+    // Raising needs a privilege this user may lack; either way the call stays quiet.
+    EXPECT_TRUE(p.process.SetPriorityClass(kHighPriorityClass));
+    const int raised = Nice(p.process.Pid());
+    EXPECT_TRUE(raised == 19 || raised == -10) << raised;
+    p.process.Terminate();
+    EXPECT_FALSE(p.process.SetPriorityClass(kNormalPriorityClass));
+}
+
+int CountOpenDescriptors() {
+    int count = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++count;
+        closedir(d);
+    }
+    return count;
+}
+
+TEST(StartProcess, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
+    const int before = CountOpenDescriptors();
+    for (int i = 0; i < 200; ++i) {
+        StartedProcess p;
+        switch (i % 4) {
+            case 0:  // read to the end, then wait
+                ASSERT_TRUE(StartProcess("/bin/echo hello", "", p));
+                ReadAll(p);
+                ASSERT_TRUE(p.process.Wait(5000));
+                break;
+            case 1:  // terminated while running
+                ASSERT_TRUE(StartProcess("/bin/sleep 10", "", p));
+                p.process.Terminate();
+                break;
+            case 2:  // handles dropped without waiting
+                ASSERT_TRUE(StartProcess("/bin/sleep 10", "", p));
+                break;
+            case 3:  // failed start
+                ASSERT_FALSE(StartProcess("/nonexistent/program", "", p));
+                break;
+        }
+    }
+    EXPECT_EQ(CountOpenDescriptors(), before);
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child or zombie was left behind";
+    EXPECT_EQ(errno, ECHILD);
+}
+
+}  // namespace
+}  // namespace quillon::platform
