@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/known_folders.h"
 #include "platform/process.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -144,8 +143,6 @@ const std::string& EngineInputPath(const SourceItem& source) {
     if (source.needsPreparation && source.prepared && !source.preparedPath.empty()) return source.preparedPath;
     return source.path;
 }
-
-std::string TheoraEncoderPath() { return platform::ProgramFolder() + "tavrel"; }
 
 std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& source,
                                    formats::ConversionSettings& settings, const std::string& enginePath) {

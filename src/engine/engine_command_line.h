@@ -51,7 +51,4 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
 // The path of the input the engine reads: the prepared file when there is one.
 const std::string& EngineInputPath(const SourceItem& source);
 
-// The encoder beside the program (EnginePath and MapInputFormat are in media_engine.h).
-std::string TheoraEncoderPath();
-
 }  // namespace quillon::engine

@@ -1,5 +1,7 @@
 #include "engine/ferrox_arguments.h"
 
+#include "engine/ferrox_codec_translations.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -95,6 +97,7 @@ Arguments TranslateFerroxArguments(Arguments args) {
             }
         }
     }
+    TranslateCodecChoices(args);
     return args;
 }
 

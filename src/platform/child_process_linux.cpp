@@ -73,11 +73,6 @@ void RemoveFileOnSignal(const std::string& path) {
     }
 }
 
-std::string FfmpegProgram() {
-    const char* value = std::getenv("QUILLON_FFMPEG");
-    return value && *value ? std::string(value) : std::string("ffmpeg");
-}
-
 ChildProcess::~ChildProcess() {
     if (outFd_ >= 0) close(outFd_);
     if (pid_ > 0) {
