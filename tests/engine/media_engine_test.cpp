@@ -67,15 +67,5 @@ TEST(TranslateFerroxArguments, LeavesFileNamesAndOtherArgumentsAlone) {
               (Args{"-vf", "x", "-i", "a", "-vf", "yadif", "o"}));
 }
 
-TEST(TranslateFerroxArguments, LetsTheConcatListNameAbsolutePaths) {
-    EXPECT_EQ(TranslateFerroxArguments({"-f", "concat", "-i", "/tmp/l.txt", "-y", "o.mp4"}),
-              (Args{"-f", "concat", "-safe", "0", "-i", "/tmp/l.txt", "-y", "o.mp4"}));
-    const Args given{"-f", "concat", "-safe", "1", "-i", "/tmp/l.txt", "o.mp4"};
-    EXPECT_EQ(TranslateFerroxArguments(given), given);
-    // An output forced to a format named concat is not an input.
-    const Args output{"-i", "a", "-f", "concat", "o"};
-    EXPECT_EQ(TranslateFerroxArguments(output), output);
-}
-
 }  // namespace
 }  // namespace quillon::engine
