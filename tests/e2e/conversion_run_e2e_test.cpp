@@ -7,6 +7,7 @@
 #include <map>
 #include <thread>
 
+#include "../audio/audio_test_media.h"
 #include "../audio/voice_test_files.h"
 #include "app/conversion_run.h"
 #include "app/intake.h"
@@ -308,42 +309,15 @@ TEST_F(RealRun, DvdTitleIsJoinedFromItsPiecesUnlessSpaceIsShort) {
     EXPECT_FALSE(fs::exists(prepared));
 }
 
-void MakeCdImage(const fs::path& folder) {
-    // One track of 150 sectors (2 s) of a ramp, with its CUE sheet and track descriptor.
-    std::string bin;
-    for (int i = 0; i < 150 * 588 * 2; ++i) {
-        const auto s = static_cast<int16_t>((i % 200) * 100 - 10000);
-        bin += static_cast<char>(s & 0xFF);
-        bin += static_cast<char>((s >> 8) & 0xFF);
-    }
-    test::WriteFile(folder / "disc.bin", bin);
-    test::WriteFile(folder / "disc.cue", "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
-    std::string d(44, '\0');
-    auto put32 = [&d](std::size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) d[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    d.replace(0, 4, "RIFF");
-    put32(4, 36);
-    d.replace(8, 8, "CDDAfmt ");
-    put32(16, 24);
-    d[20] = 1;
-    d[22] = 1;
-    put32(24, 0x12345678);
-    put32(28, 0);
-    put32(32, 150);
-    d[36] = 0;
-    d[37] = 2;  // 150 sectors of lead-in: 00:02:00
-    d[40] = 0;
-    d[41] = 2;
-    test::WriteFile(folder / "Track01.cda", d);
-}
-
 TEST_F(RealRun, OwnReaderSourcesArePreparedOnceForTwoRuns) {
     ASSERT_EQ(audio::StartBassLibrary(platform::ProgramFolder()), audio::BassStartResult::Started);
     struct Release {
         ~Release() { audio::ReleaseBassLibrary(); }
     } release;
-    MakeCdImage(in.path());
+    // One CD track of 150 sectors (2 s), with its CUE sheet and track descriptor.
+    std::vector<int16_t> track(150 * 588 * 2);
+    for (std::size_t i = 0; i < track.size(); ++i) track[i] = static_cast<int16_t>((i % 200) * 100 - 10000);
+    test::MakeCdImage(in.path(), {track}, true);
     ASSERT_TRUE(test::MakeAudio(in / "plain.wav", 1, 1, 22050));
     const auto aifc = test::RunCommand({"sndfile-convert", "-dwvw16", (in / "plain.wav").string(),
                                         (in / "tone.aifc").string()});
@@ -356,6 +330,10 @@ TEST_F(RealRun, OwnReaderSourcesArePreparedOnceForTwoRuns) {
     for (const char* name : {"Track01.cda", "tone.aifc", "memo.voc"}) {
         ASSERT_EQ(intake.ProbeSource((in / name).string()), ProbeOutcome::Added) << name;
     }
+    fs::create_symlink(in / "tone.aifc", in / "again.aifc");
+    EXPECT_EQ(intake.ProbeSource((in / "again.aifc").string()), ProbeOutcome::Duplicate);
+    EXPECT_EQ(intake.ProbeSource((in / "missing.mp4").string()), ProbeOutcome::Failed);
+    EXPECT_EQ(list.RowCount(), 3u);
     EXPECT_EQ(list.Item(0).kind, engine::SourceKind::CdAudioTrack);
     EXPECT_EQ(list.Item(1).kind, engine::SourceKind::AiffFile);
     EXPECT_EQ(list.Item(2).kind, engine::SourceKind::VocFile);
