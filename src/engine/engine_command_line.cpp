@@ -13,8 +13,6 @@ namespace quillon::engine {
 
 namespace {
 
-int RoundUpEven(int value) { return value % 2 != 0 ? value + 1 : value; }
-
 template <typename... Args>
 std::string Format(const char* pattern, Args... args) {
     char buffer[256];

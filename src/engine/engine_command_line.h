@@ -12,6 +12,9 @@
 
 namespace quillon::engine {
 
+// An odd value gets 1 added.
+inline int RoundUpEven(int value) { return value % 2 != 0 ? value + 1 : value; }
+
 // "a:b" gives a/b (-1 unless both exceed 0.01); other text its leading number (0 without one);
 // empty text -1.
 double ParseAspectText(std::string_view text);

@@ -11,8 +11,6 @@ namespace quillon::engine {
 
 namespace {
 
-int RoundUpEven(int value) { return value % 2 != 0 ? value + 1 : value; }
-
 std::string Number(const char* option, long long value) {
     return std::string(option) + " " + std::to_string(value) + " ";
 }

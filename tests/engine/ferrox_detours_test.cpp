@@ -1,6 +1,8 @@
 // What ferrox does with the codec choices the system's ffmpeg cannot carry out as written.
 #include <gtest/gtest.h>
 
+#include "argument_text.h"
+
 #include "engine/ferrox_aifc.h"
 #include "engine/ferrox_amr.h"
 #include "engine/ferrox_arguments.h"
@@ -9,12 +11,6 @@
 
 namespace quillon::engine {
 namespace {
-
-std::string Join(const std::vector<std::string>& args) {
-    std::string s;
-    for (const auto& a : args) s += (s.empty() ? "" : " ") + a;
-    return s;
-}
 
 // The arguments after the program name, translated.
 std::string Translate(const std::string& line) {
