@@ -137,6 +137,11 @@ int DecimalDigits(long long value) {
     return digits;
 }
 
+std::string ArgumentText(const std::string& text) {
+    if (!text.empty() && text.find_first_of(" \t\"") == std::string::npos) return text;
+    return platform::QuoteArgument(text);
+}
+
 const std::string& EngineInputPath(const SourceItem& source) {
     if (source.needsPreparation && source.prepared && !source.preparedPath.empty()) return source.preparedPath;
     return source.path;
@@ -249,7 +254,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         }
 
         if (!format.VideoAspect.empty() && !format.AddPadding && format.VideoAspect[0] != 'N') {
-            line += "-aspect " + format.VideoAspect + " ";
+            line += "-aspect " + ArgumentText(format.VideoAspect) + " ";
         } else if (size.displayWidth > 0 && size.displayHeight > 0) {
             line += transposed ? Format("-aspect %d:%d ", size.displayHeight, size.displayWidth)
                                : Format("-aspect %d:%d ", size.displayWidth, size.displayHeight);
@@ -363,7 +368,15 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
             first = Format(pattern.c_str(), 1);
         }
         source.outputPath = output.substr(0, at) + first + output.substr(at);
-        output.insert(at, pattern);
+        // The image writer reads "%" as the start of a number pattern; "%%" is a plain one.
+        std::string escaped;
+        for (std::size_t i = 0; i < output.size(); ++i) {
+            if (i == at) escaped += pattern;
+            escaped += output[i];
+            if (output[i] == '%') escaped += '%';
+        }
+        if (at == output.size()) escaped += pattern;
+        output = escaped;
     }
     line += "-y " + platform::QuoteArgument(output);
     return line;

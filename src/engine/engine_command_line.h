@@ -51,6 +51,9 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
                                    formats::ConversionSettings& settings,
                                    const std::string& enginePath);
 
+// Typed text as one argument: unchanged when it holds no blank, tab or double quote, else quoted.
+std::string ArgumentText(const std::string& text);
+
 // The path of the input the engine reads: the prepared file when there is one.
 const std::string& EngineInputPath(const SourceItem& source);
 
