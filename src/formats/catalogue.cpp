@@ -1,5 +1,4 @@
 // Building the catalogue from its tables, and looking formats and codecs up in it.
-#include <cctype>
 #include <utility>
 
 #include "formats/catalogue_rows.h"
@@ -37,9 +36,9 @@ void AppendFamily(FormatCatalogue& list, std::span<const detail::FormatRow> rows
             f.AudioChannels = row.audio.channels;
         }
         f.Extension = row.Extension;
-        if (row.Label) f.Label = row.Label;
-        if (row.Muxer) f.Muxer = row.Muxer;
-        if (row.SettingsKey) f.SettingsKey = row.SettingsKey;
+        f.Label = row.Label ? std::optional<std::string>(row.Label) : std::nullopt;
+        f.Muxer = row.Muxer ? std::optional<std::string>(row.Muxer) : std::nullopt;
+        f.SettingsKey = row.SettingsKey ? std::optional<std::string>(row.SettingsKey) : std::nullopt;
         f.FastStart = row.FastStart;
         // The rows live for the whole program, so the records may point into them.
         f.AudioCodecs = row.AudioCodecs ? &*row.AudioCodecs : nullptr;
@@ -69,7 +68,12 @@ void BuildCatalogue(FormatCatalogue& list) {
     AppendFamily(list, t.audio, FamilyAudio);
 }
 
-void ResetFormat(OutputFormat& record) { record = OutputFormat{}; }
+void ResetFormat(OutputFormat& record) {
+    record = OutputFormat{};
+    // The pseudo entries of the output-format box carry empty texts here, not missing ones.
+    record.Label = std::string();
+    record.Muxer = std::string();
+}
 
 const OutputFormat* FindFormat(const FormatCatalogue& catalogue, int32_t id) {
     for (const OutputFormat& f : catalogue) {
@@ -92,7 +96,9 @@ const AudioCodecInfo* FindAudioCodec(const OutputFormat& format) {
 
 std::string RegistryPrefix(const OutputFormat& format) {
     std::string prefix = format.SettingsKey ? *format.SettingsKey : format.Extension;
-    for (char& c : prefix) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : prefix) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
     return prefix;
 }
 

@@ -109,7 +109,8 @@ using FormatCatalogue = std::vector<OutputFormat>;
 // Appends the 79 formats in catalogue order (video, device, image sequence, audio).
 void BuildCatalogue(FormatCatalogue& list);
 
-// Neutral values, for the pseudo entries of the output-format box.
+// Neutral values (empty Label and Muxer, no SettingsKey, no codec lists), for the pseudo entries
+// of the output-format box.
 void ResetFormat(OutputFormat& record);
 
 // The first record with this id, or null.

@@ -401,6 +401,8 @@ TEST(Catalogue, ResetFormatGivesNeutralValues) {
     EXPECT_EQ(f.AudioCompressionLevel, -1);
     EXPECT_EQ(f.AudioVolume, 100);
     EXPECT_EQ(f.Extension, "");
+    EXPECT_EQ(f.Label, std::optional<std::string>(""));
+    EXPECT_EQ(f.Muxer, std::optional<std::string>(""));
     EXPECT_FALSE(f.SettingsKey.has_value());
     EXPECT_EQ(f.FastStart, 0);
     EXPECT_EQ(f.AudioCodecs, nullptr);
