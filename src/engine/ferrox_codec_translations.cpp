@@ -125,4 +125,16 @@ std::string UnreadableCombination(const Arguments& args) {
     return {};
 }
 
+std::string ConversionOutputFile(const Arguments& args) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") start = i + 2;
+    }
+    if (start == 0 || start >= args.size()) return {};
+    const std::string& output = args.back();
+    if (output.find('%') != std::string::npos) return {};
+    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].rfind("image2", 0) == 0) return {};
+    return output;
+}
+
 }  // namespace quillon::engine

@@ -48,6 +48,14 @@ TEST(FerroxTranslations, RealVideoInAviIsRefused) {
     EXPECT_EQ(UnreadableCombination({"-i", "x.avi"}), "");
 }
 
+TEST(FerroxTranslations, TheOutputFileOfAConversion) {
+    EXPECT_EQ(ConversionOutputFile({"-i", "in.mkv", "-c:v", "mpeg4", "-y", "out.mp4"}), "out.mp4");
+    EXPECT_EQ(ConversionOutputFile({"-hide_banner", "-i", "probe.mkv"}), "");
+    EXPECT_EQ(ConversionOutputFile({"-version"}), "");
+    EXPECT_EQ(ConversionOutputFile({"-i", "in.mkv", "-f", "image2", "-y", "out_1.png"}), "");
+    EXPECT_EQ(ConversionOutputFile({"-i", "in.mkv", "-y", "out_%03d.png"}), "");
+}
+
 TEST(FerroxAmr, ThreeStepsAroundTheAmrLibraries) {
     const std::vector<std::string> args = platform::SplitCommandLine(
         "ffmpeg -i in.mkv -dn -sn -movflags faststart -c:v h263 -s 352x288 -r 15.000 -c:a libopencore_amrnb "
