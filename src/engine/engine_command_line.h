@@ -12,8 +12,11 @@
 
 namespace quillon::engine {
 
-// An odd value gets 1 added.
-inline int RoundUpEven(int value) { return value % 2 != 0 ? value + 1 : value; }
+// An odd value gets 1 added (the largest int, which cannot grow, loses 1 instead).
+inline int RoundUpEven(int value) {
+    if (value % 2 == 0) return value;
+    return value == 2147483647 ? value - 1 : value + 1;
+}
 
 // "a:b" gives a/b (-1 unless both exceed 0.01); other text its leading number (0 without one);
 // empty text -1.

@@ -348,6 +348,22 @@ TEST_F(CommandLineTest, TheoraLines) {
     EXPECT_NE(Theora(135).find("-v 10 "), std::string::npos);
 }
 
+TEST_F(CommandLineTest, AbsurdStoredValuesStillGiveALine) {
+    formats::OutputFormat& mp4 = Format(110);
+    mp4.VideoVBREnabled = 0;
+    mp4.VideoAspect = "0.0000001";
+    mp4.VideoWidth = 2147483647;
+    mp4.VideoHeight = 2147483647;
+    mp4.AudioVolume = 2147483647;
+    settings.CropPictures = 1;
+    settings.CropLeft = settings.CropTop = 2147483646;
+    source.durationSeconds = 4000000000u;
+    source.frameRate = 1e300;
+    EXPECT_NE(Line(110).find("-vol 2147483647 "), std::string::npos);
+    Format(710).VideoFrameRate = 1e300;
+    EXPECT_NE(Line(710).find("_%010d"), std::string::npos);
+}
+
 TEST(CommandLineHelpers, ValuesAndLists) {
     EXPECT_DOUBLE_EQ(ParseAspectText("16:9"), 16.0 / 9);
     EXPECT_DOUBLE_EQ(ParseAspectText("1.85"), 1.85);
