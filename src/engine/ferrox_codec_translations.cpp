@@ -71,6 +71,18 @@ void TranslateCodecChoices(Arguments& args) {
     const std::string codec = codecAt ? args[codecAt] : std::string();
     const std::string extension = util::LowerExtension(args.back());
 
+    // The DV writer needs audio for every frame from the first one and stops at the first gap;
+    // let the resampler start the audio with the video and close later gaps.
+    const std::size_t target = FindValue(args, start, "-target");
+    const std::string targetName = target ? args[target] : std::string();
+    const bool rawDv = extension == "dv" || targetName == "pal-dv" || targetName == "ntsc-dv";
+    if (rawDv && FindValue(args, start, "-c:a") && !FindValue(args, start, "-af")) {
+        args.insert(args.end() - 1, {"-af", "aresample=async=1:first_pts=0"});
+    }
+    // A DV target fixes the frame rate, whatever rate was asked for besides.
+    if (targetName == "pal-dv") SetOption(args, start, "-r", "25");
+    else if (targetName == "ntsc-dv") SetOption(args, start, "-r", "30000/1001");
+
     if (codec == "libschroedinger") {
         // Dirac through ffmpeg's own VC-2 encoder, which has no quality scale: the quality
         // (2 low .. 31 high) becomes a bit rate.
@@ -123,6 +135,18 @@ std::string UnreadableCombination(const Arguments& args) {
         return "RealVideo cannot be stored in an AVI file that players can read; choose another codec";
     }
     return {};
+}
+
+std::string ConversionOutputFile(const Arguments& args) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") start = i + 2;
+    }
+    if (start == 0 || start >= args.size()) return {};
+    const std::string& output = args.back();
+    if (output.find('%') != std::string::npos) return {};
+    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].rfind("image2", 0) == 0) return {};
+    return output;
 }
 
 }  // namespace quillon::engine

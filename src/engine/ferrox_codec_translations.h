@@ -14,4 +14,8 @@ void TranslateCodecChoices(std::vector<std::string>& args);
 // AVI): the reason to refuse it, else empty. `args` as above.
 std::string UnreadableCombination(const std::vector<std::string>& args);
 
+// The file a conversion writes: the last argument, unless that is an input (a probe) or a
+// numbered image pattern. Empty otherwise. `args` as above.
+std::string ConversionOutputFile(const std::vector<std::string>& args);
+
 }  // namespace quillon::engine

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -105,6 +106,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, ChildOutput outpu
         if (output != ChildOutput::Inherit) dup2(fds[1], 1);
         if (output == ChildOutput::CaptureBoth) dup2(fds[1], 2);
         execvp(args[0], args.data());
+        const std::string message = std::string("cannot run ") + args[0] + ": " + std::strerror(errno) + "\n";
+        if (write(2, message.data(), message.size()) < 0) _exit(127);
         _exit(127);
     }
     pid_ = pid;

@@ -183,6 +183,18 @@ TEST_F(ConversionMatrix, EveryFormatWithItsDefaults) {
     Report(RunAll(jobs));
 }
 
+TEST_F(ConversionMatrix, DiscAndCamcorderTargetsInPal) {
+    formats::FormatCatalogue catalogue;
+    formats::BuildCatalogue(catalogue);
+    std::vector<Job> jobs;
+    for (int id : {60, 65, 180}) {
+        Job job{*formats::FindFormat(catalogue, id), std::to_string(id) + " PAL"};
+        job.format.VideoHeight = id == 180 ? 288 : 576;
+        jobs.push_back(job);
+    }
+    Report(RunAll(jobs));
+}
+
 // The options page makes a fixed-size codec take one of its sizes.
 void FitFixedSize(formats::OutputFormat& format, const formats::VideoCodecInfo& codec) {
     if (!formats::IsFixedSizeList(codec.FrameSizes)) return;

@@ -124,5 +124,24 @@ TEST(FerroxDetour, AmrEncodesIntoItsContainersAndStopsWithFerrox) {
     }
 }
 
+TEST(FerroxDetour, AFailedRunLeavesNoHalfWrittenFile) {
+    TempDir dir;
+    ASSERT_TRUE(MakeAudio(dir / "in.wav", 1));
+    const std::string ferrox = (BinDir() / "ferrox").string();
+    // ffmpeg's AIFF writer starts the file, then finds it cannot describe GSM.
+    const CommandResult r = RunCommand({ferrox, "-i", (dir / "in.wav").string(), "-c:a", "libgsm", "-ar", "8000",
+                                        "-ac", "1", "-f", "aiff", "-y", (dir / "out.aiff").string()});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.output.find("could not compute bits per sample"), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(dir / "out.aiff"));
+
+    // A file the failed run never touched stays.
+    WriteFile(dir / "keep.mp4", "mine");
+    const CommandResult early = RunCommand({ferrox, "-i", (dir / "in.wav").string(), "-c:a", "nonesuch", "-y",
+                                            (dir / "keep.mp4").string()});
+    EXPECT_NE(early.exitCode, 0);
+    EXPECT_EQ(ReadFile(dir / "keep.mp4"), "mine");
+}
+
 }  // namespace
 }  // namespace quillon::test

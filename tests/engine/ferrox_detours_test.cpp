@@ -1,6 +1,8 @@
 // What ferrox does with the codec choices the system's ffmpeg cannot carry out as written.
 #include <gtest/gtest.h>
 
+#include "argument_text.h"
+
 #include "engine/ferrox_aifc.h"
 #include "engine/ferrox_amr.h"
 #include "engine/ferrox_arguments.h"
@@ -9,12 +11,6 @@
 
 namespace quillon::engine {
 namespace {
-
-std::string Join(const std::vector<std::string>& args) {
-    std::string s;
-    for (const auto& a : args) s += (s.empty() ? "" : " ") + a;
-    return s;
-}
 
 // The arguments after the program name, translated.
 std::string Translate(const std::string& line) {
@@ -34,8 +30,12 @@ TEST(FerroxTranslations, CodecChoicesBecomeWorkingEquivalents) {
     EXPECT_EQ(Translate("-i in -c:v dvvideo -vf \"scale=586:480,pad=720:480:68:0\" -r 25.000 -y out.avi"),
               "-i in -c:v dvvideo -vf scale=586:480,pad=720:480:68:0 -r 30000/1001 -y -pix_fmt yuv411p out.avi");
     EXPECT_EQ(Translate("-i in -c:v dvvideo -s 720x576 -r 29.970 -y out.mov"), "-i in -c:v dvvideo -s 720x576 -r 25 -y out.mov");
-    EXPECT_EQ(Translate("-i in -c:v dvvideo -target ntsc-dv -s 720x576 -y out.dv"),
-              "-i in -c:v dvvideo -target ntsc-dv -s 720x576 -y out.dv");
+    EXPECT_EQ(Translate("-i in -c:v dvvideo -target ntsc-dv -s 720x576 -r 25.000 -y out.dv"),
+              "-i in -c:v dvvideo -target ntsc-dv -s 720x576 -r 30000/1001 -y out.dv");
+    EXPECT_EQ(Translate("-i in -c:v dvvideo -target pal-dv -r 29.970 -c:a pcm_s16le -y out.dv"),
+              "-i in -c:v dvvideo -target pal-dv -r 25 -c:a pcm_s16le -y -af aresample=async=1:first_pts=0 out.dv");
+    EXPECT_EQ(Translate("-i in -c:v dvvideo -target pal-dv -an -y out.dv"),
+              "-i in -c:v dvvideo -target pal-dv -an -y -r 25 out.dv");
     EXPECT_EQ(Translate("-i in -c:v libx265 -preset fast -y out.avi"), "-i in -c:v libx265 -preset fast -y -tag:v HEVC out.avi");
     EXPECT_EQ(Translate("-i in -f ipod -c:v libx265 -y out.m4v"), "-i in -f mp4 -c:v libx265 -y -tag:v hvc1 out.m4v");
     EXPECT_EQ(Translate("-i in -c:v libx265 -y out.mkv"), "-i in -c:v libx265 -y out.mkv");
@@ -50,6 +50,14 @@ TEST(FerroxTranslations, RealVideoInAviIsRefused) {
     EXPECT_EQ(UnreadableCombination({"-i", "in", "-c:v", "rv20", "-y", "out.rm"}), "");
     EXPECT_EQ(UnreadableCombination({"-i", "in", "-c:v", "mpeg4", "-y", "out.avi"}), "");
     EXPECT_EQ(UnreadableCombination({"-i", "x.avi"}), "");
+}
+
+TEST(FerroxTranslations, TheOutputFileOfAConversion) {
+    EXPECT_EQ(ConversionOutputFile({"-i", "in.mkv", "-c:v", "mpeg4", "-y", "out.mp4"}), "out.mp4");
+    EXPECT_EQ(ConversionOutputFile({"-hide_banner", "-i", "probe.mkv"}), "");
+    EXPECT_EQ(ConversionOutputFile({"-version"}), "");
+    EXPECT_EQ(ConversionOutputFile({"-i", "in.mkv", "-f", "image2", "-y", "out_1.png"}), "");
+    EXPECT_EQ(ConversionOutputFile({"-i", "in.mkv", "-y", "out_%03d.png"}), "");
 }
 
 TEST(FerroxAmr, ThreeStepsAroundTheAmrLibraries) {

@@ -38,6 +38,5 @@ int main(int argc, char** argv) {
     if (options->frontend) {
         std::printf(status == 0 ? "{\"result\": \"ok\"}\n" : "{\"result\": \"failed\"}\n");
     }
-    if (status == 127) std::fprintf(stderr, "tavrel: cannot run %s\n", args[0].c_str());
     return status;
 }
