@@ -206,3 +206,24 @@ TEST_F(WindowRunTest, ShutdownBoxCountsDownThenReportsARefusedPowerOff) {
 
 }  // namespace
 }  // namespace quillon::ui
+
+namespace quillon::ui {
+namespace {
+
+TEST_F(WindowRunTest, ClosingTheWindowDuringARunCancelsIt) {
+    ASSERT_TRUE(test::MakeClip(dir / "long.mp4", 12.0, 1, 2, 640, 480));
+    auto window = OpenWindow();
+    window->AddSourcePaths({(dir / "long.mp4").string()});
+    ChooseFormat(*window, 80);
+    window->Button(kCmdConvert)->click();
+    ASSERT_TRUE(WaitFor([&] { return !Outputs().empty(); }, 30000));
+
+    window->close();  // Alt+F4 reaches a window whose buttons wait for the run
+    EXPECT_FALSE(window->Run().Active());
+    EXPECT_EQ(window->List()->ItemCount(), 0);
+    window.reset();
+    EXPECT_TRUE(Outputs().empty());
+}
+
+}  // namespace
+}  // namespace quillon::ui
