@@ -1,6 +1,7 @@
 #include "app/file_list.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "engine/source_preparation.h"
 #include "util/paths.h"
@@ -91,6 +92,31 @@ bool FileList::AnySelected() const {
     return false;
 }
 
+int FileList::FocusedRow() const {
+    if (focused_ < 0 || static_cast<std::size_t>(focused_) >= rows_.size()) return -1;
+    return rows_[static_cast<std::size_t>(focused_)].selected ? focused_ : -1;
+}
+
+void FileList::SwapRows(std::size_t a, std::size_t b) {
+    if (a >= rows_.size() || b >= rows_.size() || a == b) return;
+    std::swap(rows_[a], rows_[b]);
+    if (focused_ == static_cast<int>(a)) {
+        focused_ = static_cast<int>(b);
+    } else if (focused_ == static_cast<int>(b)) {
+        focused_ = static_cast<int>(a);
+    }
+    if (observer_) observer_->RowsSwapped(a, b);
+}
+
+bool FileList::SetAudioStream(std::size_t row, int stream) {
+    if (row >= rows_.size() || stream < 0) return false;
+    engine::SourceItem& item = *rows_[row].item;
+    if (static_cast<std::size_t>(stream) >= item.audioSampleRates.size()) return false;
+    item.selectedAudioStream = stream;
+    if (observer_) observer_->AudioCellsChanged(row);
+    return true;
+}
+
 void FileList::ScrollIntoView(std::size_t row) {
     if (observer_ && row < rows_.size()) observer_->ScrollIntoView(row);
 }
@@ -104,8 +130,13 @@ bool FileList::ReorderRows(const std::vector<std::size_t>& order) {
     }
     std::vector<Row> reordered;
     reordered.reserve(rows_.size());
-    for (std::size_t from : order) reordered.push_back(std::move(rows_[from]));
+    int focused = -1;
+    for (std::size_t from : order) {
+        if (static_cast<int>(from) == focused_) focused = static_cast<int>(reordered.size());
+        reordered.push_back(std::move(rows_[from]));
+    }
     rows_ = std::move(reordered);
+    focused_ = focused;
     return true;
 }
 
@@ -122,6 +153,11 @@ void FileList::RemoveRow(std::size_t row) {
         std::remove(item.preparedPath.c_str());
     }
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+    if (focused_ == static_cast<int>(row)) {
+        focused_ = -1;
+    } else if (focused_ > static_cast<int>(row)) {
+        --focused_;
+    }
     if (observer_) observer_->RowRemoved(row);
 }
 

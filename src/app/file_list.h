@@ -23,6 +23,10 @@ public:
     virtual void StatusChanged(std::size_t /*row*/) {}
     virtual void ScrollIntoView(std::size_t /*row*/) {}
     virtual void StatusColumnWidthChanged(int /*width*/) {}
+    // Two rows changed places: cells, item, selection and focus.
+    virtual void RowsSwapped(std::size_t /*a*/, std::size_t /*b*/) {}
+    // The row's chosen audio stream changed.
+    virtual void AudioCellsChanged(std::size_t /*row*/) {}
 };
 
 // The queues a run fills from the list.
@@ -63,6 +67,13 @@ public:
     bool Selected(std::size_t row) const { return rows_[row].selected; }
     void SetSelected(std::size_t row, bool selected) { rows_[row].selected = selected; }
     bool AnySelected() const;
+    // The row that is focused and selected, or -1.
+    int FocusedRow() const;
+    void SetFocusedRow(int row) { focused_ = row; }
+    // Exchanges two rows with their cells, items, selection and focus.
+    void SwapRows(std::size_t a, std::size_t b);
+    // Chooses another audio stream of a row; false when the row has no such stream.
+    bool SetAudioStream(std::size_t row, int stream);
 
     void ScrollIntoView(std::size_t row);
 
@@ -103,6 +114,7 @@ private:
     std::vector<Row> rows_;
     FileListObserver* observer_ = nullptr;
     int statusColumnWidth_ = kStatusColumnWidth;
+    int focused_ = -1;
 };
 
 // The File column text of a source item.

@@ -9,6 +9,8 @@
 #include "engine/engine_launcher.h"
 #include "engine/media_engine.h"
 #include "engine/source_preparation.h"
+#include "app/product_info.h"
+#include "platform/shell_link.h"
 #include "platform/system_info.h"
 #include "util/paths.h"
 
@@ -21,6 +23,17 @@ using engine::SourceKind;
 namespace {
 
 constexpr int kMaxReportedFailures = 30;
+constexpr int kMaxDvdTitles = 99;
+constexpr int64_t kMenuTitleSetSize = 1048576;
+// A chain of shortcuts pointing at one another ends here instead of going round for ever.
+constexpr int kMaxShortcutHops = 8;
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
 
 std::string WithSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -58,13 +71,189 @@ Intake::Intake(FileList& list, SourceIndex& index, const formats::ConversionSett
     : list_(list), index_(index), settings_(settings),
       enginePath_(enginePath.empty() ? engine::EnginePath() : std::move(enginePath)) {}
 
-bool Intake::Accepted(const std::string& path) const {
-    if (!settings_.EnableExtFilter) return true;
-    if (util::ExtensionPart(path) == std::string::npos) return false;
-    const std::string extension = util::LowerExtension(path);
-    // Shortcut files are not followed here: a symbolic link is followed by the file system.
-    return std::find(settings_.ExtensionFilter.begin(), settings_.ExtensionFilter.end(), extension) !=
-           settings_.ExtensionFilter.end();
+void SourceIndex::RemoveItem(const engine::SourceItem* item) {
+    for (auto it = keys_.begin(); it != keys_.end(); ++it) {
+        if (it->second == item) {
+            keys_.erase(it);
+            return;
+        }
+    }
+}
+
+std::optional<std::string> Intake::AcceptedPath(const std::string& path) const {
+    if (!settings_.EnableExtFilter) return path;
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxShortcutHops; ++hop) {
+        if (util::ExtensionPart(current) == std::string::npos) return std::nullopt;
+        const std::string extension = util::LowerExtension(current);
+        if (std::find(settings_.ExtensionFilter.begin(), settings_.ExtensionFilter.end(), extension) !=
+            settings_.ExtensionFilter.end()) {
+            return current;
+        }
+        if (extension != "lnk") return std::nullopt;
+        std::optional<std::string> target = platform::ResolveShortcut(current);
+        if (!target) return std::nullopt;
+        current = std::move(*target);
+    }
+    return std::nullopt;
+}
+
+void Intake::CollectDroppedPaths(std::vector<std::string>& paths, const std::vector<std::string>& dropped) const {
+    for (const std::string& item : dropped) {
+        if (item.empty()) continue;
+        if (util::IsFolder(item)) {
+            CollectFolderFiles(paths, item);
+        } else if (std::optional<std::string> accepted = AcceptedPath(item)) {
+            paths.push_back(std::move(*accepted));
+        }
+    }
+}
+
+std::string Intake::FailureReport(const std::string& failures) const {
+    std::string text = "Failed to load the following files.\n\n" + failures;
+    if (!util::IsFile(enginePath_)) {
+        text += "\nSome files of the program are missing or corrupted. Please reinstall the program.";
+    } else if (cdTrackFailed_) {
+        text += "\nIMPORTANT: please DO NOT add CDA file from hard drive, but from CD drive directly.";
+    } else {
+        text += kSupportLine;
+    }
+    return text;
+}
+
+std::string Intake::AddDvdTitles(const std::string& dvdFolder) {
+    const std::string folder = WithSlash(dvdFolder);
+    std::string failed;
+    int ordinal = 1;
+    for (int n = 1; n <= kMaxDvdTitles; ++n) {
+        const std::string firstVob = engine::FindDvdPiece(folder, n, 1);
+        if (firstVob.empty()) break;
+        const std::optional<int64_t> size = util::FileSize(firstVob);
+        if (size && *size < kMenuTitleSetSize) continue;  // a menu-only title set
+        if (ProbeDvdTitle(folder, ordinal, n) == ProbeOutcome::Failed) {
+            failed += "DVD Title " + std::to_string(ordinal) + "\n";
+        }
+        ++ordinal;
+    }
+    return failed.empty() ? std::string() : "Failed to load the following DVD Titles.\n\n" + failed;
+}
+
+std::optional<std::string> FindDvdVideoFolder(const std::string& chosen) {
+    const std::string folder = WithSlash(chosen);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        std::error_code typeError;
+        if (!entry.is_directory(typeError) || UpperAscii(entry.path().filename().string()) != "VIDEO_TS") continue;
+        const std::string videoTs = folder + entry.path().filename().string() + "/";
+        if (!engine::FindDvdPiece(videoTs, 1, 1).empty()) return videoTs;
+    }
+    if (!engine::FindDvdPiece(folder, 1, 1).empty()) return folder;
+    return std::nullopt;
+}
+
+std::string NoDvdMessage(const std::string& chosen) {
+    return std::string(kProductName) + " doesn't find any DVD video files at " + WithSlash(chosen) + ".";
+}
+
+void RememberFolder(std::string& setting, const std::string& chosen) { setting = WithSlash(chosen); }
+
+void RememberAddFilesFolder(formats::ConversionSettings& settings, const std::vector<std::string>& chosenFiles) {
+    if (chosenFiles.empty()) return;
+    if (std::optional<std::string> folder = util::FolderPart(chosenFiles.front())) settings.LastAddFileDir = *folder;
+}
+
+std::string AddFilesStartFolder(formats::ConversionSettings& settings, const std::string& documentsFolder) {
+    if (!settings.LastAddFileDir.empty() && !util::Exists(settings.LastAddFileDir)) {
+        settings.LastAddFileDir = documentsFolder.empty() ? std::string() : WithSlash(documentsFolder);
+        if (!settings.LastAddFileDir.empty()) util::EnsureFolder(settings.LastAddFileDir, true);
+    }
+    return settings.LastAddFileDir;
+}
+
+const std::vector<FileFilter>& AddFilesFilters() {
+    static const std::vector<FileFilter> filters = {
+        {"All Files (*.*)", "*.*"},
+        {"3GPP Files (*.3gp;*.3gpp)", "*.3gp;*.3gpp"},
+        {"3GPP2 Files (*.3g2;*.3gp2)", "*.3g2;*.3gp2"},
+        {"Adobe Flash Files (*.swf)", "*.swf"},
+        {"Advanced Audio Coding (*.aac)", "*.aac"},
+        {"AIFF Files (*.aiff;*.aif;*.aifc;*.afc)", "*.aiff;*.aif;*.aifc;*.afc"},
+        {"AMR Files (*.amr;*.awb)", "*.amr;*.awb"},
+        {"AU Files (*.au;*.snd)", "*.au;*.snd"},
+        {"AVI Files (*.avi)", "*.avi"},
+        {"CD Audio Files (*.cda)", "*.cda"},
+        {"Creative Voice Files (*.voc)", "*.voc"},
+        {"CRI ADX Files (*.adx)", "*.adx"},
+        {"Dolby Digital AC-3 (*.ac3)", "*.ac3"},
+        {"DTS Files (*.dts)", "*.dts"},
+        {"DV Video Files (*.dv;*.dif)", "*.dv;*.dif"},
+        {"DVD Video Files (*.vob;*.dvd)", "*.vob;*.dvd"},
+        {"Electronic Arts CDATA Files (*.cdata)", "*.cdata"},
+        {"Flash Video Files (*.flv)", "*.flv"},
+        {"Free Lossless Audio Codec (*.flac;*.fla)", "*.flac;*.fla"},
+        {"H.264/MPEG4 AVC Video (*.m2ts;*.mts)", "*.m2ts;*.mts"},
+        {"Matroska Files (*.mkv;*.mka)", "*.mkv;*.mka"},
+        {"Microsoft Digital Video Recording (*.dvr-ms)", "*.dvr-ms"},
+        {"MJPEG Video Files (*.mjpg;*.mjpeg)", "*.mjpg;*.mjpeg"},
+        {"MMF Files (*.mmf)", "*.mmf"},
+        {"Monkey's Audio (*.ape;*.mac)", "*.ape;*.mac"},
+        {"MP3 Files (*.mp3)", "*.mp3"},
+        {"MPEG Audio Files (*.mpa;*.mpga;*.m2a)", "*.mpa;*.mpga;*.m2a"},
+        {"MPEG Video Files (*.mpg;*.mpe;*.mpeg;*.m1v;*.mp2;*.m2v;*.mp1;*.mlv)",
+         "*.mpg;*.mpe;*.mpeg;*.m1v;*.mp2;*.m2v;*.mp1;*.mlv"},
+        {"MPEG-4 Audio Files (*.m4a;*.m4b;*.mp4)", "*.m4a;*.m4b;*.mp4"},
+        {"MPEG4 TS HD Video (*.ts)", "*.ts"},
+        {"MPEG-4 Video Files (*.mp4;*.m4v;*.mpv;*.psp)", "*.mp4;*.m4v;*.mpv;*.psp"},
+        {"Musepack (*.mpc;*.mp+;*.mpp)", "*.mpc;*.mp+;*.mpp"},
+        {"Nullsoft Audio/Video Files (*.nsv;*.nsa)", "*.nsv;*.nsa"},
+        {"NUT Files (*.nut)", "*.nut"},
+        {"OGG Files (*.ogg;*.oga;*.ogm;*.ogv;*.ogx)", "*.ogg;*.oga;*.ogm;*.ogv;*.ogx"},
+        {"Opus Files (*.opus)", "*.opus"},
+        {"QuickTime Files (*.mov;*.qt)", "*.mov;*.qt"},
+        {"Raw h261 Files (*.h261)", "*.h261"},
+        {"Raw h263 Files (*.h263)", "*.h263"},
+        {"Raw h264 Video Files (*.h264;*.264)", "*.h264;*.264"},
+        {"Real Audio Files (*.ra;*.ram)", "*.ra;*.ram"},
+        {"Real Media Files (*.rm;*.rmvb)", "*.rm;*.rmvb"},
+        {"Speex (*.spx)", "*.spx"},
+        {"The True Audio (*.tta)", "*.tta"},
+        {"VCD Video Files (*.dat)", "*.dat"},
+        {"WAV Files (*.wav;*.wave)", "*.wav;*.wave"},
+        {"WavPack Files (*.wv)", "*.wv"},
+        {"WebM Files (*.webm)", "*.webm"},
+        {"Windows Media Files (*.wma;*.asf;*.wmv;*.wm;*.wmd;*.xwmv)", "*.wma;*.asf;*.wmv;*.wm;*.wmd;*.xwmv"},
+        {"YUV Video Files (*.yuv)", "*.yuv"},
+    };
+    return filters;
+}
+
+std::string QtNameFilter(const FileFilter& filter) {
+    // Qt shows the text before the last parenthesised group when details are hidden, and
+    // separates patterns by blanks. File names here are case-sensitive, so letters match both ways.
+    std::string patterns;
+    const std::string all = filter.patterns;
+    std::size_t start = 0;
+    while (start <= all.size()) {
+        const std::size_t end = std::min(all.find(';', start), all.size());
+        const std::string pattern = all.substr(start, end - start);
+        if (!pattern.empty()) {
+            if (!patterns.empty()) patterns += ' ';
+            if (pattern == "*.*") {
+                patterns += "*";
+            } else {
+                for (char c : pattern) {
+                    const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+                    if (upper != c) {
+                        patterns += std::string("[") + c + upper + "]";
+                    } else {
+                        patterns += c;
+                    }
+                }
+            }
+        }
+        start = end + 1;
+    }
+    return std::string(filter.description) + " (" + patterns + ")";
 }
 
 void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::string& folder) const {
@@ -75,8 +264,9 @@ void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::stri
         for (const auto& entry : fs::directory_iterator(f, ec)) {
             std::error_code typeError;
             if (entry.is_directory(typeError)) continue;
-            const std::string path = entry.path().string();
-            if (Accepted(path)) paths.push_back(path);
+            if (std::optional<std::string> accepted = AcceptedPath(entry.path().string())) {
+                paths.push_back(std::move(*accepted));
+            }
         }
     }
 }
@@ -112,8 +302,9 @@ ProbeOutcome Intake::ProbeSource(const std::string& path) {
         probed = engine::LaunchEngine(line, item.get(), true, 0, nullptr);
     }
     if (!probed) return ProbeOutcome::Failed;
+    const engine::SourceItem* added = item.get();
     lastRow_ = static_cast<int>(list_.InsertRow(std::move(item), settings_.RequestAudioIndex));
-    index_.Add(key);
+    index_.Add(key, added);
     return ProbeOutcome::Added;
 }
 
@@ -133,8 +324,9 @@ ProbeOutcome Intake::ProbeDvdTitle(const std::string& dvdFolder, int ordinal, in
     }
     item->durationSeconds = 0;  // the first piece does not tell the title's length
     item->path = "DVD Title " + std::to_string(ordinal);
+    const engine::SourceItem* added = item.get();
     lastRow_ = static_cast<int>(list_.InsertRow(std::move(item), settings_.RequestAudioIndex));
-    index_.Add(key);
+    index_.Add(key, added);
     return ProbeOutcome::Added;
 }
 

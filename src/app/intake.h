@@ -4,8 +4,9 @@
 // and the duplicate check. The window's Add commands and the command line build on it.
 
 #include <cstddef>
-#include <set>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/file_list.h"
@@ -15,16 +16,20 @@
 namespace quillon::app {
 
 // Keys of the sources in the list: canonical absolute paths (a file reached by two paths is
-// one source; letter case matters), and "DVD:<folder><title>" for DVD titles.
+// one source; letter case matters), and "DVD:<folder><title>" for DVD titles. Each key remembers
+// its item, so that removing a row frees its key even when the file has moved since.
 class SourceIndex {
 public:
+    SourceIndex() { keys_.reserve(3000); }
     bool Contains(const std::string& key) const { return keys_.count(key) != 0; }
-    void Add(const std::string& key) { keys_.insert(key); }
+    void Add(const std::string& key, const engine::SourceItem* item = nullptr) { keys_[key] = item; }
     void Remove(const std::string& key) { keys_.erase(key); }
+    void RemoveItem(const engine::SourceItem* item);
     void Clear() { keys_.clear(); }
+    std::size_t Size() const { return keys_.size(); }
 
 private:
-    std::set<std::string> keys_;
+    std::unordered_map<std::string, const engine::SourceItem*> keys_;
 };
 
 std::string SourceKey(const std::string& path);
@@ -40,8 +45,12 @@ public:
     // The accepted files below folder: the folder and all its subfolders (each followed by its
     // own subfolders), then the files of each in that order.
     void CollectFolderFiles(std::vector<std::string>& paths, const std::string& folder) const;
-    // The extension filter for scanned and dropped files (Add Files takes every file).
-    bool Accepted(const std::string& path) const;
+    // The extension filter for scanned and dropped files (Add Files takes every file): the path
+    // to load, which for a shortcut the filter does not pass is its target; nullopt when skipped.
+    std::optional<std::string> AcceptedPath(const std::string& path) const;
+    bool Accepted(const std::string& path) const { return AcceptedPath(path).has_value(); }
+    // Dropped items in drop order: folders scanned, files through the filter.
+    void CollectDroppedPaths(std::vector<std::string>& paths, const std::vector<std::string>& dropped) const;
 
     ProbeOutcome ProbeSource(const std::string& path);
     ProbeOutcome ProbeDvdTitle(const std::string& dvdFolder, int ordinal, int titleNumber);
@@ -49,6 +58,13 @@ public:
     // Probes each path in order; stops after the current path when the window is cancelled.
     // Returns the failure report ("" when every path was added or was a duplicate).
     std::string LoadSources(const std::vector<std::string>& paths, engine::LoadingWindow* window);
+
+    // The whole message for a failure text of LoadSources, with its closing hint.
+    std::string FailureReport(const std::string& failures) const;
+
+    // The titles of a DVD folder, menu-only title sets skipped. Returns the report of the titles
+    // that failed, "" when none did.
+    std::string AddDvdTitles(const std::string& dvdFolder);
 
     bool CdTrackFailed() const { return cdTrackFailed_; }
     int LastRow() const { return lastRow_; }
@@ -61,5 +77,26 @@ private:
     bool cdTrackFailed_ = false;
     int lastRow_ = -1;
 };
+
+// The folder holding VTS_01_1.VOB: chosen/VIDEO_TS/ or chosen/ itself, in any letter case.
+std::optional<std::string> FindDvdVideoFolder(const std::string& chosen);
+// "Quillon doesn't find any DVD video files at FOLDER."
+std::string NoDvdMessage(const std::string& chosen);
+
+// The remembered folders, each kept with a trailing "/".
+void RememberAddFilesFolder(formats::ConversionSettings& settings, const std::vector<std::string>& chosenFiles);
+void RememberFolder(std::string& setting, const std::string& chosen);
+// Where Add Files opens: LastAddFileDir, or the documents folder when it names nothing.
+std::string AddFilesStartFolder(formats::ConversionSettings& settings, const std::string& documentsFolder);
+
+// The open-file dialog's filters in their order, "All Files (*.*)" first.
+struct FileFilter {
+    const char* description;
+    const char* patterns;  // "*.a;*.b"
+};
+const std::vector<FileFilter>& AddFilesFilters();
+// A filter as a Qt name filter: the description shown as it is, followed by the patterns in
+// Qt's form, letters in either case; "*.*" matches names without a dot as well.
+std::string QtNameFilter(const FileFilter& filter);
 
 }  // namespace quillon::app

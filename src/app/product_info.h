@@ -12,4 +12,9 @@ inline constexpr const char* kTellAFriendMail =
     "mailto:?subject=Quillon%20media%20converter"
     "&body=Quillon%20converts%20video%20and%20audio%20files:%20https://quillon.example.org/";
 
+// The closing line of a report of files that could not be added.
+inline constexpr const char* kSupportLine =
+    "\nIf you think these files should work, please send one or more of them to "
+    "support@quillon.example.org and we will look into it.";
+
 }  // namespace quillon::app

@@ -1,0 +1,114 @@
+#pragma once
+// The main window's commands without their widgets: the command table with texts, keys and
+// enable rules, the context and help menus, the Audio Streams submenu, and the list commands
+// (remove, move, lengths, play and browse).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/file_list.h"
+#include "app/intake.h"
+
+namespace quillon::app {
+
+namespace command {
+inline constexpr int kConvertSelected = 32786;
+inline constexpr int kConvertAll = 32787;
+inline constexpr int kConvertSelectedToOne = 32779;
+inline constexpr int kConvertAllToOne = 32778;
+inline constexpr int kPlaySource = 32775;
+inline constexpr int kPlayDestination = 32781;
+inline constexpr int kBrowseSource = 32777;
+inline constexpr int kBrowseDestination = 32780;
+inline constexpr int kAddFiles = 32773;
+inline constexpr int kAddFolder = 1024;
+inline constexpr int kAddDvd = 32789;
+inline constexpr int kRemove = 32772;
+inline constexpr int kRemoveAll = 1005;
+inline constexpr int kSelectedLength = 32795;
+inline constexpr int kAllLength = 32796;
+inline constexpr int kMoveUp = 32793;
+inline constexpr int kMoveDown = 32794;
+inline constexpr int kAudioStreamNone = 32788;
+inline constexpr int kAudioStreamFirst = 9000;
+inline constexpr int kAudioStreamLast = 9099;
+inline constexpr int kSelectAll = 1156;
+inline constexpr int kOptions = 1014;
+inline constexpr int kHelpTopics = 57670;
+inline constexpr int kAbout = 1017;
+inline constexpr int kTellAFriend = 32782;
+inline constexpr int kFeedback = 32783;
+inline constexpr int kHomePage = 32784;
+inline constexpr int kCheckUpdates = 32785;
+inline constexpr int kHelpButton = 1060;
+inline constexpr int kMinimize = 1030;
+inline constexpr int kClose = 1000;
+inline constexpr int kOutputFormatBox = 1039;
+// Menu layout markers.
+inline constexpr int kSeparator = 0;
+inline constexpr int kAudioStreamsSubmenu = -1;
+}  // namespace command
+
+enum class EnableRule { Always, Selection, Rows, Output, Never };
+
+struct CommandInfo {
+    int id;
+    const char* menuText;  // "" when the command has no menu entry
+    const char* key;       // Qt key sequence text, "" without an accelerator
+    EnableRule rule;
+};
+
+const std::vector<CommandInfo>& CommandTable();
+const CommandInfo* FindCommand(int id);
+
+// The menus in their order: command ids, command::kSeparator and command::kAudioStreamsSubmenu.
+const std::vector<int>& ContextMenuLayout();
+const std::vector<int>& HelpMenuLayout();
+inline constexpr const char* kAudioStreamsMenuText = "Audio &Streams";
+
+// Whether a menu entry is enabled for the list as it is now; a submenu follows its first entry.
+bool CommandEnabled(int id, const FileList& list);
+
+struct AudioStreamEntry {
+    int id;
+    std::string text;
+    bool enabled;
+    bool checked;
+};
+// The Audio Streams submenu for the focused row ("None", disabled, without one).
+std::vector<AudioStreamEntry> AudioStreamsMenu(const FileList& list);
+// Entry 9000 + i: the focused row takes audio stream i. False when nothing changed hands.
+bool ChooseAudioStreamCommand(FileList& list, int id);
+
+// Removes the selected rows (or all), freeing their keys so they can be added again.
+void RemoveSelectedRows(FileList& list, SourceIndex& index);
+void RemoveAllRows(FileList& list, SourceIndex& index);
+
+// False when nothing moved.
+bool MoveSelectedUp(FileList& list);
+bool MoveSelectedDown(FileList& list);
+
+// "The total length of selected files is 1:06:40." or nullopt without rows in scope.
+std::optional<std::string> LengthMessage(const FileList& list, bool selectedOnly);
+
+// A row's source: its path, or a DVD title's first VOB file.
+std::string SourcePathOf(const engine::SourceItem& item);
+
+// The desktop's handlers, so tests never open anything.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void OpenPath(const std::string& path) = 0;      // the default application
+    virtual void ShowInFolder(const std::string& path) = 0;  // the file manager
+    virtual void OpenUrl(const std::string& url) = 0;        // browser or mail client
+};
+
+// Play/Browse on the focused row; false when there is no such row or its path is gone.
+bool PlayFocused(const FileList& list, bool destination, Shell& shell);
+bool BrowseFocused(const FileList& list, bool destination, Shell& shell);
+
+// The address behind one of the four web commands, or nullptr.
+const char* WebCommandAddress(int id);
+
+}  // namespace quillon::app
