@@ -1,0 +1,126 @@
+#include "ui/file_list_view.h"
+
+#include <QHeaderView>
+
+#include "app/list_cells.h"
+
+namespace quillon::ui {
+
+namespace {
+
+struct ColumnSpec {
+    const char* header;
+    Qt::Alignment alignment;
+    int width;
+    int sortType;
+};
+
+const ColumnSpec kColumns[app::kListColumnCount] = {
+    {"File", Qt::AlignLeft, 175, SortText},
+    {"Duration", Qt::AlignRight, 65, SortDuration},
+    {"Width", Qt::AlignRight, 45, SortNumber},
+    {"Height", Qt::AlignRight, 48, SortNumber},
+    {"V.Frame", Qt::AlignRight, 55, SortNumber},
+    {"V.BitRate", Qt::AlignRight, 70, SortNumber},
+    {"A.Freq.", Qt::AlignRight, 75, SortNumber},
+    {"A.BitRate", Qt::AlignRight, 65, SortNumber},
+    {"A.Ch.", Qt::AlignLeft, 50, SortText},
+    {"Status", Qt::AlignLeft, app::kStatusColumnWidth, SortText},
+};
+
+}  // namespace
+
+FileListView::FileListView(QWidget* parent) : SortListCtrl(parent) {
+    setColumnCount(app::kListColumnCount);
+    QTreeWidgetItem* headerRow = headerItem();
+    for (int column = 0; column < app::kListColumnCount; ++column) {
+        const ColumnSpec& spec = kColumns[column];
+        headerRow->setText(column, QString::fromLatin1(spec.header));
+        headerRow->setTextAlignment(column, spec.alignment | Qt::AlignVCenter);
+        setColumnWidth(column, spec.width);
+        SetColumnSortType(column, spec.sortType);
+    }
+    header()->setMinimumSectionSize(20);
+    statusColumn_ = app::ColumnStatus;
+    setAlternatingRowColors(true);
+    connect(this, &SortListCtrl::Sorted, this, [this](int) { OnSorted(); });
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &FileListView::OnSelectionChanged);
+}
+
+FileListView::~FileListView() {
+    if (list_) list_->SetObserver(nullptr);
+}
+
+void FileListView::SetList(app::FileList* list) {
+    if (list_) list_->SetObserver(nullptr);
+    DeleteAllItems();
+    list_ = list;
+    if (!list_) return;
+    list_->SetObserver(this);
+    for (std::size_t row = 0; row < list_->RowCount(); ++row) RowInserted(row);
+}
+
+void FileListView::RowInserted(std::size_t row) {
+    engine::SourceItem& item = list_->Item(row);
+    const int at = InsertItem(static_cast<int>(row), QString(), &item);
+    RefreshRow(at);
+    SetItemText(at, statusColumn_, QString::fromStdString(list_->Status(row)));
+    if (list_->Selected(row)) topLevelItem(at)->setSelected(true);
+}
+
+void FileListView::RowRemoved(std::size_t row) { DeleteItem(static_cast<int>(row)); }
+
+void FileListView::StatusChanged(std::size_t row) {
+    SetItemText(static_cast<int>(row), statusColumn_, QString::fromStdString(list_->Status(row)));
+}
+
+void FileListView::ScrollIntoView(std::size_t row) {
+    if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) scrollToItem(item);
+}
+
+void FileListView::StatusColumnWidthChanged(int width) { setColumnWidth(statusColumn_, width); }
+
+void FileListView::RefreshRow(int row) {
+    const engine::SourceItem* item = ItemAt(row);
+    if (!item || !list_) return;
+    const app::RowTexts cells = app::RowCellTexts(*item);
+    SetItemText(row, app::ColumnFile, QString::fromStdString(list_->FileText(static_cast<std::size_t>(row))));
+    for (int column = app::ColumnDuration; column < app::ColumnStatus; ++column) {
+        SetItemText(row, column, QString::fromStdString(cells[column]));
+    }
+}
+
+void FileListView::RefreshAudioCells(int row) {
+    const engine::SourceItem* item = ItemAt(row);
+    if (!item) return;
+    const auto cells = app::AudioCellTexts(*item);
+    SetItemText(row, app::ColumnAudioRate, QString::fromStdString(cells[0]));
+    SetItemText(row, app::ColumnAudioBitRate, QString::fromStdString(cells[1]));
+    SetItemText(row, app::ColumnAudioChannels, QString::fromStdString(cells[2]));
+}
+
+engine::SourceItem* FileListView::ItemAt(int row) const {
+    return static_cast<engine::SourceItem*>(GetItemUser(row));
+}
+
+QString FileListView::Status(int row) const { return ItemText(row, statusColumn_); }
+
+void FileListView::OnSorted() {
+    if (!list_) return;
+    // The conversion follows the list's order: give the list the order shown.
+    std::vector<std::size_t> order;
+    order.reserve(static_cast<std::size_t>(ItemCount()));
+    for (int row = 0; row < ItemCount(); ++row) {
+        order.push_back(static_cast<std::size_t>(list_->RowOf(ItemAt(row))));
+    }
+    list_->ReorderRows(order);
+}
+
+void FileListView::OnSelectionChanged() {
+    if (!list_) return;
+    for (int row = 0; row < ItemCount() && static_cast<std::size_t>(row) < list_->RowCount(); ++row) {
+        list_->SetSelected(static_cast<std::size_t>(row), topLevelItem(row)->isSelected());
+    }
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,444 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/product_info.h"
+#include "engine/media_engine.h"
+#include "platform/known_folders.h"
+#include "ui/about_box.h"
+#include "ui/file_list_view.h"
+#include "ui/image_button.h"
+#include "ui/output_format_box.h"
+#include "ui/skin.h"
+#include "ui/ui_services.h"
+#include "ui/work_windows.h"
+#include "util/paths.h"
+
+namespace quillon::ui {
+
+namespace {
+
+const char* const kFirstRunValue = "FirstRun";
+
+QString Product() { return QString::fromUtf8(app::kProductName); }
+
+// Engine reports arrive on reader threads; they run as queued calls on the window's thread.
+// Stateless, so it may outlive every window (a reader can still post after its run is gone).
+class QtDispatcher final : public app::UiDispatcher {
+public:
+    void Post(std::function<void()> call) override {
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(app, std::move(call), Qt::QueuedConnection);
+        }
+    }
+};
+
+app::UiDispatcher& WindowDispatcher() {
+    static QtDispatcher dispatcher;
+    return dispatcher;
+}
+
+MessageIcon ToMessageIcon(app::MessageIcon icon) {
+    switch (icon) {
+    case app::MessageIcon::Information: return MessageIcon::Information;
+    case app::MessageIcon::Error: return MessageIcon::Error;
+    case app::MessageIcon::Exclamation:
+    case app::MessageIcon::Warning: break;
+    }
+    return MessageIcon::Warning;
+}
+
+QFont CaptionFont() {
+    QFont font = QApplication::font();
+    font.setPixelSize(11);
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::string programFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), programFolder_(std::move(programFolder)) {
+    // Defaults first; the stored settings overwrite them when the window is set up.
+    formats::BuildCatalogue(catalogue_);
+    settings_ = formats::DefaultSettings(platform::DocumentsFolder());
+    setWindowTitle(Product());
+    setWindowIcon(skin::ProgramIcon());
+    setObjectName(QStringLiteral("mainWindow"));
+
+    intake_ = std::make_unique<app::Intake>(files_, index_, settings_,
+                                            programFolder_ + engine::kEngineProgramName);
+    app::RunEnvironment environment{files_, catalogue_, settings_, *this, WindowDispatcher(), {}, {}, {}, {}, {}};
+    environment.enginePath = programFolder_ + engine::kEngineProgramName;
+    environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
+    run_ = std::make_unique<app::ConversionRun>(std::move(environment));
+}
+
+MainWindow::~MainWindow() {
+    // The run first (it stops its engines), then the view lets go of the rows before they go.
+    if (run_->Active()) run_->OnCancel();
+    // The readers of killed engines still post their last reports; let them do so while the
+    // application is certainly there to take them.
+    QElapsedTimer waited;
+    waited.start();
+    while (run_->ReportsOutstanding() > 0 && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    run_.reset();
+    if (list_) list_->SetList(nullptr);
+}
+
+void MainWindow::SetUpMainWindow() {
+    formats::LoadSettings(store_, settings_, catalogue_);
+    formats::LoadCustomFormats(store_, groups_);
+
+    setFixedSize(skin::kWindowWidth, skin::kWindowHeight);
+    CreateControls();
+    RefreshBackground();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+
+    formatBox_->Fill(catalogue_, groups_, settings_);
+    OpenFirstRunHelp();
+}
+
+ImageButton* MainWindow::Button(int commandId) const {
+    const auto found = buttons_.find(commandId);
+    return found == buttons_.end() ? nullptr : found->second;
+}
+
+ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QString& tip, QRect place) {
+    auto* button = new ImageButton(text, this);
+    button->move(place.topLeft());
+    button->SetHoverCursor(QCursor(Qt::PointingHandCursor));
+    button->SetBorder(false, false);
+    button->SetTextFont(CaptionFont(), false);
+    button->SetTextColors(skin::kCaptionColor, skin::kCaptionColor, false);
+    button->SetTextOffset(0, -1, false);
+    const qreal ratio = devicePixelRatioF();
+    button->SetBitmaps(skin::MainButtonPicture(false, ratio), skin::MainButtonPicture(true, ratio),
+                       true, false);
+    button->setToolTip(tip);
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    buttons_[id] = button;
+    return button;
+}
+
+ImageButton* MainWindow::AddTitleButton(int id, const QString& icon, const QString& tip, QRect place) {
+    auto* button = new ImageButton(this);
+    button->setGeometry(place);
+    button->SetHoverCursor(QCursor(Qt::PointingHandCursor));
+    button->SetBorder(false, false);
+    button->SetPressedOffset(false, false);
+    button->SetDrawText(false, false);
+    button->SetIcons(skin::TitleBarIcon(icon, false), skin::TitleBarIcon(icon, true), false, false);
+    button->setToolTip(tip);
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    buttons_[id] = button;
+    return button;
+}
+
+void MainWindow::CreateControls() {
+    AddMainButton(kCmdAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"),
+                  QRect(11, 72, 107, 27));
+    AddMainButton(kCmdAddFolder, QStringLiteral("Add &Folder"),
+                  QStringLiteral("Add files from a folder"), QRect(11, 117, 107, 27));
+    AddMainButton(kCmdAddDvd, QStringLiteral("Add &DVD"),
+                  QStringLiteral("Add DVD video from a drive or folder"), QRect(11, 163, 107, 27));
+    AddMainButton(kCmdRemoveAll, QStringLiteral("&Remove All"),
+                  QStringLiteral("Remove all files in list"), QRect(11, 208, 107, 27));
+    AddMainButton(kCmdConvert, QStringLiteral("&Convert"), QStringLiteral("Convert all files"),
+                  QRect(11, 254, 107, 27));
+    AddMainButton(kCmdConvertToOne, QStringLiteral("Con&vert to One"),
+                  QStringLiteral("Convert all files and combine to one file"),
+                  QRect(11, 299, 107, 27));
+    AddMainButton(kCmdOptions, QStringLiteral("&Options"), QStringLiteral("Options"),
+                  QRect(11, 380, 107, 27));
+
+    formatBox_ = new OutputFormatBox(this);
+    formatBox_->setObjectName(QStringLiteral("outputFormat"));
+    formatBox_->setGeometry(11, 338, 107, 24);
+    formatBox_->setToolTip(QStringLiteral("Output format"));
+    formatBox_->SetOwnArrow(true);
+    QFont boxFont = formatBox_->font();
+    boxFont.setPixelSize(11);
+    formatBox_->setFont(boxFont);
+
+    auto* home = new ImageButton(QStringLiteral("Visit %1 Homepage").arg(Product()), this);
+    home->setGeometry(9, 618, 113, 20);
+    home->SetHoverCursor(QCursor(Qt::PointingHandCursor));
+    home->SetBorder(false, false);
+    home->SetPressedOffset(false, false);
+    QFont linkFont = CaptionFont();
+    linkFont.setUnderline(true);
+    // The link's place is fixed; a wide desktop font is narrowed rather than cut off.
+    const int needed = QFontMetrics(linkFont).horizontalAdvance(home->text());
+    if (needed > home->width() - 4) {
+        linkFont.setStretch(std::max(70, (home->width() - 4) * 100 / needed));
+    }
+    home->SetTextFont(linkFont, false);
+    home->SetTextColors(skin::kLinkColor, skin::kLinkHoverColor, false);
+    home->setToolTip(QStringLiteral("Visit %1 Homepage").arg(Product()));
+    home->setFocusPolicy(Qt::NoFocus);
+    connect(home, &QPushButton::clicked, this, [this] { OnCommand(kCmdHomePage); });
+    buttons_[kCmdHomePage] = home;
+
+    AddTitleButton(kCmdHelpButton, QStringLiteral("help"), QStringLiteral("Help"),
+                   QRect(867, 11, 21, 21));
+    AddTitleButton(kCmdMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"),
+                   QRect(893, 11, 21, 21));
+    AddTitleButton(kCmdClose, QStringLiteral("close"), QStringLiteral("Close"),
+                   QRect(918, 11, 21, 21));
+
+    list_ = new FileListView(this);
+    list_->setObjectName(QStringLiteral("fileList"));
+    list_->setGeometry(137, 63, 803, 575);
+    list_->SetList(&files_);
+
+    helpMenu_ = new QMenu(this);
+    const auto addEntry = [this](const QString& text, int id, const QKeySequence& key = {}) {
+        QAction* action = helpMenu_->addAction(text, this, [this, id] { OnCommand(id); });
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+            this->addAction(action);  // the key works while the menu is closed too
+        }
+    };
+    addEntry(QStringLiteral("&Help Topics"), kCmdHelpTopics, QKeySequence(Qt::Key_F1));
+    helpMenu_->addSeparator();
+    addEntry(QStringLiteral("&Tell A Friend"), kCmdTellAFriend);
+    addEntry(QStringLiteral("&Feedback and Support"), kCmdFeedback);
+    addEntry(QStringLiteral("Home&page"), kCmdHomePage);
+    addEntry(QStringLiteral("&Check for Updates"), kCmdCheckUpdates);
+    helpMenu_->addSeparator();
+    addEntry(QStringLiteral("&About..."), kCmdAbout);
+}
+
+void MainWindow::RefreshBackground() {
+    // Painted for the screen's scale, so that a move to a high-density screen stays sharp.
+    const qreal ratio = devicePixelRatioF();
+    background_ = skin::MainBackground(ratio);
+    const QPixmap normal = skin::MainButtonPicture(false, ratio);
+    const QPixmap hover = skin::MainButtonPicture(true, ratio);
+    for (auto& [id, button] : buttons_) {
+        button->SetBackgroundBitmap(background_, false);
+        if (!button->text().isEmpty() && id != kCmdHomePage) button->SetBitmaps(normal, hover, false, false);
+    }
+    update();
+}
+
+void MainWindow::OnCommand(int id) {
+    switch (id) {
+    case kCmdRemoveAll: RemoveAllRows(); return;
+    case kCmdConvert: StartConversion(false, false); return;
+    case kCmdConvertToOne: StartConversion(false, true); return;
+    case kCmdHelpButton:
+        helpMenu_->popup(Button(kCmdHelpButton)->mapToGlobal(QPoint(0, Button(kCmdHelpButton)->height())));
+        return;
+    case kCmdMinimize: showMinimized(); return;
+    case kCmdClose: close(); return;
+    case kCmdHelpTopics: OpenHelpTopics(); return;
+    case kCmdAbout: ShowAbout(); return;
+    case kCmdHomePage: Services().OpenDocument(QString::fromUtf8(app::kHomePageUrl)); return;
+    case kCmdTellAFriend: Services().OpenDocument(QString::fromUtf8(app::kTellAFriendMail)); return;
+    case kCmdFeedback: Services().OpenDocument(QString::fromUtf8(app::kSupportMail)); return;
+    case kCmdCheckUpdates: Services().OpenDocument(QString::fromUtf8(app::kUpdatesUrl)); return;
+    default: Q_EMIT CommandRequested(id); return;
+    }
+}
+
+int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
+    return static_cast<int>(files_.InsertRow(std::move(item), settings_.RequestAudioIndex));
+}
+
+void MainWindow::AddSourcePaths(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    SetMainWindowEnabled(false);
+    std::string failures;
+    {
+        LoadingDialog loading(this);
+        failures = intake_->LoadSources(paths, &loading);
+    }
+    SetMainWindowEnabled(true);
+    if (!failures.empty()) {
+        ShowMessage("Failed to load the following files.\n\n" + failures, app::MessageIcon::Warning);
+    }
+}
+
+void MainWindow::RemoveAllRows() {
+    files_.RemoveAll();
+    index_.Clear();
+}
+
+void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
+    const int index = formatBox_->currentIndex();
+    const formats::OutputFormat* selected = formatBox_->FormatAt(index);
+    if (index <= 0 || !selected) return;
+    formats::OutputFormat* format =
+        app::ChosenOutputFormat(selected->FormatId, catalogue_, groups_, groupRecord_);
+    if (format) run_->StartRun(selectedOnly, convertToOne, format);
+}
+
+ProgressDialog* MainWindow::ProgressWindow() const { return progress_.data(); }
+
+void MainWindow::ShowMessage(const std::string& text, app::MessageIcon icon) {
+    Services().ShowMessage(this, ToMessageIcon(icon), QString::fromStdString(text));
+}
+
+void MainWindow::SetMainWindowEnabled(bool enabled) {
+    // The controls, not the window: the progress and loading windows belong to it and stay usable.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow()) child->setEnabled(enabled);
+    }
+}
+
+std::optional<std::string> MainWindow::AskConvertToOneOutput(const formats::OutputFormat& format) {
+    const QString extension = QString::fromStdString(format.Extension);
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("*.%1 (*.%1)").arg(extension));
+    dialog.setDefaultSuffix(extension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::unique_ptr<app::ProgressWindow> MainWindow::OpenProgressWindow(const app::ProgressWindowSetup& setup) {
+    // The run carries the choices out on a later turn, never inside the window's own handler
+    // (Cancel closes the window that sent it).
+    std::weak_ptr<bool> alive = alive_;
+    const auto post = [this, alive](std::function<void(app::ConversionRun&)> action) {
+        WindowDispatcher().Post([this, alive, action = std::move(action)] {
+            if (alive.lock()) action(*run_);
+        });
+    };
+    ProgressWindowActions actions;
+    actions.cancel = [post] { post([](app::ConversionRun& run) { run.OnCancel(); }); };
+    actions.threadCount = [post](int n) {
+        post([n](app::ConversionRun& run) { run.OnThreadCountChange(n); });
+    };
+    actions.priority = [post](uint32_t p) {
+        post([p](app::ConversionRun& run) { run.OnPriorityChange(p); });
+    };
+    actions.openFolder = [](const QString& folder) {
+        if (util::IsFolder(folder.toStdString())) Services().OpenDocument(folder);
+    };
+    auto window = std::make_unique<ProgressDialog>(this, setup, std::move(actions));
+    progress_ = window.get();
+    return window;
+}
+
+std::unique_ptr<engine::LoadingWindow> MainWindow::OpenLoadingWindow() {
+    return std::make_unique<LoadingDialog>(this);
+}
+
+void MainWindow::BrowseToFile(const std::string& path) {
+    Services().ShowInFileManager(QString::fromStdString(path));
+}
+
+void MainWindow::ShutdownAfterRun() {
+    app::ShutdownAfterRun(
+        [this](app::ShutdownCountdown& countdown) {
+            CountdownDialog dialog(this, countdown, countdownTickMs_);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        [](std::string& error) { return Services().PowerOff(error); }, *this);
+}
+
+void MainWindow::ProcessPendingMessages() { QApplication::processEvents(); }
+
+void MainWindow::ShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    RemoveAllRows();
+    formats::SaveSettings(store_, settings_, catalogue_, formats::kProgramStateGroup);
+}
+
+void MainWindow::OpenHelpTopics() {
+    if (programFolder_.empty()) return;
+    Services().OpenDocument(QString::fromStdString(programFolder_ + "help/index.html"));
+}
+
+void MainWindow::ShowAbout() {
+    AboutBox box(this);
+    box.exec();
+}
+
+void MainWindow::OpenFirstRunHelp() {
+    const platform::RegistryTree tree = store_.Read();
+    const platform::RegValue* value = tree.QueryValue(formats::kOptionsKey, kFirstRunValue);
+    int32_t firstRun = 1;
+    if (value && value->type == platform::RegDword && value->data.size() == 4) {
+        firstRun = static_cast<int32_t>(value->data[0] | value->data[1] << 8 | value->data[2] << 16 |
+                                        static_cast<uint32_t>(value->data[3]) << 24);
+    }
+    if (firstRun == 0) return;
+    // When the store cannot be written the help opens at every start.
+    store_.Update([](platform::RegistryTree& t) { t.SetDword(formats::kOptionsKey, kFirstRunValue, 0); });
+    Services().OpenDocument(QString::fromStdString(programFolder_ + "help/index.html"));
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
+        RefreshBackground();
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background_);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape do nothing: the window closes only through its close button or Alt+F4.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape: event->accept(); return;
+    default: QWidget::keyPressEvent(event);
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // Any spot that is no control drags the window.
+    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    dragging_ = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closed during a run (Alt+F4 still reaches the window): stop the engines first, so that
+    // no process keeps writing and no half-written output stays behind.
+    if (run_->Active()) run_->OnCancel();
+    ShutDown();
+    event->accept();
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,153 @@
+#pragma once
+// The main window: a frameless 950 x 650 window with a painted background, the seven main
+// buttons, the output-format box, the file list and the title-bar buttons. It owns the settings,
+// the catalogue and the custom groups for the life of the program.
+
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <optional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/after_conversion.h"
+#include "app/conversion_run.h"
+#include "app/file_list.h"
+#include "app/intake.h"
+#include "app/run_host.h"
+#include "engine/source_item.h"
+#include "formats/conversion_settings.h"
+#include "formats/custom_output_format.h"
+#include "formats/output_format.h"
+#include "platform/registry_store.h"
+
+class QMenu;
+
+namespace quillon::ui {
+
+class FileListView;
+class ImageButton;
+class OutputFormatBox;
+class ProgressDialog;
+
+// Command identifiers of the window's controls.
+enum CommandId : int {
+    kCmdAddFiles = 32773,
+    kCmdAddFolder = 1024,
+    kCmdAddDvd = 32789,
+    kCmdRemoveAll = 1005,
+    kCmdConvert = 32787,
+    kCmdConvertToOne = 32778,
+    kCmdOptions = 1014,
+    kCmdHomePage = 32784,
+    kCmdHelpButton = 1060,
+    kCmdMinimize = 1030,
+    kCmdClose = 1000,
+    kCmdHelpTopics = 57670,
+    kCmdAbout = 1017,
+    kCmdTellAFriend = 32782,
+    kCmdFeedback = 32783,
+    kCmdCheckUpdates = 32785,
+};
+
+class MainWindow : public QWidget, private app::RunHost {
+    Q_OBJECT
+public:
+    // programFolder holds ferrox, tavrel and the help, with a trailing "/".
+    explicit MainWindow(std::string programFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads the settings and the custom groups, lays the window out, fills the output-format
+    // box and opens the help on the first run.
+    void SetUpMainWindow();
+
+    FileListView* List() const { return list_; }
+    OutputFormatBox* FormatBox() const { return formatBox_; }
+    ImageButton* Button(int commandId) const;
+    formats::ConversionSettings& Settings() { return settings_; }
+    formats::FormatCatalogue& Catalogue() { return catalogue_; }
+    formats::CustomFormatList& CustomGroups() { return groups_; }
+    const std::string& ProgramFolderPath() const { return programFolder_; }
+
+    app::FileList& Files() { return files_; }
+    app::ConversionRun& Run() { return *run_; }
+    // The progress window of the run going on, or null.
+    ProgressDialog* ProgressWindow() const;
+
+    // Appends a probed source as a new row, which owns it.
+    int AddSource(std::unique_ptr<engine::SourceItem> item);
+    // Probes the files and adds them as rows (the files named on the command line), with the
+    // loading window and one report of the files that could not be added.
+    void AddSourcePaths(const std::vector<std::string>& paths);
+    // Removes every row; sources that were prepared lose their temporary files.
+    void RemoveAllRows();
+    // Convert, Convert Selected, Convert to One and Convert Selected to One.
+    void StartConversion(bool selectedOnly, bool convertToOne);
+    // Removes the rows, saves the program-state settings; what closing the window does.
+    void ShutDown();
+
+    // The countdown before a shutdown ticks once a second; tests make it quicker.
+    void SetCountdownTick(int milliseconds) { countdownTickMs_ = milliseconds; }
+
+    void OpenHelpTopics();
+    void ShowAbout();
+    QMenu* HelpMenu() const { return helpMenu_; }
+
+Q_SIGNALS:
+    // Commands handled outside the window (adding sources, options, converting).
+    void CommandRequested(int commandId);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    ImageButton* AddMainButton(int id, const QString& text, const QString& tip, QRect place);
+    ImageButton* AddTitleButton(int id, const QString& icon, const QString& tip, QRect place);
+    void RefreshBackground();
+    void OnCommand(int id);
+    void OpenFirstRunHelp();
+
+    // The run's host.
+    void ShowMessage(const std::string& text, app::MessageIcon icon) override;
+    void SetMainWindowEnabled(bool enabled) override;
+    std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override;
+    std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup& setup) override;
+    std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override;
+    void BrowseToFile(const std::string& path) override;
+    void ShutdownAfterRun() override;
+    void ProcessPendingMessages() override;
+
+    std::string programFolder_;
+    platform::RegistryStore store_;
+    formats::FormatCatalogue catalogue_;
+    formats::ConversionSettings settings_;
+    formats::CustomFormatList groups_;
+    app::FileList files_;
+    app::SourceIndex index_;
+    std::unique_ptr<app::Intake> intake_;
+    formats::OutputFormat groupRecord_;        // the chosen custom group, as the run sees it
+    std::unique_ptr<app::ConversionRun> run_;  // declared last: it goes first
+    QPointer<ProgressDialog> progress_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls posted to later turns
+
+    QPixmap background_;
+    FileListView* list_ = nullptr;
+    OutputFormatBox* formatBox_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    std::map<int, ImageButton*> buttons_;
+    QPoint dragOffset_;
+    bool dragging_ = false;
+    bool shutDown_ = false;
+    int countdownTickMs_ = app::ShutdownCountdown::kTickMs;
+};
+
+}  // namespace quillon::ui
