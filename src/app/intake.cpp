@@ -271,37 +271,41 @@ void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::stri
     }
 }
 
+bool ProbeSourceItem(const std::string& path, const std::string& enginePath, SourceItem& item,
+                     bool* cdTrackFailed) {
+    item.path = path;
+    item.extension = util::LowerExtension(path);
+    item.kind = SourceKind::EngineFile;
+
+    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item.extension);
+    if (readerKind != audio::OwnReaderKind::None) {
+        audio::OwnReaderFacts facts;
+        if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
+            item.kind = KindForReader(readerKind);
+            item.durationSeconds = facts.durationSeconds;
+            item.audioSampleRates.push_back(facts.sampleRate);
+            item.audioBitRates.push_back(facts.bitrateKbps);
+            item.audioChannels.push_back(facts.outputChannels);
+            item.needsPreparation = true;
+            return true;
+        }
+        // A CD track is nothing the engine could read; other kinds fall back to the engine
+        // (a plain AIFF, a Creative Voice file).
+        if (readerKind == audio::OwnReaderKind::Bass) {
+            if (cdTrackFailed) *cdTrackFailed = true;
+            return false;
+        }
+    }
+    const std::string line = engine::BuildProbeCommandLine(enginePath, path, item.extension);
+    return engine::LaunchEngine(line, &item, true, 0, nullptr);
+}
+
 ProbeOutcome Intake::ProbeSource(const std::string& path) {
     const std::string key = SourceKey(path);
     if (index_.Contains(key)) return ProbeOutcome::Duplicate;
 
     auto item = std::make_unique<SourceItem>();
-    item->path = path;
-    item->extension = util::LowerExtension(path);
-    item->kind = SourceKind::EngineFile;
-
-    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item->extension);
-    bool probed = false;
-    if (readerKind != audio::OwnReaderKind::None) {
-        audio::OwnReaderFacts facts;
-        if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
-            item->kind = KindForReader(readerKind);
-            item->durationSeconds = facts.durationSeconds;
-            item->audioSampleRates.push_back(facts.sampleRate);
-            item->audioBitRates.push_back(facts.bitrateKbps);
-            item->audioChannels.push_back(facts.outputChannels);
-            item->needsPreparation = true;
-            probed = true;
-        } else if (readerKind == audio::OwnReaderKind::Bass) {
-            cdTrackFailed_ = true;
-            return ProbeOutcome::Failed;
-        }
-    }
-    if (!probed) {
-        const std::string line = engine::BuildProbeCommandLine(enginePath_, path, item->extension);
-        probed = engine::LaunchEngine(line, item.get(), true, 0, nullptr);
-    }
-    if (!probed) return ProbeOutcome::Failed;
+    if (!ProbeSourceItem(path, enginePath_, *item, &cdTrackFailed_)) return ProbeOutcome::Failed;
     const engine::SourceItem* added = item.get();
     lastRow_ = static_cast<int>(list_.InsertRow(std::move(item), settings_.RequestAudioIndex));
     index_.Add(key, added);

@@ -37,6 +37,12 @@ std::string DvdTitleKey(const std::string& dvdFolder, int titleNumber);
 
 enum class ProbeOutcome { Added, Duplicate, Failed };
 
+// Fills item (path, extension, kind and its probed facts) the way a new row gets them: the
+// program's own reader for CD tracks, AIFC and voice-recorder files, the engine otherwise.
+// False when nothing could read it; a CD track that fails sets *cdTrackFailed.
+bool ProbeSourceItem(const std::string& path, const std::string& enginePath, engine::SourceItem& item,
+                     bool* cdTrackFailed = nullptr);
+
 class Intake {
 public:
     Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings,

@@ -4,25 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "app/intake.h"
+#include "audio/bass_startup.h"
 #include "cli_command.h"
-#include "engine/engine_launcher.h"
 #include "engine/media_engine.h"
 #include "engine/source_item.h"
+#include "platform/known_folders.h"
 #include "util/json_writer.h"
-#include "util/paths.h"
 
 namespace quillon::cli {
 
 namespace {
 
 using engine::SourceItem;
-
-bool ProbeFile(const std::string& enginePath, SourceItem& item) {
-    item.kind = engine::SourceKind::EngineFile;
-    item.extension = util::LowerExtension(item.path);
-    const std::string line = engine::BuildProbeCommandLine(enginePath, item.path, item.extension);
-    return engine::LaunchEngine(line, &item, true, 0, nullptr);
-}
 
 void WriteJson(util::JsonWriter& json, const SourceItem& item) {
     json.BeginObject();
@@ -86,6 +80,8 @@ int RunProbe(const std::vector<std::string>& args) {
     }
 
     const std::string enginePath = engine::EnginePath();
+    // CD tracks are read through the decoding layer, as the window sets it up at start.
+    audio::StartBassLibrary(platform::ProgramFolder());
     util::JsonWriter writer(2);
     writer.BeginArray();
     bool allFound = true;
@@ -94,8 +90,7 @@ int RunProbe(const std::vector<std::string>& args) {
         // The engine runs in the program folder, so it needs the full path, as intake gives.
         std::error_code ec;
         const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        item.path = ec ? path : full.string();
-        const bool found = ProbeFile(enginePath, item);
+        const bool found = app::ProbeSourceItem(ec ? path : full.string(), enginePath, item);
         allFound = allFound && found;
         if (json) {
             WriteJson(writer, item);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "../audio/audio_test_media.h"
 #include "test_support.h"
 
 namespace quillon::test {
@@ -66,6 +69,51 @@ TEST(CliProbe, ExitsWithOneWhenAFileCannotBeProbed) {
 
     EXPECT_EQ(Cli({"probe", wav}).exitCode, 0);
     EXPECT_EQ(Cli({"probe", "--json"}).exitCode, 2);
+}
+
+TEST(CliProbe, OwnReaderSourcesGetTheReadersFactsAndOthersFallBackToTheEngine) {
+    TempDir dir;
+    const std::vector<std::int32_t> samples = MakeTestSignal(16000, 7);
+    ASSERT_TRUE(MakeDwvwAifc(dir / "memo.aifc", samples, "-dwvw16", 8000));
+    ASSERT_TRUE(MakeAudio(dir / "plain.aiff", 1.0, 2, 22050));
+    // Two seconds of CD audio: 150 sectors of 588 stereo frames.
+    std::vector<std::int16_t> track(150 * 588 * 2, 1000);
+    std::filesystem::create_directories(dir / "disc");
+    MakeCdImage(dir / "disc", {track});
+
+    const CommandResult r = Cli({"probe", "--json", (dir / "memo.aifc").string(),
+                                 (dir / "plain.aiff").string(), (dir / "disc/Track01.cda").string()});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    const std::size_t plain = r.output.find("plain.aiff");
+    const std::size_t cd = r.output.find("Track01.cda");
+    ASSERT_NE(plain, std::string::npos);
+    ASSERT_NE(cd, std::string::npos);
+    const std::string memoPart = r.output.substr(0, plain);
+    const std::string plainPart = r.output.substr(plain, cd - plain);
+    const std::string cdPart = r.output.substr(cd);
+
+    EXPECT_NE(memoPart.find("\"kind\": \"AiffFile\""), std::string::npos) << memoPart;
+    EXPECT_NE(memoPart.find("\"durationSeconds\": 2"), std::string::npos) << memoPart;
+    EXPECT_NE(memoPart.find("\"id\": \"\""), std::string::npos) << memoPart;
+    EXPECT_NE(memoPart.find("\"sampleRate\": 8000"), std::string::npos) << memoPart;
+    EXPECT_NE(memoPart.find("\"channels\": 1"), std::string::npos) << memoPart;
+
+    // DWVW only: an uncompressed AIFF goes to the engine like any other file.
+    EXPECT_NE(plainPart.find("\"kind\": \"EngineFile\""), std::string::npos) << plainPart;
+    EXPECT_NE(plainPart.find("\"id\": \"0:0\""), std::string::npos) << plainPart;
+
+    EXPECT_NE(cdPart.find("\"kind\": \"CdAudioTrack\""), std::string::npos) << cdPart;
+    EXPECT_NE(cdPart.find("\"durationSeconds\": 2"), std::string::npos) << cdPart;
+    EXPECT_NE(cdPart.find("\"bitRate\": 1411"), std::string::npos) << cdPart;
+    EXPECT_NE(cdPart.find("\"channels\": 2"), std::string::npos) << cdPart;
+}
+
+TEST(CliProbe, ACdTrackWithoutItsDiscIsNotProbed) {
+    TempDir dir;
+    WriteFile(dir / "Track03.cda", CdTrackDescriptor(3, 0, 100));
+    const CommandResult r = Cli({"probe", (dir / "Track03.cda").string()});
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_NE(r.output.find("no video or audio stream found"), std::string::npos) << r.output;
 }
 
 }  // namespace
