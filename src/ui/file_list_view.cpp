@@ -1,5 +1,7 @@
 #include "ui/file_list_view.h"
 
+#include <QSignalBlocker>
+
 #include <QHeaderView>
 
 #include "app/list_cells.h"
@@ -45,6 +47,7 @@ FileListView::FileListView(QWidget* parent) : SortListCtrl(parent) {
     setAlternatingRowColors(true);
     connect(this, &SortListCtrl::Sorted, this, [this](int) { OnSorted(); });
     connect(this, &QTreeWidget::itemSelectionChanged, this, &FileListView::OnSelectionChanged);
+    connect(this, &QTreeWidget::currentItemChanged, this, &FileListView::OnSelectionChanged);
 }
 
 FileListView::~FileListView() {
@@ -79,6 +82,23 @@ void FileListView::ScrollIntoView(std::size_t row) {
 }
 
 void FileListView::StatusColumnWidthChanged(int width) { setColumnWidth(statusColumn_, width); }
+
+void FileListView::RowsSwapped(std::size_t a, std::size_t b) {
+    // The list swapped the rows already; the view takes their new contents and states without
+    // reporting its half-updated selection back.
+    const QSignalBlocker quiet(this);
+    for (const std::size_t row : {a, b}) {
+        const int at = static_cast<int>(row);
+        SetItemUser(at, &list_->Item(row));
+        RefreshRow(at);
+        SetItemText(at, statusColumn_, QString::fromStdString(list_->Status(row)));
+        if (QTreeWidgetItem* item = topLevelItem(at)) item->setSelected(list_->Selected(row));
+    }
+    const int focused = list_->FocusedRow();
+    if (focused >= 0) setCurrentItem(topLevelItem(focused), 0, QItemSelectionModel::NoUpdate);
+}
+
+void FileListView::AudioCellsChanged(std::size_t row) { RefreshAudioCells(static_cast<int>(row)); }
 
 void FileListView::RefreshRow(int row) {
     const engine::SourceItem* item = ItemAt(row);
@@ -121,6 +141,7 @@ void FileListView::OnSelectionChanged() {
     for (int row = 0; row < ItemCount() && static_cast<std::size_t>(row) < list_->RowCount(); ++row) {
         list_->SetSelected(static_cast<std::size_t>(row), topLevelItem(row)->isSelected());
     }
+    list_->SetFocusedRow(currentItem() ? indexOfTopLevelItem(currentItem()) : -1);
 }
 
 }  // namespace quillon::ui

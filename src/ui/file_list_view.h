@@ -34,6 +34,8 @@ private:
     void StatusChanged(std::size_t row) override;
     void ScrollIntoView(std::size_t row) override;
     void StatusColumnWidthChanged(int width) override;
+    void RowsSwapped(std::size_t a, std::size_t b) override;
+    void AudioCellsChanged(std::size_t row) override;
 
     void OnSorted();
     void OnSelectionChanged();

@@ -20,6 +20,7 @@
 #include "ui/output_format_box.h"
 #include "ui/skin.h"
 #include "ui/ui_services.h"
+#include "ui/window_commands.h"
 #include "ui/work_windows.h"
 #include "util/paths.h"
 
@@ -111,6 +112,7 @@ void MainWindow::SetUpMainWindow() {
     }
 
     formatBox_->Fill(catalogue_, groups_, settings_);
+    commands_ = new WindowCommands(this);
     OpenFirstRunHelp();
 }
 
@@ -264,18 +266,17 @@ int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
     return static_cast<int>(files_.InsertRow(std::move(item), settings_.RequestAudioIndex));
 }
 
-void MainWindow::AddSourcePaths(const std::vector<std::string>& paths) {
+void MainWindow::AddSourcePaths(const std::vector<std::string>& paths, LoadingDialog* open) {
     if (paths.empty()) return;
     SetMainWindowEnabled(false);
     std::string failures;
     {
-        LoadingDialog loading(this);
-        failures = intake_->LoadSources(paths, &loading);
+        std::unique_ptr<LoadingDialog> own = open ? nullptr : std::make_unique<LoadingDialog>(this);
+        failures = intake_->LoadSources(paths, open ? open : own.get());
+        if (open) open->close();
     }
     SetMainWindowEnabled(true);
-    if (!failures.empty()) {
-        ShowMessage("Failed to load the following files.\n\n" + failures, app::MessageIcon::Warning);
-    }
+    if (!failures.empty()) ShowMessage(intake_->FailureReport(failures), app::MessageIcon::Warning);
 }
 
 void MainWindow::RemoveAllRows() {

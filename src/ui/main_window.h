@@ -30,6 +30,8 @@ namespace quillon::ui {
 
 class FileListView;
 class ImageButton;
+class LoadingDialog;
+class WindowCommands;
 class OutputFormatBox;
 class ProgressDialog;
 
@@ -81,7 +83,11 @@ public:
     int AddSource(std::unique_ptr<engine::SourceItem> item);
     // Probes the files and adds them as rows (the files named on the command line), with the
     // loading window and one report of the files that could not be added.
-    void AddSourcePaths(const std::vector<std::string>& paths);
+    // A loading window already open (showing the folder search) is used instead of a new one.
+    void AddSourcePaths(const std::vector<std::string>& paths, LoadingDialog* open = nullptr);
+    app::Intake& SourceIntake() { return *intake_; }
+    app::SourceIndex& Index() { return index_; }
+    WindowCommands* Commands() const { return commands_; }
     // Removes every row; sources that were prepared lose their temporary files.
     void RemoveAllRows();
     // Convert, Convert Selected, Convert to One and Convert Selected to One.
@@ -143,6 +149,7 @@ private:
     FileListView* list_ = nullptr;
     OutputFormatBox* formatBox_ = nullptr;
     QMenu* helpMenu_ = nullptr;
+    WindowCommands* commands_ = nullptr;
     std::map<int, ImageButton*> buttons_;
     QPoint dragOffset_;
     bool dragging_ = false;
