@@ -1,0 +1,639 @@
+#include "app/conversion_run.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/convert_to_one.h"
+#include "engine/engine_command_line.h"
+#include "engine/engine_launcher.h"
+#include "engine/media_engine.h"
+#include "engine/theora_command_line.h"
+#include "platform/known_folders.h"
+#include "platform/system_info.h"
+#include "util/paths.h"
+
+namespace quillon::app {
+
+using engine::SourceItem;
+
+namespace {
+
+constexpr int kDoneItem = 100;
+
+std::string Printf(const char* format, auto... values) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, values...);
+    return buffer;
+}
+
+bool OutputWritten(const std::string& path) {
+    return !path.empty() && util::IsFile(path) && util::FileSize(path).value_or(0) > 0;
+}
+
+}  // namespace
+
+std::string ElapsedTimeText(int64_t elapsedMs) {
+    if (elapsedMs < 0) elapsedMs = 0;
+    const auto ms = static_cast<int>(elapsedMs % 1000);
+    const int64_t totalSeconds = elapsedMs / 1000;
+    const auto seconds = static_cast<int>(totalSeconds % 60);
+    const auto minutes = static_cast<int>(totalSeconds / 60 % 60);
+    const auto hours = static_cast<long long>(totalSeconds / 3600);
+    if (elapsedMs >= 3'600'000) return Printf("[%02lld:%02d:%02d.%03d]", hours, minutes, seconds, ms);
+    return Printf("[%02d:%02d.%03d]", static_cast<int>(totalSeconds / 60), seconds, ms);
+}
+
+formats::OutputFormat* ChosenOutputFormat(int32_t id, formats::FormatCatalogue& catalogue,
+                                          const formats::CustomFormatList& groups,
+                                          formats::OutputFormat& groupRecord) {
+    if (id >= formats::kFirstCustomGroupId) {
+        const std::size_t index = static_cast<std::size_t>(id - formats::kFirstCustomGroupId);
+        if (index >= groups.size()) return nullptr;
+        formats::ResetFormat(groupRecord);
+        groupRecord.FormatId = id;
+        groupRecord.Family = formats::FamilyCustomGroup;
+        groupRecord.CustomFormat = &groups[index];
+        groupRecord.Label = groups[index].name;
+        return &groupRecord;
+    }
+    return formats::FindFormat(catalogue, id);
+}
+
+// One per launch. The reader thread calls it; it posts each report to the run's thread. It
+// owns itself until its finished report has been handed over, so it outlives the reader's last
+// call even when the run is gone by then.
+class ConversionRun::LaunchSink : public engine::EngineReportSink {
+public:
+    static std::shared_ptr<LaunchSink> Create(UiDispatcher& dispatcher, std::weak_ptr<ConversionRun*> run,
+                                              uint64_t generation) {
+        auto sink = std::shared_ptr<LaunchSink>(new LaunchSink(dispatcher, std::move(run), generation));
+        sink->self_ = sink;
+        return sink;
+    }
+
+    void EngineProgress(SourceItem* item, int32_t percent, int64_t elapsedMs) override {
+        dispatcher_.Post([run = run_, generation = generation_, item, percent, elapsedMs] {
+            if (auto alive = run.lock(); alive && (*alive)->generation_ == generation) {
+                (*alive)->OnEngineProgress(item, percent, elapsedMs);
+            }
+        });
+    }
+
+    void EngineFinished(SourceItem* item, std::string lastLine) override {
+        // After this call the reader never touches the sink again; the posted call keeps it.
+        std::shared_ptr<LaunchSink> keep = std::move(self_);
+        UiDispatcher& dispatcher = dispatcher_;
+        dispatcher.Post([keep, item, lastLine = std::move(lastLine)] {
+            if (auto alive = keep->run_.lock(); alive && (*alive)->generation_ == keep->generation_) {
+                (*alive)->OnEngineFinished(item, lastLine);
+            }
+        });
+    }
+
+private:
+    LaunchSink(UiDispatcher& dispatcher, std::weak_ptr<ConversionRun*> run, uint64_t generation)
+        : dispatcher_(dispatcher), run_(std::move(run)), generation_(generation) {}
+
+    UiDispatcher& dispatcher_;
+    std::weak_ptr<ConversionRun*> run_;
+    uint64_t generation_;
+    std::shared_ptr<LaunchSink> self_;
+};
+
+struct ConversionRun::ConvertToOne {
+    int state = 0;  // 0 created, 1 normalization pass, 2 combining pass
+    formats::OutputFormat* finalFormat = nullptr;
+    std::unique_ptr<formats::OutputFormat> normalizationFormat;
+    std::unique_ptr<SourceItem> concatItem;
+    int32_t savedCropPictures = 0;
+    int32_t savedRotateFlip = 0;
+    int32_t savedEnableSkipLength = 0;
+    int32_t savedEnableConvertLength = 0;
+    int32_t savedEnableIgnoreTheLast = 0;
+    std::string outputPath;
+    std::string listFilePath;
+    std::vector<SourceItem*> sources;
+};
+
+ConversionRun::ConversionRun(RunEnvironment environment)
+    : env_(std::move(environment)), self_(std::make_shared<ConversionRun*>(this)) {
+    if (!env_.launch) {
+        env_.launch = [](std::string_view line, SourceItem* item, uint32_t priority, engine::EngineReportSink* sink) {
+            return engine::LaunchEngine(line, item, false, priority, sink);
+        };
+    }
+    if (!env_.documentsFolder) env_.documentsFolder = [] { return platform::DocumentsFolder(); };
+    if (!env_.prepare) env_.prepare = PrepareSource;
+    if (env_.enginePath.empty()) env_.enginePath = engine::EnginePath();
+    if (env_.encoderPath.empty()) env_.encoderPath = engine::EncoderPath();
+    threadCount_ = std::clamp(env_.settings.ConversionThreads, 1, 32);
+}
+
+ConversionRun::~ConversionRun() {
+    // No process may outlive the run, and no partial output either.
+    if (active_) OnCancel();
+}
+
+void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::OutputFormat* format) {
+    if (active_) return;
+    RunHost& host = env_.host;
+    FileList& list = env_.list;
+    if (selectedOnly && !list.AnySelected()) {
+        host.ShowMessage("You should select a file at least.", MessageIcon::Information);
+        return;
+    }
+    if (list.RowCount() == 0) {
+        host.ShowMessage("There aren't files in list.", MessageIcon::Information);
+        return;
+    }
+    if (!format || format->Family == formats::FamilyCustomizeEntry) return;
+
+    if (convertToOne) {
+        if (format->Family == formats::FamilyCustomGroup) {
+            host.ShowMessage("Customized Output Format is not supported for \"Convert to One\".",
+                             MessageIcon::Exclamation);
+            return;
+        }
+        if (format->Family == formats::FamilyImageSequence) {
+            host.ShowMessage("Image Sequence Format is not supported for \"Convert to One\".\n\n",
+                             MessageIcon::Exclamation);
+            return;
+        }
+        if (engine::UsesTheoraEncoder(format->FormatId)) {
+            host.ShowMessage("OGG/OGM/OGV (optimized) is not supported for \"Convert to One\".\n\nYou may "
+                             "convert all files to another format, and then convert the outputted file to the "
+                             "OGG/OGM/OGV (optimized).",
+                             MessageIcon::Information);
+            return;
+        }
+        std::optional<std::string> output = host.AskConvertToOneOutput(*format);
+        if (!output || output->empty()) return;
+        convertToOne_ = std::make_unique<ConvertToOne>();
+        convertToOne_->finalFormat = format;
+        convertToOne_->outputPath = *output;
+    }
+
+    list.RemoveFormatCopies();
+    if (list.NeedsPreparation(selectedOnly)) {
+        host.SetMainWindowEnabled(false);
+        std::unique_ptr<engine::LoadingWindow> loading = host.OpenLoadingWindow();
+        const bool prepared = list.PrepareRows(selectedOnly, *loading, env_.prepare);
+        loading.reset();
+        host.SetMainWindowEnabled(true);
+        host.ProcessPendingMessages();
+        if (!prepared) {
+            convertToOne_.reset();
+            return;
+        }
+    }
+
+    std::string label;
+    const bool groupRun = format->Family == formats::FamilyCustomGroup;
+    if (groupRun) {
+        const formats::CustomOutputFormat* group = format->CustomFormat;
+        std::vector<const formats::OutputFormat*> members;
+        if (group) members = formats::ResolveCustomFormat(env_.catalogue, *group);
+        const std::string name = group ? group->name : std::string();
+        if (members.empty()) {
+            host.ShowMessage("There're not any output formats associated with custom format \"" + name +
+                                 "\". Please choose one or more output formats for the format before converting.",
+                             MessageIcon::Exclamation);
+            return;
+        }
+        list.AddFormatCopies(selectedOnly, members);
+        label = name;
+    } else {
+        label = FormatLabel(*format);
+    }
+
+    ++generation_;
+    claimed_.Clear();
+    if (!list.QueueRows(selectedOnly, groupRun, queues_)) {
+        convertToOne_.reset();
+        return;
+    }
+
+    runFormat_ = format;
+    threadCount_ = std::clamp(env_.settings.ConversionThreads, 1, 32);
+    priorityClass_ = static_cast<uint32_t>(env_.settings.ConversionPriority);
+    const int queued = static_cast<int>(queues_.pending.size());
+    if (convertToOne_ && !BeginConvertToOne(*format)) {
+        convertToOne_.reset();
+        return;
+    }
+
+    host.SetMainWindowEnabled(false);
+    ProgressWindowSetup setup;
+    setup.threadCount = threadCount_;
+    setup.priorityClass = priorityClass_;
+    if (env_.settings.DestOutputFolderOpt == formats::kOutputSpecificFolder) {
+        setup.outputFolderLabel = env_.settings.DestSpecifiedFolder;
+        setup.outputFolderButtonEnabled = true;
+    } else {
+        setup.outputFolderLabel = "Same as source file";
+    }
+    progress_ = host.OpenProgressWindow(setup);
+    progress_->SetBarPosition(0);
+    if (convertToOne_) {
+        progress_->SetStatus(env_.settings.NormalizeFile ? "Normalizing files..." : "Combining files...");
+    } else {
+        progress_->SetStatus(Printf("Converting %d file(s) to %s...", queued, label.c_str()));
+    }
+
+    active_ = true;
+    cancelled_ = false;
+    doneProgress_ = 0;
+    overallPercent_ = 0;
+    itemCount_ = convertToOne_ && convertToOne_->state == 2 ? 1 : queued;
+    progressScale_ = static_cast<double>(itemCount_) * 100.0 / std::max(1, progress_->BarWidth());
+
+    if (convertToOne_ && convertToOne_->state == 2) {
+        StartCombiningPass();
+        return;
+    }
+    StartItems();
+    EndWhenIdle();
+}
+
+void ConversionRun::StartItems() {
+    while (active_ && static_cast<int>(queues_.running.size()) < threadCount_ && !queues_.pending.empty()) {
+        StartNextItem();
+    }
+}
+
+void ConversionRun::StartNextItem() {
+    SourceItem* item = queues_.pending.front();
+    queues_.pending.erase(queues_.pending.begin());
+    formats::OutputFormat* format = item->isFormatCopy && item->copyFormat
+                                        ? const_cast<formats::OutputFormat*>(item->copyFormat)
+                                        : runFormat_;
+    if (item->listRow >= 0) {
+        env_.list.ScrollIntoView(static_cast<std::size_t>(item->listRow));
+        lastShownRow_ = item->listRow;
+    }
+    SetItemStatus(item, "Initialize...");
+
+    std::string message;
+    const engine::OutputPathContext context{env_.settings, claimed_, env_.documentsFolder};
+    if (!engine::ResolveOutputPath(*format, *item, convertToOne_ != nullptr, context, message)) {
+        ItemRefused(*item, message);
+        return;
+    }
+    queues_.running.push_back(item);
+    Launch(*item, *format);
+}
+
+bool ConversionRun::Launch(SourceItem& item, const formats::OutputFormat& constFormat) {
+    // The builders adjust the format's derived values in place, as the format is the run's own.
+    auto& format = const_cast<formats::OutputFormat&>(constFormat);
+    const std::string line = engine::UsesTheoraEncoder(format.FormatId)
+                                 ? engine::BuildTheoraCommandLine(format, item, env_.settings, env_.encoderPath)
+                                 : engine::BuildEngineCommandLine(format, item, env_.settings, env_.enginePath);
+    std::shared_ptr<LaunchSink> sink = LaunchSink::Create(env_.dispatcher, self_, generation_);
+    if (env_.launch(line, &item, priorityClass_, sink.get())) return true;
+    // A failed start ends the item like an engine that wrote nothing. The report is posted, so
+    // the item ends after the loop that started it, as a real report would.
+    sink->EngineFinished(&item, "");
+    return false;
+}
+
+void ConversionRun::ItemRefused(SourceItem& item, const std::string& message) {
+    item.outputPath.clear();
+    SetItemStatus(&item, message);
+    doneProgress_ += kDoneItem;
+    UpdateOverallProgress();
+}
+
+void ConversionRun::UpdateOverallProgress() {
+    if (!progress_) return;
+    int total = doneProgress_;
+    for (const SourceItem* item : queues_.running) total += item->progressPercent;
+    progress_->SetBarPosition(static_cast<int>(total / progressScale_));
+    overallPercent_ = std::min(100, itemCount_ > 0 ? total / itemCount_ : 0);
+    progress_->SetPercentText(std::to_string(overallPercent_) + "%");
+}
+
+bool ConversionRun::IsRunning(const SourceItem* item) const {
+    return std::find(queues_.running.begin(), queues_.running.end(), item) != queues_.running.end();
+}
+
+void ConversionRun::SetItemStatus(SourceItem* item, const std::string& text) {
+    env_.list.SetStatus(item, text);
+}
+
+void ConversionRun::OnEngineProgress(SourceItem* item, int32_t percent, int64_t elapsedMs) {
+    if (!active_ || cancelled_ || !IsRunning(item)) return;
+    const std::string time = ElapsedTimeText(elapsedMs);
+    if (item->listRow < 0) {
+        progress_->SetStatus("Combining files...  " + time);
+        if (percent < 0) {
+            progress_->StepBar();
+        } else {
+            item->progressPercent = percent;
+            UpdateOverallProgress();
+        }
+        return;
+    }
+    if (percent < 0) {
+        SetItemStatus(item, time);
+    } else {
+        item->progressPercent = percent;
+        SetItemStatus(item, Printf("%d%% %s", percent, time.c_str()));
+        UpdateOverallProgress();
+    }
+    if (static_cast<int>(queues_.running.size()) < threadCount_ && !queues_.running.empty()) {
+        const int row = queues_.running.back()->listRow;
+        if (row >= 0 && row != lastShownRow_) {
+            env_.list.ScrollIntoView(static_cast<std::size_t>(row));
+            lastShownRow_ = row;
+        }
+    }
+}
+
+void ConversionRun::DeleteOutput(SourceItem& item) {
+    if (!item.outputPath.empty() && item.outputPath != item.path && !platform::SameFile(item.outputPath, item.path)) {
+        std::remove(item.outputPath.c_str());
+    }
+    item.outputPath.clear();
+}
+
+void ConversionRun::OnEngineFinished(SourceItem* item, const std::string& lastLine) {
+    if (!active_ || cancelled_ || !IsRunning(item)) return;
+    item->progressPercent = 100;
+    item->process.Close();
+    item->outputPipe.Close();
+
+    const bool isConcat = item->listRow < 0;
+    std::vector<SourceItem*> rows;
+    if (isConcat && convertToOne_) {
+        rows = convertToOne_->sources;
+    } else {
+        rows.push_back(item);
+    }
+
+    if (OutputWritten(item->outputPath)) {
+        if (env_.settings.KeepDateCreated || env_.settings.KeepDateModified) {
+            const SourceItem& timeSource = isConcat && convertToOne_ && !convertToOne_->sources.empty()
+                                               ? *convertToOne_->sources.front()
+                                               : *item;
+            engine::CopySourceFileTimes(timeSource, item->outputPath, env_.settings);
+        }
+        std::string status(util::FileNamePart(item->outputPath));
+        if (!isConcat && convertToOne_ && convertToOne_->state == 1) status = "Normalizing OK";
+        for (SourceItem* row : rows) SetItemStatus(row, status);
+    } else {
+        DeleteOutput(*item);
+        std::string status = "Conversion failure";
+        bool detailed = false;
+        if (!util::IsFile(env_.enginePath)) {
+            status += " (Some files of the program are missing or corrupted. Please reinstall the program)";
+            detailed = true;
+        } else if (!lastLine.empty()) {
+            status += " (" + lastLine + ")";
+            detailed = true;
+        }
+        if (detailed && env_.list.StatusColumnWidth() < kWideStatusColumnWidth) {
+            env_.list.SetStatusColumnWidth(kWideStatusColumnWidth);
+        }
+        for (SourceItem* row : rows) SetItemStatus(row, status);
+    }
+
+    UpdateOverallProgress();
+    MoveToFinished(item);
+    doneProgress_ += kDoneItem;
+    StartItems();
+    EndWhenIdle();
+}
+
+void ConversionRun::MoveToFinished(SourceItem* item) {
+    queues_.running.erase(std::remove(queues_.running.begin(), queues_.running.end(), item), queues_.running.end());
+    queues_.finished.push_back(item);
+}
+
+void ConversionRun::EndWhenIdle() {
+    // The end-of-run actions follow also when the last items were refused at their start: a
+    // normalization pass must still be combined, and its intermediate files removed.
+    if (active_ && queues_.pending.empty() && queues_.running.empty()) EndRun();
+}
+
+void ConversionRun::EndRun() {
+    if (convertToOne_) {
+        if (convertToOne_->state == 1) {
+            StartCombiningPass();
+            return;
+        }
+        FinishConvertToOne();
+    }
+    const bool shutdown = progress_ && progress_->ShutdownChecked();
+    std::string firstOutput;
+    for (const SourceItem* item : queues_.finished) {
+        if (!item->outputPath.empty() && util::Exists(item->outputPath)) {
+            firstOutput = item->outputPath;
+            break;
+        }
+    }
+    const bool browse = env_.settings.BrowseOutputFolder != 0;
+    CloseRun();
+    if (browse && !firstOutput.empty()) env_.host.BrowseToFile(firstOutput);
+    if (shutdown) {
+        env_.host.ProcessPendingMessages();
+        env_.host.ShutdownAfterRun();
+    }
+    convertToOne_.reset();
+    env_.host.RunEnded();
+}
+
+void ConversionRun::CloseRun() {
+    progress_.reset();
+    active_ = false;
+    env_.host.SetMainWindowEnabled(true);
+}
+
+void ConversionRun::OnCancel() {
+    if (!active_ || queues_.running.empty()) return;
+    for (SourceItem* item : queues_.running) {
+        item->process.Terminate();
+        item->process.Close();
+        item->outputPipe.Close();
+        DeleteOutput(*item);
+        if (item->listRow >= 0) SetItemStatus(item, "Cancelled");
+    }
+    cancelled_ = true;
+    ++generation_;  // what the killed engines still report is dropped
+    if (convertToOne_) CancelConvertToOne();
+    queues_ = RunQueues{};
+    CloseRun();
+    env_.host.RunEnded();
+}
+
+void ConversionRun::OnPriorityChange(uint32_t priorityClass) {
+    if (!active_ || queues_.running.empty()) return;
+    priorityClass_ = priorityClass;
+    env_.settings.ConversionPriority = static_cast<int32_t>(priorityClass);
+    for (SourceItem* item : queues_.running) item->process.SetPriorityClass(priorityClass);
+}
+
+void ConversionRun::OnThreadCountChange(int threadCount) {
+    threadCount = std::clamp(threadCount, 1, 32);
+    threadCount_ = threadCount;
+    env_.settings.ConversionThreads = threadCount;
+    if (!active_ || (convertToOne_ && convertToOne_->state == 2)) return;
+    StartItems();
+    EndWhenIdle();
+}
+
+// ---- Convert to One ----
+
+bool ConversionRun::BeginConvertToOne(formats::OutputFormat& chosen) {
+    ConvertToOne& c = *convertToOne_;
+    c.finalFormat = &chosen;
+    c.sources = queues_.pending;
+    formats::ConversionSettings& s = env_.settings;
+    c.savedCropPictures = s.CropPictures;
+    c.savedRotateFlip = s.RotateFlip;
+    c.savedEnableSkipLength = s.EnableSkipLength;
+    c.savedEnableConvertLength = s.EnableConvertLength;
+    c.savedEnableIgnoreTheLast = s.EnableIgnoreTheLast;
+    if (s.NormalizeFile) {
+        std::vector<const SourceItem*> sources(c.sources.begin(), c.sources.end());
+        c.normalizationFormat = std::make_unique<formats::OutputFormat>(
+            engine::BuildNormalizationFormat(sources, chosen, formats::FindFormat(env_.catalogue, 170)));
+        runFormat_ = c.normalizationFormat.get();
+        // Crop, rotation and the time range apply once, to the joined result.
+        s.CropPictures = s.RotateFlip = s.EnableSkipLength = s.EnableConvertLength = s.EnableIgnoreTheLast = 0;
+        c.state = 1;
+    } else {
+        runFormat_ = &chosen;
+        c.state = 2;
+    }
+    return true;
+}
+
+void ConversionRun::RestoreSavedSettings() {
+    const ConvertToOne& c = *convertToOne_;
+    formats::ConversionSettings& s = env_.settings;
+    s.CropPictures = c.savedCropPictures;
+    s.RotateFlip = c.savedRotateFlip;
+    s.EnableSkipLength = c.savedEnableSkipLength;
+    s.EnableConvertLength = c.savedEnableConvertLength;
+    s.EnableIgnoreTheLast = c.savedEnableIgnoreTheLast;
+}
+
+void ConversionRun::StartCombiningPass() {
+    ConvertToOne& c = *convertToOne_;
+    c.state = 2;
+    RestoreSavedSettings();
+    progress_->SetBarPosition(0);
+    progress_->SetBarStep(2);
+    progress_->SetStatus("Combining files...");
+    progress_->SetPercentText("");
+    doneProgress_ = 0;
+    itemCount_ = 1;
+    overallPercent_ = 0;
+    progressScale_ = 100.0 / std::max(1, progress_->BarWidth());
+    queues_ = RunQueues{};
+    if (env_.settings.NormalizeFile) {
+        std::erase_if(c.sources, [](const SourceItem* s) { return s->outputPath.empty(); });
+    }
+    std::string error;
+    if (!StartConcatConversion(error)) {
+        CloseRun();
+        env_.host.ShowMessage(error, MessageIcon::Exclamation);
+        DeleteConvertToOneFiles();
+        convertToOne_.reset();
+        env_.host.RunEnded();
+    }
+}
+
+bool ConversionRun::StartConcatConversion(std::string& error) {
+    ConvertToOne& c = *convertToOne_;
+    for (SourceItem* s : c.sources) SetItemStatus(s, "Combining...");
+    if (c.sources.empty()) {
+        error = "No files need to be converted.";
+        return false;
+    }
+    std::vector<std::string> inputs;
+    for (const SourceItem* s : c.sources) {
+        if (env_.settings.NormalizeFile) {
+            inputs.push_back(s->outputPath);
+        } else if (s->needsPreparation && !s->preparedPath.empty()) {
+            inputs.push_back(s->preparedPath);
+        } else {
+            inputs.push_back(s->path);
+        }
+    }
+    c.listFilePath = engine::WriteConcatListFile(inputs, platform::TempFolder());
+    if (c.listFilePath.empty()) {
+        error = "Failed to create temporary file. Conversion failed.";
+        return false;
+    }
+
+    auto item = std::make_unique<SourceItem>();
+    item->kind = engine::SourceKind::ConcatList;
+    item->path = c.listFilePath;
+    item->outputPath = c.outputPath;
+    uint32_t duration = 0;
+    for (const SourceItem* s : c.sources) {
+        if (s->durationSeconds == 0) {
+            duration = 0;
+            break;
+        }
+        duration += s->durationSeconds;
+    }
+    if (c.normalizationFormat && env_.settings.NormalizeFile) {
+        const formats::OutputFormat& n = *c.normalizationFormat;
+        item->selectedAudioStream = 0;
+        if (n.AudioEnable) {
+            item->audioBitRates = {static_cast<uint32_t>(n.AudioBitRate / 1000)};
+            item->audioSampleRates = {static_cast<uint32_t>(n.AudioSampleRate)};
+            item->audioChannels = {static_cast<uint32_t>(n.AudioChannels)};
+        }
+        item->width = n.VideoWidth;
+        item->height = n.VideoHeight;
+        item->frameRate = n.VideoFrameRate;
+        item->displayAspectRatio = -1.0;
+    } else {
+        const SourceItem& first = *c.sources.front();
+        item->mediaInfo() = first.mediaInfo();
+        item->selectedAudioStream = first.selectedAudioStream;
+    }
+    item->durationSeconds = duration;
+    item->videoBitRate = 0;
+    item->listRow = -1;
+    c.concatItem = std::move(item);
+
+    SourceItem* concat = c.concatItem.get();
+    queues_.running.push_back(concat);
+    Launch(*concat, *c.finalFormat);
+    return true;
+}
+
+void ConversionRun::DeleteConvertToOneFiles() {
+    ConvertToOne& c = *convertToOne_;
+    if (!c.listFilePath.empty()) std::remove(c.listFilePath.c_str());
+    c.listFilePath.clear();
+    // Intermediate files exist only with the normalization pass.
+    if (c.normalizationFormat) {
+        for (SourceItem* s : c.sources) {
+            if (!s->outputPath.empty()) std::remove(s->outputPath.c_str());
+            s->outputPath.clear();
+        }
+    }
+}
+
+void ConversionRun::FinishConvertToOne() {
+    ConvertToOne& c = *convertToOne_;
+    const std::string combined = c.concatItem ? c.concatItem->outputPath : std::string();
+    DeleteConvertToOneFiles();
+    for (SourceItem* s : c.sources) s->outputPath = combined;
+}
+
+void ConversionRun::CancelConvertToOne() {
+    ConvertToOne& c = *convertToOne_;
+    RestoreSavedSettings();
+    DeleteConvertToOneFiles();
+    for (SourceItem* s : c.sources) SetItemStatus(s, "Cancelled");
+    convertToOne_.reset();
+}
+
+}  // namespace quillon::app

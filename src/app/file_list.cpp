@@ -1,0 +1,200 @@
+#include "app/file_list.h"
+
+#include <cstdio>
+
+#include "engine/source_preparation.h"
+#include "util/paths.h"
+
+namespace quillon::app {
+
+namespace {
+
+bool PreparedFileUsable(const engine::SourceItem& item) {
+    return item.prepared && !item.preparedPath.empty() && util::IsFile(item.preparedPath);
+}
+
+}  // namespace
+
+std::string SourceFileText(const engine::SourceItem& item) {
+    std::string text(util::FileNamePart(item.path));
+    if (item.audioSampleRates.size() > 1) {
+        text += " (" + std::to_string(item.audioSampleRates.size()) + " audios)";
+    }
+    return text;
+}
+
+std::string FormatLabel(const formats::OutputFormat& format) {
+    if (format.Label) return *format.Label;
+    std::string text = format.Extension;
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::string FormatCopyText(const formats::OutputFormat& format) { return "   to " + FormatLabel(format); }
+
+int ChooseAudioStream(int requestAudioIndex, std::size_t streamCount) {
+    if (requestAudioIndex < 2 || static_cast<std::size_t>(requestAudioIndex) > streamCount) return 0;
+    return requestAudioIndex - 1;
+}
+
+bool PrepareSource(engine::SourceItem& item, engine::LoadingWindow& window, std::string& message) {
+    if (item.kind == engine::SourceKind::DvdTitle) return engine::JoinDvdTitle(item, window, message);
+    return engine::DecodeToWav(item, window, message);
+}
+
+FileList::~FileList() { RemoveAll(); }
+
+void FileList::InsertAt(std::size_t at, Row row) {
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
+    if (observer_) observer_->RowInserted(at);
+}
+
+std::size_t FileList::InsertRow(std::unique_ptr<engine::SourceItem> item, int requestAudioIndex) {
+    item->selectedAudioStream = ChooseAudioStream(requestAudioIndex, item->audioSampleRates.size());
+    Row row;
+    row.fileText = SourceFileText(*item);
+    row.item = std::move(item);
+    const std::size_t at = rows_.size();
+    InsertAt(at, std::move(row));
+    ScrollIntoView(at);
+    return at;
+}
+
+int FileList::RowOf(const engine::SourceItem* item) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].item.get() == item) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void FileList::SetStatus(std::size_t row, std::string text) {
+    if (row >= rows_.size()) return;
+    rows_[row].status = std::move(text);
+    if (observer_) observer_->StatusChanged(row);
+}
+
+void FileList::SetStatus(const engine::SourceItem* item, std::string text) {
+    // The run knows the row it queued; items are looked up anyway in case rows moved since.
+    const int row = item && item->listRow >= 0 && static_cast<std::size_t>(item->listRow) < rows_.size() &&
+                            rows_[static_cast<std::size_t>(item->listRow)].item.get() == item
+                        ? item->listRow
+                        : RowOf(item);
+    if (row >= 0) SetStatus(static_cast<std::size_t>(row), std::move(text));
+}
+
+bool FileList::AnySelected() const {
+    for (const Row& row : rows_) {
+        if (row.selected) return true;
+    }
+    return false;
+}
+
+void FileList::ScrollIntoView(std::size_t row) {
+    if (observer_ && row < rows_.size()) observer_->ScrollIntoView(row);
+}
+
+void FileList::SetStatusColumnWidth(int width) {
+    statusColumnWidth_ = width;
+    if (observer_) observer_->StatusColumnWidthChanged(width);
+}
+
+void FileList::RemoveRow(std::size_t row) {
+    if (row >= rows_.size()) return;
+    const engine::SourceItem& item = *rows_[row].item;
+    // A copy row shares its source row's prepared file; only the source row owns it.
+    if (!item.isFormatCopy && item.needsPreparation && !item.preparedPath.empty()) {
+        std::remove(item.preparedPath.c_str());
+    }
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+    if (observer_) observer_->RowRemoved(row);
+}
+
+void FileList::RemoveAll() {
+    while (!rows_.empty()) RemoveRow(rows_.size() - 1);
+}
+
+void FileList::RemoveFormatCopies() {
+    for (std::size_t i = rows_.size(); i-- > 0;) {
+        if (rows_[i].item->isFormatCopy) RemoveRow(i);
+    }
+}
+
+bool FileList::NeedsPreparation(bool selectedOnly) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (InScope(i, selectedOnly) && rows_[i].item->needsPreparation) return true;
+    }
+    return false;
+}
+
+bool FileList::PrepareRows(bool selectedOnly, engine::LoadingWindow& window,
+                           const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        engine::SourceItem& item = *rows_[i].item;
+        if (!InScope(i, selectedOnly) || !item.needsPreparation || PreparedFileUsable(item)) continue;
+        ScrollIntoView(i);
+        SetStatus(i, "Loading...");
+        std::string message;
+        item.prepared = prepare ? prepare(item, window, message) : PrepareSource(item, window, message);
+        if (item.prepared) {
+            SetStatus(i, "Loading OK");
+        } else if (window.Cancelled()) {
+            SetStatus(i, message);
+            return false;
+        } else {
+            SetStatus(i, "Error: " + message);
+        }
+    }
+    return true;
+}
+
+void FileList::AddFormatCopies(bool selectedOnly, const std::vector<const formats::OutputFormat*>& groupFormats) {
+    for (std::size_t i = rows_.size(); i-- > 0;) {
+        if (!InScope(i, selectedOnly) || rows_[i].item->isFormatCopy) continue;
+        const engine::SourceItem& source = *rows_[i].item;
+        if (source.needsPreparation && !source.prepared) continue;
+        for (const formats::OutputFormat* format : groupFormats) {
+            auto copy = std::make_unique<engine::SourceItem>();
+            copy->mediaInfo() = source.mediaInfo();
+            copy->kind = source.kind;
+            copy->path = source.path;
+            copy->extension = source.extension;
+            copy->dvdTitleNumber = source.dvdTitleNumber;
+            copy->dvdTitleOrdinal = source.dvdTitleOrdinal;
+            copy->dvdFolder = source.dvdFolder;
+            copy->selectedAudioStream = source.selectedAudioStream;
+            copy->needsPreparation = source.needsPreparation;
+            copy->prepared = source.prepared;
+            copy->preparedPath = source.preparedPath;
+            copy->isFormatCopy = true;
+            copy->copyFormat = format;
+            Row row;
+            row.fileText = FormatCopyText(*format);
+            row.item = std::move(copy);
+            row.selected = selectedOnly;
+            // Always directly below the source, so the copies end in reverse group order.
+            InsertAt(i + 1, std::move(row));
+        }
+    }
+}
+
+bool FileList::QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues) {
+    queues = RunQueues{};
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (!InScope(i, selectedOnly)) continue;
+        engine::SourceItem& item = *rows_[i].item;
+        item.outputPath.clear();
+        if (item.needsPreparation && !item.prepared) continue;
+        SetStatus(i, "");
+        if (groupRun && !item.isFormatCopy) continue;
+        item.listRow = static_cast<int32_t>(i);
+        item.progressPercent = 0;
+        item.process = {};
+        item.outputPipe = {};
+        queues.pending.push_back(&item);
+    }
+    return !queues.pending.empty();
+}
+
+}  // namespace quillon::app

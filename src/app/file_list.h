@@ -1,0 +1,115 @@
+#pragma once
+// The file list without its widgets: rows in conversion order, each owning its SourceItem,
+// with the texts the window shows, the selection, and the operations a run performs on them.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/loading_window.h"
+#include "engine/source_item.h"
+#include "formats/output_format.h"
+
+namespace quillon::app {
+
+// Told of every change so that a view can follow; every call comes on the list's thread.
+class FileListObserver {
+public:
+    virtual ~FileListObserver() = default;
+    virtual void RowInserted(std::size_t /*row*/) {}
+    virtual void RowRemoved(std::size_t /*row*/) {}
+    virtual void StatusChanged(std::size_t /*row*/) {}
+    virtual void ScrollIntoView(std::size_t /*row*/) {}
+    virtual void StatusColumnWidthChanged(int /*width*/) {}
+};
+
+// The queues a run fills from the list.
+struct RunQueues {
+    std::vector<engine::SourceItem*> pending;
+    std::vector<engine::SourceItem*> running;
+    std::vector<engine::SourceItem*> finished;
+};
+
+inline constexpr int kStatusColumnWidth = 138;
+inline constexpr int kWideStatusColumnWidth = 500;
+
+class FileList {
+public:
+    FileList() = default;
+    ~FileList();
+    FileList(const FileList&) = delete;
+    FileList& operator=(const FileList&) = delete;
+
+    void SetObserver(FileListObserver* observer) { observer_ = observer; }
+
+    // Appends a probed item; chooses its audio stream from requestAudioIndex (1-based).
+    std::size_t InsertRow(std::unique_ptr<engine::SourceItem> item, int requestAudioIndex);
+
+    std::size_t RowCount() const { return rows_.size(); }
+    engine::SourceItem& Item(std::size_t row) { return *rows_[row].item; }
+    const engine::SourceItem& Item(std::size_t row) const { return *rows_[row].item; }
+    // The row of an item, or -1.
+    int RowOf(const engine::SourceItem* item) const;
+
+    // Column 0: the file name (a DVD title's "DVD Title %d"), " (%d audios)" with several
+    // audio streams; "   to LABEL" for a format-copy row.
+    const std::string& FileText(std::size_t row) const { return rows_[row].fileText; }
+    const std::string& Status(std::size_t row) const { return rows_[row].status; }
+    void SetStatus(std::size_t row, std::string text);
+    void SetStatus(const engine::SourceItem* item, std::string text);
+
+    bool Selected(std::size_t row) const { return rows_[row].selected; }
+    void SetSelected(std::size_t row, bool selected) { rows_[row].selected = selected; }
+    bool AnySelected() const;
+
+    void ScrollIntoView(std::size_t row);
+
+    int StatusColumnWidth() const { return statusColumnWidth_; }
+    void SetStatusColumnWidth(int width);
+
+    // Removes a row and destroys its item; a source row's prepared file goes with it.
+    void RemoveRow(std::size_t row);
+    void RemoveAll();
+
+    // The operations a run calls, for all rows or only the selected ones.
+    void RemoveFormatCopies();
+    // Whether PrepareRows has anything to do (and so needs a loading window).
+    bool NeedsPreparation(bool selectedOnly) const;
+    // False when the user cancelled in the loading window.
+    bool PrepareRows(bool selectedOnly, engine::LoadingWindow& window,
+                     const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare = {});
+    void AddFormatCopies(bool selectedOnly, const std::vector<const formats::OutputFormat*>& groupFormats);
+    // groupRun: only format-copy rows join the queue.
+    bool QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues);
+
+private:
+    struct Row {
+        std::unique_ptr<engine::SourceItem> item;
+        std::string fileText;
+        std::string status;
+        bool selected = false;
+    };
+
+    bool InScope(std::size_t row, bool selectedOnly) const { return !selectedOnly || rows_[row].selected; }
+    void InsertAt(std::size_t at, Row row);
+
+    std::vector<Row> rows_;
+    FileListObserver* observer_ = nullptr;
+    int statusColumnWidth_ = kStatusColumnWidth;
+};
+
+// The File column text of a source item.
+std::string SourceFileText(const engine::SourceItem& item);
+// The File column text of a format-copy row.
+std::string FormatCopyText(const formats::OutputFormat& format);
+// Label, else the extension in capitals.
+std::string FormatLabel(const formats::OutputFormat& format);
+// RequestAudioIndex (1-based) to the selected stream: 0 unless it names an existing stream >= 2.
+int ChooseAudioStream(int requestAudioIndex, std::size_t streamCount);
+
+// Prepares one row's source by its kind (joining or decoding).
+bool PrepareSource(engine::SourceItem& item, engine::LoadingWindow& window, std::string& message);
+
+}  // namespace quillon::app

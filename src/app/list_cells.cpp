@@ -1,0 +1,91 @@
+#include "app/list_cells.h"
+
+#include <cstdio>
+
+#include "formats/output_format.h"
+#include "util/paths.h"
+
+namespace quillon::app {
+
+namespace {
+
+template <typename... Args>
+std::string Printf(const char* format, Args... args) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ChannelText(uint32_t count) {
+    static const char* const kNames[] = {"Mono", "Stereo", "2.1", "4.0", "4.1", "5.1", "6.1", "7.1"};
+    if (count >= 1 && count <= 8) return kNames[count - 1];
+    return std::to_string(count);
+}
+
+std::string DurationText(uint32_t seconds) {
+    if (seconds >= 3600) {
+        return Printf("%u:%02u:%02u", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    }
+    return Printf("%02u:%02u", seconds / 60, seconds % 60);
+}
+
+int32_t ChooseAudioStream(int32_t requestAudioIndex, std::size_t streamCount) {
+    if (requestAudioIndex < 2 || static_cast<std::size_t>(requestAudioIndex) > streamCount) return 0;
+    return requestAudioIndex - 1;
+}
+
+std::string FileCellText(const engine::SourceItem& item) {
+    if (item.isFormatCopy && item.copyFormat) {
+        const formats::OutputFormat& format = *item.copyFormat;
+        return "   to " + (format.Label ? *format.Label : UpperAscii(format.Extension));
+    }
+    std::string text(util::FileNamePart(item.path));
+    if (item.audioSampleRates.size() > 1) {
+        text += Printf(" (%zu audios)", item.audioSampleRates.size());
+    }
+    return text;
+}
+
+std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item) {
+    std::array<std::string, 3> cells;
+    const std::size_t streams = item.audioSampleRates.size();
+    if (item.selectedAudioStream < 0) return cells;
+    const auto i = static_cast<std::size_t>(item.selectedAudioStream);
+    if (i < streams) {
+        if (item.audioSampleRates[i] != 0) cells[0] = Printf("%u Hz", item.audioSampleRates[i]);
+        if (streams > 1) cells[0] += Printf("*%zu", streams);
+    }
+    if (i < streams && i < item.audioBitRates.size() && item.audioBitRates[i] != 0) {
+        cells[1] = Printf("%u kbps", item.audioBitRates[i]);
+    }
+    if (i < item.audioChannels.size() && item.audioChannels[i] != 0) {
+        cells[2] = ChannelText(item.audioChannels[i]);
+    }
+    return cells;
+}
+
+RowTexts RowCellTexts(const engine::SourceItem& item) {
+    RowTexts cells;
+    cells[ColumnFile] = FileCellText(item);
+    if (item.durationSeconds > 0) cells[ColumnDuration] = DurationText(item.durationSeconds);
+    if (item.width > 0) cells[ColumnWidth] = std::to_string(item.width);
+    if (item.height > 0) cells[ColumnHeight] = std::to_string(item.height);
+    if (item.frameRate > 0) cells[ColumnFrameRate] = Printf("%.2f", item.frameRate);
+    if (item.videoBitRate > 0) cells[ColumnVideoBitRate] = Printf("%d kbps", item.videoBitRate);
+    const auto audio = AudioCellTexts(item);
+    cells[ColumnAudioRate] = audio[0];
+    cells[ColumnAudioBitRate] = audio[1];
+    cells[ColumnAudioChannels] = audio[2];
+    return cells;
+}
+
+}  // namespace quillon::app

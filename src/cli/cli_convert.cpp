@@ -1,0 +1,240 @@
+// quillon-cli convert [--format ID] [--one OUTFILE] [--threads N] PATH...: adds the paths as the
+// window's intake does, converts them with the same run, and prints each row's final status.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/conversion_run.h"
+#include "app/file_list.h"
+#include "app/intake.h"
+#include "app/ui_dispatcher.h"
+#include "audio/bass_startup.h"
+#include "cli_command.h"
+#include "formats/conversion_settings.h"
+#include "formats/custom_output_format.h"
+#include "platform/known_folders.h"
+#include "platform/registry_store.h"
+#include "util/paths.h"
+
+namespace quillon::cli {
+
+namespace {
+
+constexpr const char* kUsage = "convert [--format ID] [--one OUTFILE] [--threads N] PATH...";
+
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int) { gInterrupted = true; }
+
+// Ctrl+C cancels like the progress window's Cancel; the engines run in sessions of their
+// own, so the terminal's signal reaches only this process.
+void CatchInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void Say(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+class TerminalLoadingWindow : public engine::LoadingWindow {
+public:
+    void SetStatus(const std::string& text) override { Say(text); }
+    void SetPercentText(const std::string&) override {}
+    int BarWidth() const override { return 100; }
+    void SetBarPosition(int) override {}
+    bool Cancelled() const override { return gInterrupted; }
+};
+
+class TerminalProgressWindow : public app::ProgressWindow {
+public:
+    void SetStatus(const std::string& text) override {
+        // The combining pass repeats its status with the time; show only the changes in words.
+        const std::string head = text.substr(0, text.find("  ["));
+        if (head != lastStatus_) Say(head);
+        lastStatus_ = head;
+    }
+    void SetPercentText(const std::string& text) override {
+        if (text.empty() || text == lastPercent_) return;
+        lastPercent_ = text;
+        Say("  " + text);
+    }
+    int BarWidth() const override { return 200; }
+    void SetBarPosition(int) override {}
+    void SetBarStep(int) override {}
+    void StepBar() override {}
+    bool ShutdownChecked() const override { return false; }  // never from the command line
+
+private:
+    std::string lastStatus_;
+    std::string lastPercent_;
+};
+
+class TerminalHost : public app::RunHost {
+public:
+    explicit TerminalHost(std::string oneOutput) : oneOutput_(std::move(oneOutput)) {}
+
+    void ShowMessage(const std::string& text, app::MessageIcon) override { Say("Quillon: " + text); }
+    std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override {
+        std::string path = oneOutput_;
+        if (util::ExtensionPart(path) == std::string::npos) path += "." + format.Extension;
+        return path;
+    }
+    std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup&) override {
+        return std::make_unique<TerminalProgressWindow>();
+    }
+    std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override {
+        return std::make_unique<TerminalLoadingWindow>();
+    }
+    void BrowseToFile(const std::string&) override {}  // the command line never opens a file manager
+    void ShutdownAfterRun() override {}
+
+private:
+    std::string oneOutput_;
+};
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
+int RunConvert(const std::vector<std::string>& args) {
+    std::string formatText;
+    std::string oneOutput;
+    int threads = 0;
+    std::vector<std::string> paths;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (!optionsEnded && a == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && a == "--format" && hasValue) {
+            formatText = args[++i];
+        } else if (!optionsEnded && a == "--one" && hasValue) {
+            oneOutput = AbsolutePath(args[++i]);
+        } else if (!optionsEnded && a == "--threads" && hasValue) {
+            threads = std::atoi(args[++i].c_str());
+            if (threads < 1 || threads > 32) {
+                std::fprintf(stderr, "quillon-cli convert: --threads takes 1 to 32\n");
+                return 2;
+            }
+        } else if (!optionsEnded && a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            std::fprintf(stderr, "usage: quillon-cli %s\n", kUsage);
+            return 2;
+        } else {
+            paths.push_back(AbsolutePath(a));
+        }
+    }
+    if (paths.empty()) {
+        std::fprintf(stderr, "usage: quillon-cli %s\n", kUsage);
+        return 2;
+    }
+
+    formats::FormatCatalogue catalogue;
+    formats::BuildCatalogue(catalogue);
+    formats::ConversionSettings settings = formats::DefaultSettings(platform::DocumentsFolder());
+    formats::CustomFormatList groups;
+    {
+        platform::RegistryStore store;
+        formats::LoadSettings(store, settings, catalogue);
+        formats::LoadCustomFormats(store, groups);
+    }
+    formats::RebuildExtensionFilter(settings);
+    if (threads > 0) settings.ConversionThreads = threads;
+
+    int32_t formatId = settings.OutputFormat;
+    if (!formatText.empty()) {
+        char* end = nullptr;
+        const long id = std::strtol(formatText.c_str(), &end, 10);
+        formatId = -1;
+        if (end && *end == '\0') {
+            formatId = static_cast<int32_t>(id);
+        } else {
+            for (std::size_t k = 0; k < groups.size(); ++k) {
+                if (groups[k].name == formatText) formatId = formats::kFirstCustomGroupId + static_cast<int32_t>(k);
+            }
+        }
+    }
+    formats::OutputFormat groupRecord;
+    formats::OutputFormat* format = app::ChosenOutputFormat(formatId, catalogue, groups, groupRecord);
+    if (!format) {
+        std::fprintf(stderr, "quillon-cli convert: no output format or custom group %s\n",
+                     formatText.empty() ? std::to_string(formatId).c_str() : formatText.c_str());
+        return 2;
+    }
+
+    CatchInterrupt();
+    const bool bass = audio::StartBassLibrary(platform::ProgramFolder()) == audio::BassStartResult::Started;
+
+    app::FileList list;
+    app::SourceIndex index;
+    int status = 0;
+    {
+        app::Intake intake(list, index, settings);
+        std::vector<std::string> files;
+        for (const std::string& path : paths) {
+            if (util::IsFolder(path)) {
+                intake.CollectFolderFiles(files, path);
+            } else {
+                files.push_back(path);
+            }
+        }
+        TerminalLoadingWindow loading;
+        const std::string failures = intake.LoadSources(files, &loading);
+        if (!failures.empty()) {
+            Say("Failed to load the following files.\n\n" + failures);
+            status = 1;
+        }
+    }
+
+    app::EventQueue events;
+    TerminalHost host(oneOutput);
+    {
+        app::ConversionRun run({list, catalogue, settings, host, events, {}, {}, {}, {}, {}});
+        if (!gInterrupted && list.RowCount() > 0) run.StartRun(false, !oneOutput.empty(), format);
+        bool cancelled = false;
+        while (run.Active()) {
+            if (gInterrupted && !cancelled) {
+                cancelled = true;
+                run.OnCancel();
+                break;
+            }
+            events.RunOne(100);
+        }
+    }
+    if (bass) audio::ReleaseBassLibrary();
+
+    const bool groupRun = format->Family == formats::FamilyCustomGroup;
+    bool allWritten = list.RowCount() > 0;
+    for (std::size_t row = 0; row < list.RowCount(); ++row) {
+        const engine::SourceItem& item = list.Item(row);
+        std::printf("%s\t%s\n", list.FileText(row).c_str(), list.Status(row).c_str());
+        if (groupRun && !item.isFormatCopy) continue;
+        if (item.outputPath.empty() || !util::IsFile(item.outputPath)) {
+            allWritten = false;
+        } else {
+            Say("Output: " + item.outputPath);
+        }
+    }
+    std::fflush(stdout);
+    if (gInterrupted) return 130;
+    return allWritten && status == 0 ? 0 : 1;
+}
+
+const CliCommandRegistration kRegistration({"convert", kUsage, RunConvert});
+
+}  // namespace
+
+}  // namespace quillon::cli

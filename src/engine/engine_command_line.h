@@ -1,0 +1,57 @@
+#pragma once
+// The media engine's conversion command line: a pure function of the output format, the
+// settings and the source (no probing, no file system work).
+
+#include <string>
+#include <string_view>
+
+#include "engine/media_engine.h"
+#include "engine/source_item.h"
+#include "formats/conversion_settings.h"
+#include "formats/output_format.h"
+
+namespace quillon::engine {
+
+// "a:b" gives a/b (-1 unless both exceed 0.01); other text its leading number (0 without one);
+// empty text -1.
+double ParseAspectText(std::string_view text);
+
+struct FrameSizeResult {
+    std::string sizeOption;  // "-s WxH " or empty (a lone blank with padding: never written)
+    std::string padFilter;
+    int displayWidth = 0;
+    int displayHeight = 0;
+    int frameWidth = 0;
+    int frameHeight = 0;
+};
+
+FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const SourceItem& source,
+                                 bool padMode);
+// The size when the format gives none: the source's, corrected by the display aspect ratio.
+FrameSizeResult ComputeSourceFrameSize(const formats::OutputFormat& format, const SourceItem& source);
+
+// Bit/s for an automatic audio bit rate.
+int DefaultAudioBitRate(int sampleRate, int channels);
+// The largest allowed channel count not above `channels` (at most 8); 2 when none is allowed.
+int FitChannels(int channels, int mask);
+
+// "%d" for whole seconds, else "%02d:%02d:%02d.%03d" (hours not capped).
+std::string FormatTimeOption(long long milliseconds);
+
+// Number of decimal digits of a frame count (1 for 0).
+int DecimalDigits(long long value);
+
+// The engine line. Adjusts in place what later steps rely on: the source's size is rounded up
+// to even, the DV/DVD/VCD targets set the format's size, the crop "same as" options copy the
+// margins, and an image sequence's outputPath becomes the name of its first image.
+std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& source,
+                                   formats::ConversionSettings& settings,
+                                   const std::string& enginePath);
+
+// The path of the input the engine reads: the prepared file when there is one.
+const std::string& EngineInputPath(const SourceItem& source);
+
+// The encoder beside the program (EnginePath and MapInputFormat are in media_engine.h).
+std::string TheoraEncoderPath();
+
+}  // namespace quillon::engine

@@ -1,0 +1,50 @@
+#pragma once
+// Where each output of a run goes: folder options, the policy for an existing target, names
+// already given to other outputs of the run, and the documents-folder fallback.
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "engine/source_item.h"
+#include "formats/conversion_settings.h"
+#include "formats/output_format.h"
+
+namespace quillon::engine {
+
+// Output paths handed out during one run, compared without regard to ASCII letter case (so
+// two outputs never collide on a FAT or NTFS drive either).
+class ClaimedOutputNames {
+public:
+    void Clear() { names_.clear(); }
+    bool Contains(const std::string& path) const;
+    void Add(const std::string& path);
+    std::size_t Size() const { return names_.size(); }
+
+private:
+    std::set<std::string> names_;
+};
+
+struct OutputPathContext {
+    const formats::ConversionSettings& settings;
+    ClaimedOutputNames& claimed;
+    // The user's documents folder for the fallback (created when missing); empty when unknown.
+    std::function<std::string()> documentsFolder;
+};
+
+// The path the output names derive from: the source's path, or for a DVD title
+// "<dvdFolder>DVD_Title_<ordinal>.vob".
+std::string NamingSourcePath(const SourceItem& source);
+
+// On success stores the path in source.outputPath, claims it and returns true; the file does
+// not exist afterwards (it is created once to prove it can be, then removed). On failure
+// returns false with the status text in message and leaves outputPath alone.
+bool ResolveOutputPath(const formats::OutputFormat& format, SourceItem& source, bool convertToOne,
+                       const OutputPathContext& context, std::string& message);
+
+// Gives the output the source's modification time when KeepDateModified is set (a creation
+// time cannot be set here). True when a time was set.
+bool CopySourceFileTimes(const SourceItem& source, const std::string& outputPath,
+                         const formats::ConversionSettings& settings);
+
+}  // namespace quillon::engine

@@ -1,0 +1,29 @@
+#pragma once
+// Requests to the desktop session and the system: showing a file in the file manager and
+// powering the computer off. Each is a short child process (gdbus, busctl, systemctl,
+// xdg-open); the command lists are plain data so they can be checked without running them.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillon::platform {
+
+// Runs one command; true when it started and exited with 0. error gets the reason otherwise.
+using CommandRunner = std::function<bool(const std::vector<std::string>& argv, std::string& error)>;
+
+// Runs argv without a shell, waits for it, and collects its output as the error text.
+bool RunDesktopCommand(const std::vector<std::string>& argv, std::string& error);
+
+// The power-off requests in the order they are tried: logind's PowerOff over D-Bus (allowing
+// an authentication dialog), first through busctl, then through gdbus, then systemctl.
+std::vector<std::vector<std::string>> PowerOffCommands();
+
+// Tries each command until one succeeds. On failure error holds the last command's reason.
+bool RequestPowerOff(std::string& error, const CommandRunner& run = RunDesktopCommand);
+
+// org.freedesktop.FileManager1.ShowItems for the file, else xdg-open on its folder.
+std::vector<std::vector<std::string>> ShowFileCommands(const std::string& path);
+bool ShowFileInFileManager(const std::string& path, const CommandRunner& run = RunDesktopCommand);
+
+}  // namespace quillon::platform

@@ -1,0 +1,31 @@
+// The window program: start-up checks, the main window, and the files named on the command line.
+#include <QApplication>
+
+#include <clocale>
+
+#include "platform/known_folders.h"
+#include "ui/main_window.h"
+#include "ui/skin.h"
+#include "ui/start_up.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    QApplication::setDesktopFileName(QStringLiteral("quillon"));
+    // Qt takes the user's locale; numbers we print and read keep the C form.
+    std::setlocale(LC_NUMERIC, "C");
+    quillon::ui::skin::Install(app);
+
+    const std::string programFolder = quillon::platform::ProgramFolder();
+    if (quillon::ui::StartApplication(programFolder) != quillon::ui::StartUpOutcome::Ready) return 1;
+
+    int result = 0;
+    {
+        quillon::ui::MainWindow window(programFolder);
+        window.SetUpMainWindow();
+        window.show();
+        result = QApplication::exec();
+    }
+    quillon::ui::ExitApplication();
+    return result;
+}

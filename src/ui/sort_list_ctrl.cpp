@@ -1,0 +1,182 @@
+#include "ui/sort_list_ctrl.h"
+
+#include <QHeaderView>
+#include <QStringList>
+
+#include <algorithm>
+
+#include "util/text.h"
+
+namespace quillon::ui {
+
+namespace {
+
+constexpr int kUserPointerRole = Qt::UserRole + 1;
+
+int Sign(double difference) { return difference < 0 ? -1 : (difference > 0 ? 1 : 0); }
+
+double Number(const QString& text) { return util::TextToNumber(text.toStdString()); }
+
+// A leading integer as atoi reads it.
+long long Integer(const QString& text) {
+    return static_cast<long long>(util::TextToNumber(text.toStdString()));
+}
+
+double SizeValue(const QString& text) {
+    const std::string bytes = text.toStdString();
+    const double number = util::TextToNumber(bytes);
+    // The unit follows the number, after at most one space.
+    std::size_t pos = 0;
+    while (pos < bytes.size() && (bytes[pos] == ' ' || bytes[pos] == '\t')) ++pos;
+    if (pos < bytes.size() && (bytes[pos] == '+' || bytes[pos] == '-')) ++pos;
+    while (pos < bytes.size() &&
+           ((bytes[pos] >= '0' && bytes[pos] <= '9') || bytes[pos] == '.' || bytes[pos] == 'e' ||
+            bytes[pos] == 'E')) {
+        ++pos;
+    }
+    if (pos < bytes.size() && bytes[pos] == ' ') ++pos;
+    const char unit = pos < bytes.size() ? bytes[pos] : '\0';
+    switch (unit) {
+    case 'K': case 'k': return number * 1024.0;
+    case 'M': case 'm': return number * 1048576.0;
+    case 'G': case 'g': return number * 1073741824.0;
+    case 'T': case 't': return number * 1099511627776.0;
+    default: return number;
+    }
+}
+
+// Compares three separated integers in the given field order; equal when either text lacks
+// two separators.
+int CompareDate(const QString& a, const QString& b, QChar separator, const int order[3]) {
+    const QStringList pa = a.split(separator);
+    const QStringList pb = b.split(separator);
+    if (pa.size() < 3 || pb.size() < 3) return 0;
+    for (int k = 0; k < 3; ++k) {
+        const long long difference = Integer(pa[order[k]]) - Integer(pb[order[k]]);
+        if (difference != 0) return difference < 0 ? -1 : 1;
+    }
+    return 0;
+}
+
+long long DurationSeconds(const QString& text) {
+    const QStringList fields = text.split(':');
+    std::vector<long long> values;
+    for (const QString& field : fields) values.push_back(std::max(0LL, Integer(field)));
+    if (values.size() == 1) return values[0];
+    const auto limit = [](long long v) { return std::min(v, 59LL); };
+    if (values.size() == 2) return limit(values[0]) * 60 + limit(values[1]);
+    return values[0] * 3600 + limit(values[1]) * 60 + limit(values[2]);
+}
+
+// Rows compare through the list's current comparison.
+class SortListItem final : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const auto* list = static_cast<const SortListCtrl*>(treeWidget());
+        return list->CompareRows(*this, other) < 0;
+    }
+};
+
+}  // namespace
+
+int CompareSortTexts(int sortType, const QString& a, const QString& b) {
+    static const int kHyphenOrder[3] = {0, 1, 2};
+    static const int kSlashOrder[3] = {2, 0, 1};
+    switch (sortType) {
+    case SortNumber: return Sign(Number(a) - Number(b));
+    case SortSize: return Sign(SizeValue(a) - SizeValue(b));
+    case SortDateHyphen: return CompareDate(a, b, QChar('-'), kHyphenOrder);
+    case SortDateSlash: return CompareDate(a, b, QChar('/'), kSlashOrder);
+    case SortDuration: {
+        const long long difference = DurationSeconds(a) - DurationSeconds(b);
+        return difference < 0 ? -1 : (difference > 0 ? 1 : 0);
+    }
+    default: {
+        const int result = QString::localeAwareCompare(a, b);
+        return result < 0 ? -1 : (result > 0 ? 1 : 0);
+    }
+    }
+}
+
+SortListCtrl::SortListCtrl(QWidget* parent) : QTreeWidget(parent) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &SortListCtrl::OnHeaderClicked);
+}
+
+void SortListCtrl::SetColumnSortType(int column, int type) {
+    if (column < 0 || column >= kMaxSortColumns) return;
+    sortTypes_[column] = type;
+}
+
+int SortListCtrl::ColumnSortType(int column) const {
+    if (column < 0 || column >= kMaxSortColumns) return SortText;
+    return sortTypes_[column];
+}
+
+int SortListCtrl::InsertItem(int index, const QString& text, void* userPointer) {
+    auto* item = new SortListItem();
+    item->setText(0, text);
+    item->setData(0, kUserPointerRole, QVariant::fromValue(reinterpret_cast<quintptr>(userPointer)));
+    for (int column = 0; column < columnCount(); ++column) {
+        item->setTextAlignment(column, Qt::Alignment(headerItem()->textAlignment(column)));
+    }
+    if (index < 0 || index > topLevelItemCount()) index = topLevelItemCount();
+    insertTopLevelItem(index, item);
+    return index;
+}
+
+void* SortListCtrl::GetItemUser(int index) const {
+    const QTreeWidgetItem* item = topLevelItem(index);
+    if (!item) return nullptr;
+    return reinterpret_cast<void*>(item->data(0, kUserPointerRole).value<quintptr>());
+}
+
+int SortListCtrl::SetItemUser(int index, void* pointer) {
+    QTreeWidgetItem* item = topLevelItem(index);
+    if (!item) return 0;
+    item->setData(0, kUserPointerRole, QVariant::fromValue(reinterpret_cast<quintptr>(pointer)));
+    return 1;
+}
+
+void SortListCtrl::DeleteItem(int index) { delete takeTopLevelItem(index); }
+
+void SortListCtrl::DeleteAllItems() { clear(); }
+
+QString SortListCtrl::ItemText(int index, int column) const {
+    const QTreeWidgetItem* item = topLevelItem(index);
+    return item ? item->text(column) : QString();
+}
+
+void SortListCtrl::SetItemText(int index, int column, const QString& text) {
+    if (QTreeWidgetItem* item = topLevelItem(index)) item->setText(column, text);
+}
+
+int SortListCtrl::CompareRows(const QTreeWidgetItem& a, const QTreeWidgetItem& b) const {
+    const int column = std::max(sortedColumn_, 0);
+    return CompareSortTexts(ColumnSortType(column), a.text(column), b.text(column));
+}
+
+void SortListCtrl::Sort(int column, bool ascending) {
+    sortedColumn_ = column;
+    ascending_ = ascending;
+    sortItems(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    Q_EMIT Sorted(column);
+}
+
+void SortListCtrl::OnHeaderClicked(int column) {
+    const bool ascending = !(column == sortedColumn_ && ascending_);
+    Sort(column, ascending);
+}
+
+}  // namespace quillon::ui

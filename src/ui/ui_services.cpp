@@ -1,0 +1,86 @@
+#include "ui/ui_services.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "app/product_info.h"
+
+namespace quillon::ui {
+
+namespace {
+
+class DesktopServices final : public UiServices {
+public:
+    int OpenDocument(const QString& target) override {
+        QUrl url;
+        if (target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))) {
+            url = QUrl(target);
+        } else {
+            if (!QFileInfo::exists(target)) return kOpenFileNotFound;
+            url = QUrl::fromLocalFile(target);
+        }
+        return QDesktopServices::openUrl(url) ? kOpenSucceeded : kOpenNoAssociation;
+    }
+
+    void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) override {
+        QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Ok,
+                        parent);
+        box.exec();
+    }
+
+    bool AskYesNo(QWidget* parent, MessageIcon icon, const QString& text) override {
+        QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        return box.exec() == QMessageBox::Yes;
+    }
+
+private:
+    static QMessageBox::Icon BoxIcon(MessageIcon icon) {
+        switch (icon) {
+        case MessageIcon::Error: return QMessageBox::Critical;
+        case MessageIcon::Warning: return QMessageBox::Warning;
+        case MessageIcon::Question: return QMessageBox::Question;
+        case MessageIcon::Information: break;
+        }
+        return QMessageBox::Information;
+    }
+};
+
+UiServices* g_services = nullptr;
+
+}  // namespace
+
+UiServices& Services() {
+    static DesktopServices desktop;
+    return g_services ? *g_services : desktop;
+}
+
+void SetServices(UiServices* services) { g_services = services; }
+
+QString OpenErrorText(int code) {
+    switch (code) {
+    case 0: return QStringLiteral("The operating system is out\nof memory or resources.");
+    case 2: return QStringLiteral("The specified file was not found.");
+    case 3: return QStringLiteral("The specified path was not found.");
+    case 5: return QStringLiteral("The operating system denied\naccess to the specified file.");
+    case 8: return QStringLiteral("There was not enough memory to complete the operation.");
+    case 11: return QStringLiteral("The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).");
+    case 26: return QStringLiteral("A sharing violation occurred. ");
+    case 27: return QStringLiteral("The filename association is\nincomplete or invalid.");
+    case 28:
+        return QStringLiteral("The DDE transaction could not\nbe completed because the request timed out.");
+    case 29: return QStringLiteral("The DDE transaction failed.");
+    case 30:
+        return QStringLiteral(
+            "The DDE transaction could not\nbe completed because other DDE transactions\n"
+            "were being processed.");
+    case 31:
+        return QStringLiteral("There is no application associated\nwith the given filename extension.");
+    case 32: return QStringLiteral("The specified dynamic-link library was not found.");
+    default: return QStringLiteral("Unknown Error (%1) occurred.").arg(code);
+    }
+}
+
+}  // namespace quillon::ui

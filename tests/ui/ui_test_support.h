@@ -1,0 +1,49 @@
+#pragma once
+// What the widget tests share: one QApplication for the process and desktop services that
+// record instead of opening anything.
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+#include "ui/ui_services.h"
+
+namespace quillon::test {
+
+class RecordingServices final : public ui::UiServices {
+public:
+    struct Message {
+        ui::MessageIcon icon;
+        QString text;
+    };
+
+    int OpenDocument(const QString& target) override {
+        opened.push_back(target);
+        return openResult;
+    }
+    void ShowMessage(QWidget*, ui::MessageIcon icon, const QString& text) override {
+        messages.push_back({icon, text});
+    }
+    bool AskYesNo(QWidget*, ui::MessageIcon icon, const QString& text) override {
+        messages.push_back({icon, text});
+        return answerYes;
+    }
+
+    void Reset() {
+        opened.clear();
+        messages.clear();
+        openResult = ui::kOpenSucceeded;
+        answerYes = false;
+    }
+
+    QStringList opened;
+    std::vector<Message> messages;
+    int openResult = ui::kOpenSucceeded;
+    bool answerYes = false;
+};
+
+// The services every ui test runs with; reset before each test by the test's fixture or by hand.
+RecordingServices& Recorder();
+
+}  // namespace quillon::test
