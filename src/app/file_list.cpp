@@ -95,6 +95,20 @@ void FileList::ScrollIntoView(std::size_t row) {
     if (observer_ && row < rows_.size()) observer_->ScrollIntoView(row);
 }
 
+bool FileList::ReorderRows(const std::vector<std::size_t>& order) {
+    if (order.size() != rows_.size()) return false;
+    std::vector<bool> seen(rows_.size(), false);
+    for (std::size_t from : order) {
+        if (from >= rows_.size() || seen[from]) return false;
+        seen[from] = true;
+    }
+    std::vector<Row> reordered;
+    reordered.reserve(rows_.size());
+    for (std::size_t from : order) reordered.push_back(std::move(rows_[from]));
+    rows_ = std::move(reordered);
+    return true;
+}
+
 void FileList::SetStatusColumnWidth(int width) {
     statusColumnWidth_ = width;
     if (observer_) observer_->StatusColumnWidthChanged(width);

@@ -66,6 +66,11 @@ public:
 
     void ScrollIntoView(std::size_t row);
 
+    // Puts the rows in a new order: order[i] is the old index of the row that becomes row i.
+    // The observer is not told (the view that sorted shows this order already). False, and
+    // nothing moves, when order is not a permutation of the rows.
+    bool ReorderRows(const std::vector<std::size_t>& order);
+
     int StatusColumnWidth() const { return statusColumnWidth_; }
     void SetStatusColumnWidth(int width);
 

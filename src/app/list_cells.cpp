@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "formats/output_format.h"
-#include "util/paths.h"
 
 namespace quillon::app {
 
@@ -14,13 +12,6 @@ std::string Printf(const char* format, Args... args) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, args...);
     return buffer;
-}
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
 }
 
 }  // namespace
@@ -36,23 +27,6 @@ std::string DurationText(uint32_t seconds) {
         return Printf("%u:%02u:%02u", seconds / 3600, seconds / 60 % 60, seconds % 60);
     }
     return Printf("%02u:%02u", seconds / 60, seconds % 60);
-}
-
-int32_t ChooseAudioStream(int32_t requestAudioIndex, std::size_t streamCount) {
-    if (requestAudioIndex < 2 || static_cast<std::size_t>(requestAudioIndex) > streamCount) return 0;
-    return requestAudioIndex - 1;
-}
-
-std::string FileCellText(const engine::SourceItem& item) {
-    if (item.isFormatCopy && item.copyFormat) {
-        const formats::OutputFormat& format = *item.copyFormat;
-        return "   to " + (format.Label ? *format.Label : UpperAscii(format.Extension));
-    }
-    std::string text(util::FileNamePart(item.path));
-    if (item.audioSampleRates.size() > 1) {
-        text += Printf(" (%zu audios)", item.audioSampleRates.size());
-    }
-    return text;
 }
 
 std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item) {
@@ -75,7 +49,6 @@ std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item) {
 
 RowTexts RowCellTexts(const engine::SourceItem& item) {
     RowTexts cells;
-    cells[ColumnFile] = FileCellText(item);
     if (item.durationSeconds > 0) cells[ColumnDuration] = DurationText(item.durationSeconds);
     if (item.width > 0) cells[ColumnWidth] = std::to_string(item.width);
     if (item.height > 0) cells[ColumnHeight] = std::to_string(item.height);

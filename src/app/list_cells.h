@@ -3,7 +3,6 @@
 // audio stream.
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -33,17 +32,10 @@ std::string ChannelText(uint32_t count);
 // "%d:%02d:%02d" from one hour on, else "%02d:%02d".
 std::string DurationText(uint32_t seconds);
 
-// The stream a new row starts with: RequestAudioIndex is 1-based; out of range gives stream 0.
-int32_t ChooseAudioStream(int32_t requestAudioIndex, std::size_t streamCount);
-
-// The File column: the file name, " (%d audios)" for several streams; format copies read
-// "   to " and the format's label.
-std::string FileCellText(const engine::SourceItem& item);
-
 // Columns 6 to 8 for the item's selected audio stream.
 std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item);
 
-// Every column of a new row; the Status column is empty.
+// Columns 1 to 8 of a row (File and Status come from the list).
 RowTexts RowCellTexts(const engine::SourceItem& item);
 
 }  // namespace quillon::app

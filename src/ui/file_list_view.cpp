@@ -25,7 +25,7 @@ const ColumnSpec kColumns[app::kListColumnCount] = {
     {"A.Freq.", Qt::AlignRight, 75, SortNumber},
     {"A.BitRate", Qt::AlignRight, 65, SortNumber},
     {"A.Ch.", Qt::AlignLeft, 50, SortText},
-    {"Status", Qt::AlignLeft, FileListView::kStatusWidth, SortText},
+    {"Status", Qt::AlignLeft, app::kStatusColumnWidth, SortText},
 };
 
 }  // namespace
@@ -41,25 +41,51 @@ FileListView::FileListView(QWidget* parent) : SortListCtrl(parent) {
         SetColumnSortType(column, spec.sortType);
     }
     header()->setMinimumSectionSize(20);
-    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusColumn_ = app::ColumnStatus;
     setAlternatingRowColors(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(this, &SortListCtrl::Sorted, this, [this](int) { OnSorted(); });
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &FileListView::OnSelectionChanged);
 }
 
-int FileListView::InsertRow(engine::SourceItem* item) {
-    const int row = InsertItem(-1, QString(), item);
-    RefreshRow(row);
-    scrollToItem(topLevelItem(row));
-    return row;
+FileListView::~FileListView() {
+    if (list_) list_->SetObserver(nullptr);
 }
+
+void FileListView::SetList(app::FileList* list) {
+    if (list_) list_->SetObserver(nullptr);
+    DeleteAllItems();
+    list_ = list;
+    if (!list_) return;
+    list_->SetObserver(this);
+    for (std::size_t row = 0; row < list_->RowCount(); ++row) RowInserted(row);
+}
+
+void FileListView::RowInserted(std::size_t row) {
+    engine::SourceItem& item = list_->Item(row);
+    const int at = InsertItem(static_cast<int>(row), QString(), &item);
+    RefreshRow(at);
+    SetItemText(at, statusColumn_, QString::fromStdString(list_->Status(row)));
+    if (list_->Selected(row)) topLevelItem(at)->setSelected(true);
+}
+
+void FileListView::RowRemoved(std::size_t row) { DeleteItem(static_cast<int>(row)); }
+
+void FileListView::StatusChanged(std::size_t row) {
+    SetItemText(static_cast<int>(row), statusColumn_, QString::fromStdString(list_->Status(row)));
+}
+
+void FileListView::ScrollIntoView(std::size_t row) {
+    if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) scrollToItem(item);
+}
+
+void FileListView::StatusColumnWidthChanged(int width) { setColumnWidth(statusColumn_, width); }
 
 void FileListView::RefreshRow(int row) {
     const engine::SourceItem* item = ItemAt(row);
-    if (!item) return;
+    if (!item || !list_) return;
     const app::RowTexts cells = app::RowCellTexts(*item);
-    for (int column = 0; column < app::kListColumnCount; ++column) {
-        if (column == statusColumn_) continue;
+    SetItemText(row, app::ColumnFile, QString::fromStdString(list_->FileText(static_cast<std::size_t>(row))));
+    for (int column = app::ColumnDuration; column < app::ColumnStatus; ++column) {
         SetItemText(row, column, QString::fromStdString(cells[column]));
     }
 }
@@ -77,21 +103,23 @@ engine::SourceItem* FileListView::ItemAt(int row) const {
     return static_cast<engine::SourceItem*>(GetItemUser(row));
 }
 
-int FileListView::RowOf(const engine::SourceItem* item) const {
-    for (int row = 0; row < ItemCount(); ++row) {
-        if (ItemAt(row) == item) return row;
-    }
-    return -1;
-}
-
-void FileListView::SetStatus(int row, const QString& text) { SetItemText(row, statusColumn_, text); }
-
 QString FileListView::Status(int row) const { return ItemText(row, statusColumn_); }
 
-void FileListView::WidenStatusColumn() {
-    if (statusWidth_ < 500) {
-        statusWidth_ = 500;
-        setColumnWidth(statusColumn_, 500);
+void FileListView::OnSorted() {
+    if (!list_) return;
+    // The conversion follows the list's order: give the list the order shown.
+    std::vector<std::size_t> order;
+    order.reserve(static_cast<std::size_t>(ItemCount()));
+    for (int row = 0; row < ItemCount(); ++row) {
+        order.push_back(static_cast<std::size_t>(list_->RowOf(ItemAt(row))));
+    }
+    list_->ReorderRows(order);
+}
+
+void FileListView::OnSelectionChanged() {
+    if (!list_) return;
+    for (int row = 0; row < ItemCount() && static_cast<std::size_t>(row) < list_->RowCount(); ++row) {
+        list_->SetSelected(static_cast<std::size_t>(row), topLevelItem(row)->isSelected());
     }
 }
 

@@ -1,38 +1,45 @@
 #pragma once
-// The main window's table of sources: ten columns with their widths, alignments and sort types,
-// one row per SourceItem (the row's user pointer), the probed facts as cell texts and the
-// status of the current run.
+// The main window's table of sources: ten columns with their widths, alignments and sort types.
+// It shows an app::FileList (which owns the rows and their SourceItems) and follows its changes;
+// sorting here puts the list's rows, and so the conversion order, in the shown order, and the
+// selection made here is the list's selection.
 
 #include <QString>
 
-#include "engine/source_item.h"
+#include "app/file_list.h"
 #include "ui/sort_list_ctrl.h"
 
 namespace quillon::ui {
 
-class FileListView : public SortListCtrl {
+class FileListView : public SortListCtrl, private app::FileListObserver {
     Q_OBJECT
 public:
-    static constexpr int kStatusWidth = 138;
-
     explicit FileListView(QWidget* parent = nullptr);
+    ~FileListView() override;
 
-    // Appends a row showing the item's facts; the row is scrolled into view.
-    int InsertRow(engine::SourceItem* item);
-    // Rewrites every cell but Status from the row's item.
+    // The list to show; its present rows are shown at once.
+    void SetList(app::FileList* list);
+    app::FileList* List() const { return list_; }
+
+    // Rewrites the cells of a row from its item (after its audio stream was chosen again).
     void RefreshRow(int row);
     void RefreshAudioCells(int row);
     engine::SourceItem* ItemAt(int row) const;
-    int RowOf(const engine::SourceItem* item) const;
-    void SetStatus(int row, const QString& text);
     QString Status(int row) const;
     int StatusColumn() const { return statusColumn_; }
-    // A status with the engine's reason widens the column once to 500 pixels.
-    void WidenStatusColumn();
 
 private:
+    void RowInserted(std::size_t row) override;
+    void RowRemoved(std::size_t row) override;
+    void StatusChanged(std::size_t row) override;
+    void ScrollIntoView(std::size_t row) override;
+    void StatusColumnWidthChanged(int width) override;
+
+    void OnSorted();
+    void OnSelectionChanged();
+
+    app::FileList* list_ = nullptr;
     int statusColumn_ = 0;
-    int statusWidth_ = kStatusWidth;
 };
 
 }  // namespace quillon::ui

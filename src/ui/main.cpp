@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
         window.SetUpMainWindow();
         quillon::ui::InstallOptionsCommands(window);
         window.show();
+        std::vector<std::string> files;
+        for (const QString& argument : QApplication::arguments().mid(1)) files.push_back(argument.toStdString());
+        window.AddSourcePaths(files);
         result = QApplication::exec();
     }
     quillon::ui::ExitApplication();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -9,6 +10,7 @@
 #include <QWindow>
 
 #include "app/product_info.h"
+#include "engine/media_engine.h"
 #include "platform/known_folders.h"
 #include "ui/about_box.h"
 #include "ui/file_list_view.h"
@@ -16,6 +18,7 @@
 #include "ui/output_format_box.h"
 #include "ui/skin.h"
 #include "ui/ui_services.h"
+#include "ui/work_windows.h"
 #include "util/paths.h"
 
 namespace quillon::ui {
@@ -25,6 +28,32 @@ namespace {
 const char* const kFirstRunValue = "FirstRun";
 
 QString Product() { return QString::fromUtf8(app::kProductName); }
+
+// Engine reports arrive on reader threads; they run as queued calls on the window's thread.
+// Stateless, so it may outlive every window (a reader can still post after its run is gone).
+class QtDispatcher final : public app::UiDispatcher {
+public:
+    void Post(std::function<void()> call) override {
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(app, std::move(call), Qt::QueuedConnection);
+        }
+    }
+};
+
+app::UiDispatcher& WindowDispatcher() {
+    static QtDispatcher dispatcher;
+    return dispatcher;
+}
+
+MessageIcon ToMessageIcon(app::MessageIcon icon) {
+    switch (icon) {
+    case app::MessageIcon::Information: return MessageIcon::Information;
+    case app::MessageIcon::Error: return MessageIcon::Error;
+    case app::MessageIcon::Exclamation:
+    case app::MessageIcon::Warning: break;
+    }
+    return MessageIcon::Warning;
+}
 
 QFont CaptionFont() {
     QFont font = QApplication::font();
@@ -43,11 +72,19 @@ MainWindow::MainWindow(std::string programFolder, QWidget* parent)
     setWindowTitle(Product());
     setWindowIcon(skin::ProgramIcon());
     setObjectName(QStringLiteral("mainWindow"));
+
+    intake_ = std::make_unique<app::Intake>(files_, index_, settings_,
+                                            programFolder_ + engine::kEngineProgramName);
+    app::RunEnvironment environment{files_, catalogue_, settings_, *this, WindowDispatcher(), {}, {}, {}, {}, {}};
+    environment.enginePath = programFolder_ + engine::kEngineProgramName;
+    environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
+    run_ = std::make_unique<app::ConversionRun>(std::move(environment));
 }
 
 MainWindow::~MainWindow() {
-    // The list must not keep pointers to items that go with this window.
-    if (list_) list_->DeleteAllItems();
+    // The run first (it stops its engines), then the view lets go of the rows before they go.
+    run_.reset();
+    if (list_) list_->SetList(nullptr);
 }
 
 void MainWindow::SetUpMainWindow() {
@@ -150,7 +187,7 @@ void MainWindow::CreateControls() {
     list_ = new FileListView(this);
     list_->setObjectName(QStringLiteral("fileList"));
     list_->setGeometry(137, 63, 803, 575);
-    connect(list_, &SortListCtrl::Sorted, this, [this](int) { OnListSorted(); });
+    list_->SetList(&files_);
 
     helpMenu_ = new QMenu(this);
     const auto addEntry = [this](const QString& text, int id, const QKeySequence& key = {}) {
@@ -179,6 +216,8 @@ void MainWindow::RefreshBackground() {
 void MainWindow::OnCommand(int id) {
     switch (id) {
     case kCmdRemoveAll: RemoveAllRows(); return;
+    case kCmdConvert: StartConversion(false, false); return;
+    case kCmdConvertToOne: StartConversion(false, true); return;
     case kCmdHelpButton:
         helpMenu_->popup(Button(kCmdHelpButton)->mapToGlobal(QPoint(0, Button(kCmdHelpButton)->height())));
         return;
@@ -195,34 +234,104 @@ void MainWindow::OnCommand(int id) {
 }
 
 int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
-    engine::SourceItem* raw = item.get();
-    items_.push_back(std::move(item));
-    return list_->InsertRow(raw);
+    return static_cast<int>(files_.InsertRow(std::move(item), settings_.RequestAudioIndex));
+}
+
+void MainWindow::AddSourcePaths(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    SetMainWindowEnabled(false);
+    std::string failures;
+    {
+        LoadingDialog loading(this);
+        failures = intake_->LoadSources(paths, &loading);
+    }
+    SetMainWindowEnabled(true);
+    if (!failures.empty()) {
+        ShowMessage("Failed to load the following files.\n\n" + failures, app::MessageIcon::Warning);
+    }
 }
 
 void MainWindow::RemoveAllRows() {
-    for (int row = 0; row < list_->ItemCount(); ++row) {
-        const engine::SourceItem* item = list_->ItemAt(row);
-        if (item && !item->isFormatCopy && item->needsPreparation && !item->preparedPath.empty()) {
-            std::remove(item->preparedPath.c_str());
-        }
-    }
-    list_->DeleteAllItems();
-    items_.clear();
+    files_.RemoveAll();
+    index_.Clear();
 }
 
-void MainWindow::OnListSorted() {
-    // The conversion follows the list's order: keep the items in the rows' order.
-    std::vector<std::unique_ptr<engine::SourceItem>> ordered;
-    ordered.reserve(items_.size());
-    for (int row = 0; row < list_->ItemCount(); ++row) {
-        engine::SourceItem* item = list_->ItemAt(row);
-        for (auto& owned : items_) {
-            if (owned.get() == item) ordered.push_back(std::move(owned));
-        }
-    }
-    items_ = std::move(ordered);
+void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
+    const int index = formatBox_->currentIndex();
+    const formats::OutputFormat* selected = formatBox_->FormatAt(index);
+    if (index <= 0 || !selected) return;
+    formats::OutputFormat* format =
+        app::ChosenOutputFormat(selected->FormatId, catalogue_, groups_, groupRecord_);
+    if (format) run_->StartRun(selectedOnly, convertToOne, format);
 }
+
+ProgressDialog* MainWindow::ProgressWindow() const { return progress_.data(); }
+
+void MainWindow::ShowMessage(const std::string& text, app::MessageIcon icon) {
+    Services().ShowMessage(this, ToMessageIcon(icon), QString::fromStdString(text));
+}
+
+void MainWindow::SetMainWindowEnabled(bool enabled) {
+    // The controls, not the window: the progress and loading windows belong to it and stay usable.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow()) child->setEnabled(enabled);
+    }
+}
+
+std::optional<std::string> MainWindow::AskConvertToOneOutput(const formats::OutputFormat& format) {
+    const QString extension = QString::fromStdString(format.Extension);
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("*.%1 (*.%1)").arg(extension));
+    dialog.setDefaultSuffix(extension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::unique_ptr<app::ProgressWindow> MainWindow::OpenProgressWindow(const app::ProgressWindowSetup& setup) {
+    // The run carries the choices out on a later turn, never inside the window's own handler
+    // (Cancel closes the window that sent it).
+    std::weak_ptr<bool> alive = alive_;
+    const auto post = [this, alive](std::function<void(app::ConversionRun&)> action) {
+        WindowDispatcher().Post([this, alive, action = std::move(action)] {
+            if (alive.lock()) action(*run_);
+        });
+    };
+    ProgressWindowActions actions;
+    actions.cancel = [post] { post([](app::ConversionRun& run) { run.OnCancel(); }); };
+    actions.threadCount = [post](int n) {
+        post([n](app::ConversionRun& run) { run.OnThreadCountChange(n); });
+    };
+    actions.priority = [post](uint32_t p) {
+        post([p](app::ConversionRun& run) { run.OnPriorityChange(p); });
+    };
+    actions.openFolder = [](const QString& folder) {
+        if (util::IsFolder(folder.toStdString())) Services().OpenDocument(folder);
+    };
+    auto window = std::make_unique<ProgressDialog>(this, setup, std::move(actions));
+    progress_ = window.get();
+    return window;
+}
+
+std::unique_ptr<engine::LoadingWindow> MainWindow::OpenLoadingWindow() {
+    return std::make_unique<LoadingDialog>(this);
+}
+
+void MainWindow::BrowseToFile(const std::string& path) {
+    Services().ShowInFileManager(QString::fromStdString(path));
+}
+
+void MainWindow::ShutdownAfterRun() {
+    app::ShutdownAfterRun(
+        [this](app::ShutdownCountdown& countdown) {
+            CountdownDialog dialog(this, countdown);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        [](std::string& error) { return Services().PowerOff(error); }, *this);
+}
+
+void MainWindow::ProcessPendingMessages() { QApplication::processEvents(); }
 
 void MainWindow::ShutDown() {
     if (shutDown_) return;
@@ -298,6 +407,9 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closed during a run (Alt+F4 still reaches the window): stop the engines first, so that
+    // no process keeps writing and no half-written output stays behind.
+    if (run_->Active()) run_->OnCancel();
     ShutDown();
     event->accept();
 }

@@ -8,10 +8,15 @@
 #include <QWidget>
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/conversion_run.h"
+#include "app/file_list.h"
+#include "app/intake.h"
+#include "app/run_host.h"
 #include "engine/source_item.h"
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
@@ -25,6 +30,7 @@ namespace quillon::ui {
 class FileListView;
 class ImageButton;
 class OutputFormatBox;
+class ProgressDialog;
 
 // Command identifiers of the window's controls.
 enum CommandId : int {
@@ -46,7 +52,7 @@ enum CommandId : int {
     kCmdCheckUpdates = 32785,
 };
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, private app::RunHost {
     Q_OBJECT
 public:
     // programFolder holds ferrox, tavrel and the help, with a trailing "/".
@@ -65,10 +71,20 @@ public:
     formats::CustomFormatList& CustomGroups() { return groups_; }
     const std::string& ProgramFolderPath() const { return programFolder_; }
 
+    app::FileList& Files() { return files_; }
+    app::ConversionRun& Run() { return *run_; }
+    // The progress window of the run going on, or null.
+    ProgressDialog* ProgressWindow() const;
+
     // Appends a probed source as a new row, which owns it.
     int AddSource(std::unique_ptr<engine::SourceItem> item);
+    // Probes the files and adds them as rows (the files named on the command line), with the
+    // loading window and one report of the files that could not be added.
+    void AddSourcePaths(const std::vector<std::string>& paths);
     // Removes every row; sources that were prepared lose their temporary files.
     void RemoveAllRows();
+    // Convert, Convert Selected, Convert to One and Convert Selected to One.
+    void StartConversion(bool selectedOnly, bool convertToOne);
     // Removes the rows, saves the program-state settings; what closing the window does.
     void ShutDown();
 
@@ -95,14 +111,29 @@ private:
     void RefreshBackground();
     void OnCommand(int id);
     void OpenFirstRunHelp();
-    void OnListSorted();
+
+    // The run's host.
+    void ShowMessage(const std::string& text, app::MessageIcon icon) override;
+    void SetMainWindowEnabled(bool enabled) override;
+    std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override;
+    std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup& setup) override;
+    std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override;
+    void BrowseToFile(const std::string& path) override;
+    void ShutdownAfterRun() override;
+    void ProcessPendingMessages() override;
 
     std::string programFolder_;
     platform::RegistryStore store_;
     formats::FormatCatalogue catalogue_;
     formats::ConversionSettings settings_;
     formats::CustomFormatList groups_;
-    std::vector<std::unique_ptr<engine::SourceItem>> items_;
+    app::FileList files_;
+    app::SourceIndex index_;
+    std::unique_ptr<app::Intake> intake_;
+    formats::OutputFormat groupRecord_;        // the chosen custom group, as the run sees it
+    std::unique_ptr<app::ConversionRun> run_;  // declared last: it goes first
+    QPointer<ProgressDialog> progress_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls posted to later turns
 
     QPixmap background_;
     FileListView* list_ = nullptr;

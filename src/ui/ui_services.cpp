@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "app/product_info.h"
+#include "platform/desktop.h"
 
 namespace quillon::ui {
 
@@ -35,6 +36,12 @@ public:
                         QMessageBox::Yes | QMessageBox::No, parent);
         return box.exec() == QMessageBox::Yes;
     }
+
+    void ShowInFileManager(const QString& path) override {
+        platform::ShowFileInFileManager(path.toStdString());
+    }
+
+    bool PowerOff(std::string& error) override { return platform::RequestPowerOff(error); }
 
 private:
     static QMessageBox::Icon BoxIcon(MessageIcon icon) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <string>
+
 class QWidget;
 
 namespace quillon::ui {
@@ -24,6 +26,10 @@ public:
     virtual void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) = 0;
     // Yes and No buttons; true for Yes.
     virtual bool AskYesNo(QWidget* parent, MessageIcon icon, const QString& text) = 0;
+    // Shows the file selected in the desktop's file manager.
+    virtual void ShowInFileManager(const QString& path) = 0;
+    // Asks the system to power off; false with the reason in error.
+    virtual bool PowerOff(std::string& error) = 0;
 };
 
 // The services in use: the desktop's unless replaced.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/list_cells.h"
-#include "formats/output_format.h"
 #include "ui/file_list_view.h"
 #include "ui_test_support.h"
 
@@ -12,16 +11,27 @@ namespace {
 
 using engine::SourceItem;
 
-SourceItem Clip(const std::string& path, uint32_t seconds, std::vector<uint32_t> rates,
-                std::vector<uint32_t> bitRates, std::vector<uint32_t> channels) {
-    SourceItem item;
-    item.path = path;
-    item.durationSeconds = seconds;
-    item.audioSampleRates = std::move(rates);
-    item.audioBitRates = std::move(bitRates);
-    item.audioChannels = std::move(channels);
+std::unique_ptr<SourceItem> Clip(const std::string& path, uint32_t seconds, std::vector<uint32_t> rates,
+                                 std::vector<uint32_t> bitRates, std::vector<uint32_t> channels) {
+    auto item = std::make_unique<SourceItem>();
+    item->path = path;
+    item->durationSeconds = seconds;
+    item->audioSampleRates = std::move(rates);
+    item->audioBitRates = std::move(bitRates);
+    item->audioChannels = std::move(channels);
     return item;
 }
+
+// A list with its view, as the main window has them.
+struct ShownList {
+    ShownList() { view.SetList(&list); }
+    ~ShownList() { view.SetList(nullptr); }
+    int Add(std::unique_ptr<SourceItem> item, int requestAudioIndex = 1) {
+        return static_cast<int>(list.InsertRow(std::move(item), requestAudioIndex));
+    }
+    app::FileList list;
+    FileListView view;
+};
 
 QStringList RowTexts(const FileListView& list, int row) {
     QStringList texts;
@@ -42,44 +52,43 @@ TEST(FileListTest, ColumnsHeadersWidthsAndAlignment) {
         EXPECT_EQ(bool(Qt::Alignment(list.headerItem()->textAlignment(column)) & Qt::AlignRight), right);
     }
     EXPECT_EQ(list.StatusColumn(), 9);
-    list.WidenStatusColumn();
-    EXPECT_EQ(list.columnWidth(9), 500);
 }
 
 TEST(FileListTest, CellsOfAVideoRow) {
-    FileListView list;
-    SourceItem item = Clip("/home/me/Video/Friends/Happy day.mp4", 3599, {48000}, {192}, {6});
-    item.width = 1280;
-    item.height = 720;
-    item.frameRate = 29.97;
-    item.videoBitRate = 2500;
-    const int row = list.InsertRow(&item);
-    EXPECT_EQ(RowTexts(list, row),
+    ShownList shown;
+    auto item = Clip("/home/me/Video/Friends/Happy day.mp4", 3599, {48000}, {192}, {6});
+    item->width = 1280;
+    item->height = 720;
+    item->frameRate = 29.97;
+    item->videoBitRate = 2500;
+    SourceItem* raw = item.get();
+    const int row = shown.Add(std::move(item));
+    EXPECT_EQ(RowTexts(shown.view, row),
               (QStringList{"Happy day.mp4", "59:59", "1280", "720", "29.97", "2500 kbps", "48000 Hz",
                            "192 kbps", "5.1", ""}));
-    EXPECT_EQ(list.ItemAt(row), &item);
-    EXPECT_EQ(list.RowOf(&item), row);
+    EXPECT_EQ(shown.view.ItemAt(row), raw);
+    shown.list.SetStatus(row, "42% [00:01.500]");
+    EXPECT_EQ(shown.view.Status(row), QStringLiteral("42% [00:01.500]"));
+    shown.list.SetStatusColumnWidth(app::kWideStatusColumnWidth);
+    EXPECT_EQ(shown.view.columnWidth(9), 500);
 }
 
 TEST(FileListTest, MissingValuesLeaveCellsEmpty) {
-    FileListView list;
-    SourceItem dvd;
-    dvd.kind = engine::SourceKind::DvdTitle;
-    dvd.path = "DVD Title 2";
-    dvd.audioSampleRates = {0, 48000};
-    dvd.audioBitRates = {0, 0};
-    dvd.audioChannels = {0, 2};
-    const int row = list.InsertRow(&dvd);
+    ShownList shown;
+    auto dvd = Clip("DVD Title 2", 0, {0, 48000}, {0, 0}, {0, 2});
+    dvd->kind = engine::SourceKind::DvdTitle;
+    const int row = shown.Add(std::move(dvd));
     // A rate of 0 in a two-stream file shows only the stream count.
-    EXPECT_EQ(RowTexts(list, row),
+    EXPECT_EQ(RowTexts(shown.view, row),
               (QStringList{"DVD Title 2 (2 audios)", "", "", "", "", "", "*2", "", "", ""}));
 }
 
 TEST(FileListTest, AudioCellsFollowTheChosenStream) {
-    SourceItem item = Clip("/a/three.mkv", 3600, {44100, 48000, 22050}, {128, 256, 64}, {2, 9, 3});
-    item.selectedAudioStream = app::ChooseAudioStream(2, item.audioSampleRates.size());
-    FileListView list;
-    const int row = list.InsertRow(&item);
+    ShownList shown;
+    auto owned = Clip("/a/three.mkv", 3600, {44100, 48000, 22050}, {128, 256, 64}, {2, 9, 3});
+    SourceItem& item = *owned;
+    const int row = shown.Add(std::move(owned), 2);
+    FileListView& list = shown.view;
     EXPECT_EQ(list.ItemText(row, 0), QStringLiteral("three.mkv (3 audios)"));
     EXPECT_EQ(list.ItemText(row, 1), QStringLiteral("1:00:00"));
     EXPECT_EQ(list.ItemText(row, 6), QStringLiteral("48000 Hz*3"));
@@ -103,44 +112,55 @@ TEST(FileListTest, AudioCellsFollowTheChosenStream) {
     EXPECT_EQ(list.ItemText(row, 6), QStringLiteral("48000 Hz*3"));
     EXPECT_EQ(list.ItemText(row, 7), QString());
     EXPECT_EQ(list.ItemText(row, 8), QString());
+
+    // RequestAudioIndex 5 on two streams starts with the first.
+    const int second = shown.Add(Clip("/a/two.mkv", 1, {8000, 16000}, {}, {}), 5);
+    EXPECT_EQ(list.ItemText(second, 6), QStringLiteral("8000 Hz*2"));
 }
 
-TEST(FileListTest, ChannelTextsAndStreamChoice) {
+TEST(FileListTest, ChannelAndDurationTexts) {
     const char* texts[] = {"0", "Mono", "Stereo", "2.1", "4.0", "4.1", "5.1", "6.1", "7.1", "9"};
     for (uint32_t count = 0; count <= 9; ++count) EXPECT_EQ(app::ChannelText(count), texts[count]);
-    EXPECT_EQ(app::ChooseAudioStream(5, 2), 0);
-    EXPECT_EQ(app::ChooseAudioStream(2, 2), 1);
-    EXPECT_EQ(app::ChooseAudioStream(1, 4), 0);
-    EXPECT_EQ(app::ChooseAudioStream(0, 4), 0);
     EXPECT_EQ(app::DurationText(0), "00:00");
     EXPECT_EQ(app::DurationText(36000 + 61), "10:01:01");
 }
 
-TEST(FileListTest, FormatCopyRowsNameTheirFormat) {
-    formats::OutputFormat labelled;
-    labelled.Label = "MPEG-4";
-    labelled.Extension = "mp4";
-    formats::OutputFormat bare;
-    bare.Extension = "avi";
-    SourceItem copy = Clip("/a/b.mov", 10, {}, {}, {});
-    copy.isFormatCopy = true;
-    copy.copyFormat = &labelled;
-    EXPECT_EQ(app::FileCellText(copy), "   to MPEG-4");
-    copy.copyFormat = &bare;
-    EXPECT_EQ(app::FileCellText(copy), "   to AVI");
+TEST(FileListTest, SortingMovesTheListRowsAndFollowsRemovals) {
+    ShownList shown;
+    shown.Add(Clip("/a/long.wav", 3600, {8000}, {}, {1}));
+    shown.Add(Clip("/a/short.wav", 599, {44100}, {}, {2}));
+    shown.Add(Clip("/a/mid.wav", 600, {22050}, {}, {2}));
+    shown.view.Sort(1, true);
+    EXPECT_EQ(shown.view.ItemText(0, 1), QStringLiteral("09:59"));
+    // The list (and so the conversion order) follows the shown order.
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(&shown.list.Item(static_cast<std::size_t>(row)), shown.view.ItemAt(row));
+    }
+    EXPECT_EQ(shown.list.Item(0).path, "/a/short.wav");
+    shown.view.Sort(6, true);  // 8000 before 44100, as numbers
+    EXPECT_EQ(shown.list.Item(0).path, "/a/long.wav");
+    EXPECT_EQ(shown.list.Item(2).path, "/a/short.wav");
+
+    shown.view.topLevelItem(2)->setSelected(true);
+    EXPECT_TRUE(shown.list.Selected(2));
+    EXPECT_FALSE(shown.list.Selected(0));
+    shown.list.RemoveRow(1);
+    ASSERT_EQ(shown.view.ItemCount(), 2);
+    EXPECT_EQ(shown.view.ItemText(1, 0), QStringLiteral("short.wav"));
+    shown.list.RemoveAll();
+    EXPECT_EQ(shown.view.ItemCount(), 0);
 }
 
-TEST(FileListTest, SortingByDurationAndRateMovesTheItems) {
-    FileListView list;
-    SourceItem longer = Clip("/a/long.wav", 3600, {8000}, {}, {1});
-    SourceItem shorter = Clip("/a/short.wav", 599, {44100}, {}, {2});
-    list.InsertRow(&longer);
-    list.InsertRow(&shorter);
-    list.Sort(1, true);
-    EXPECT_EQ(list.ItemText(0, 1), QStringLiteral("09:59"));
-    EXPECT_EQ(list.ItemAt(0), &shorter);
-    list.Sort(6, true);  // 8000 before 44100, as numbers
-    EXPECT_EQ(list.ItemAt(0), &longer);
+TEST(FileListTest, ReorderRowsRefusesWhatIsNoPermutation) {
+    app::FileList list;
+    list.InsertRow(Clip("/a/1", 1, {}, {}, {}), 1);
+    list.InsertRow(Clip("/a/2", 1, {}, {}, {}), 1);
+    EXPECT_FALSE(list.ReorderRows({0, 0}));
+    EXPECT_FALSE(list.ReorderRows({1}));
+    EXPECT_FALSE(list.ReorderRows({2, 0}));
+    EXPECT_EQ(list.Item(0).path, "/a/1");
+    EXPECT_TRUE(list.ReorderRows({1, 0}));
+    EXPECT_EQ(list.Item(0).path, "/a/2");
 }
 
 }  // namespace

@@ -30,14 +30,25 @@ public:
         return answerYes;
     }
 
+    void ShowInFileManager(const QString& path) override { shown.push_back(path); }
+    bool PowerOff(std::string& error) override {
+        ++powerOffRequests;
+        error = "Interactive authentication required.";
+        return false;
+    }
+
     void Reset() {
         opened.clear();
         messages.clear();
         openResult = ui::kOpenSucceeded;
         answerYes = false;
+        shown.clear();
+        powerOffRequests = 0;
     }
 
     QStringList opened;
+    QStringList shown;
+    int powerOffRequests = 0;
     std::vector<Message> messages;
     int openResult = ui::kOpenSucceeded;
     bool answerYes = false;

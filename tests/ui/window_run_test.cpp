@@ -1,0 +1,156 @@
+// The real window converting real files: sources added, a format chosen, Convert pressed, the
+// progress window followed to the end; and Cancel pressed in the progress window.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <chrono>
+#include <filesystem>
+
+#include "app/conversion_run.h"
+#include "test_support.h"
+#include "ui/file_list_view.h"
+#include "ui/image_button.h"
+#include "ui/main_window.h"
+#include "ui/output_format_box.h"
+#include "ui/work_windows.h"
+#include "ui_test_support.h"
+#include "util/paths.h"
+
+namespace quillon::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+template <typename Condition>
+bool WaitFor(Condition condition, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+class WindowRunTest : public testing::Test {
+protected:
+    void SetUp() override {
+        test::Recorder().Reset();
+        outFolder = (dir / "out").string() + "/";
+        fs::create_directories(outFolder);
+    }
+
+    std::unique_ptr<MainWindow> OpenWindow() {
+        auto window = std::make_unique<MainWindow>(test::BinDir().string() + "/");
+        window->SetUpMainWindow();
+        formats::ConversionSettings& settings = window->Settings();
+        settings.DestOutputFolderOpt = formats::kOutputSpecificFolder;
+        settings.DestSpecifiedFolder = outFolder;
+        settings.BrowseOutputFolder = 1;
+        settings.ConversionThreads = 2;
+        window->show();
+        return window;
+    }
+
+    void ChooseFormat(MainWindow& window, int32_t id) {
+        OutputFormatBox* box = window.FormatBox();
+        const int index = box->IndexOfFormat(id);
+        ASSERT_GT(index, 0);
+        box->setCurrentIndex(index);
+        Q_EMIT box->activated(index);
+        ASSERT_EQ(window.Settings().OutputFormat, id);
+    }
+
+    std::vector<fs::path> Outputs() const {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(outFolder)) found.push_back(entry.path());
+        return found;
+    }
+
+    test::TempDir dir;
+    std::string outFolder;
+};
+
+TEST_F(WindowRunTest, ConvertShowsProgressAndEndsWithOutputNames) {
+    std::vector<std::string> sources;
+    for (const char* name : {"first clip.mp4", "second.mkv", "third.mov"}) {
+        ASSERT_TRUE(test::MakeClip(dir / name, 1.0));
+        sources.push_back((dir / name).string());
+    }
+    auto window = OpenWindow();
+    window->AddSourcePaths(sources);
+    ASSERT_EQ(window->List()->ItemCount(), 3);
+    EXPECT_EQ(window->List()->ItemText(0, 0), QStringLiteral("first clip.mp4"));
+    EXPECT_EQ(window->List()->ItemText(0, 2), QStringLiteral("320"));
+    ChooseFormat(*window, 40);  // AVI
+
+    window->Button(kCmdConvert)->click();
+    ProgressDialog* progress = window->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->StatusLine()->text(), QStringLiteral("Converting 3 file(s) to AVI..."));
+    EXPECT_EQ(progress->ThreadsBox()->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(progress->PriorityBox()->currentText(), QStringLiteral("Normal"));
+    EXPECT_EQ(progress->OutputFolderLabel()->text().toStdString(), outFolder);
+    EXPECT_TRUE(progress->OutputFolderButton()->isEnabled());
+    EXPECT_FALSE(window->Button(kCmdConvert)->isEnabled());  // the window's controls wait
+
+    ASSERT_TRUE(WaitFor([&] { return !window->Run().Active(); }, 120000));
+    EXPECT_EQ(window->ProgressWindow(), nullptr);
+    EXPECT_TRUE(window->Button(kCmdConvert)->isEnabled());
+
+    for (int row = 0; row < 3; ++row) {
+        const engine::SourceItem* item = window->List()->ItemAt(row);
+        ASSERT_FALSE(item->outputPath.empty()) << row;
+        EXPECT_TRUE(fs::file_size(item->outputPath) > 0);
+        EXPECT_EQ(window->List()->Status(row).toStdString(), std::string(util::FileNamePart(item->outputPath)));
+        EXPECT_EQ(item->outputPath.rfind(outFolder, 0), 0u);
+    }
+    EXPECT_EQ(window->List()->Status(0), QStringLiteral("first clip.avi"));
+    // The first output is shown in the file manager; no shutdown was asked for.
+    EXPECT_EQ(test::Recorder().shown,
+              QStringList{QString::fromStdString(window->List()->ItemAt(0)->outputPath)});
+    EXPECT_EQ(test::Recorder().powerOffRequests, 0);
+}
+
+TEST_F(WindowRunTest, CancelFromTheProgressWindowStopsEverything) {
+    std::vector<std::string> sources;
+    for (int i = 0; i < 4; ++i) {
+        const fs::path path = dir / ("long" + std::to_string(i) + ".mp4");
+        ASSERT_TRUE(test::MakeClip(path, 12.0, 1, 2, 640, 480));
+        sources.push_back(path.string());
+    }
+    auto window = OpenWindow();
+    window->AddSourcePaths(sources);
+    ASSERT_EQ(window->List()->ItemCount(), 4);
+    ChooseFormat(*window, 80);  // H.264 AVC
+
+    window->Button(kCmdConvert)->click();
+    ProgressDialog* progress = window->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(window->Run().Active());
+    ASSERT_EQ(window->Run().Queues().running.size(), 2u);
+    // Let the engines get going, then cancel.
+    ASSERT_TRUE(WaitFor([&] { return !Outputs().empty(); }, 30000));
+    progress->CancelButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return !window->Run().Active(); }, 10000));
+
+    EXPECT_EQ(window->ProgressWindow(), nullptr);
+    EXPECT_EQ(window->List()->Status(0), QStringLiteral("Cancelled"));
+    EXPECT_EQ(window->List()->Status(1), QStringLiteral("Cancelled"));
+    EXPECT_EQ(window->List()->Status(2), QString());
+    EXPECT_EQ(window->List()->Status(3), QString());
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_TRUE(test::Recorder().shown.isEmpty());
+    // Nothing arrives later to change the rows.
+    QTest::qWait(300);
+    EXPECT_EQ(window->List()->Status(0), QStringLiteral("Cancelled"));
+    EXPECT_TRUE(Outputs().empty());
+}
+
+}  // namespace
+}  // namespace quillon::ui
