@@ -99,6 +99,14 @@ void ColorComboBox::paintEvent(QPaintEvent*) {
     }
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    if (ownArrow_) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(isEnabled() ? QColor(0x4b, 0x5a, 0x6e) : QColor(0xb0, 0xb8, 0xc4), 1.6,
+                            Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF c(width() - 10.5, height() / 2.0 + 0.5);
+        const QPointF points[3] = {{c.x() - 3.5, c.y() - 2}, {c.x(), c.y() + 1.8}, {c.x() + 3.5, c.y() - 2}};
+        painter.drawPolyline(points, 3);
+    }
 }
 
 }  // namespace quillon::ui

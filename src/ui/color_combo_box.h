@@ -27,9 +27,14 @@ public:
 
     // Width of the opened list in pixels.
     void SetDropWidth(int width);
+    // Draws its own drop-down mark (for a style sheet that gives the box a flat frame).
+    void SetOwnArrow(bool on) { ownArrow_ = on; update(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool ownArrow_ = false;
 };
 
 }  // namespace quillon::ui

@@ -162,6 +162,10 @@ void MainWindow::CreateControls() {
     formatBox_->setObjectName(QStringLiteral("outputFormat"));
     formatBox_->setGeometry(11, 338, 107, 24);
     formatBox_->setToolTip(QStringLiteral("Output format"));
+    formatBox_->SetOwnArrow(true);
+    QFont boxFont = formatBox_->font();
+    boxFont.setPixelSize(11);
+    formatBox_->setFont(boxFont);
 
     auto* home = new ImageButton(QStringLiteral("Visit %1 Homepage").arg(Product()), this);
     home->setGeometry(9, 618, 113, 20);
@@ -170,6 +174,11 @@ void MainWindow::CreateControls() {
     home->SetPressedOffset(false, false);
     QFont linkFont = CaptionFont();
     linkFont.setUnderline(true);
+    // The link's place is fixed; a wide desktop font is narrowed rather than cut off.
+    const int needed = QFontMetrics(linkFont).horizontalAdvance(home->text());
+    if (needed > home->width() - 4) {
+        linkFont.setStretch(std::max(70, (home->width() - 4) * 100 / needed));
+    }
     home->SetTextFont(linkFont, false);
     home->SetTextColors(skin::kLinkColor, skin::kLinkHoverColor, false);
     home->setToolTip(QStringLiteral("Visit %1 Homepage").arg(Product()));
@@ -325,7 +334,7 @@ void MainWindow::BrowseToFile(const std::string& path) {
 void MainWindow::ShutdownAfterRun() {
     app::ShutdownAfterRun(
         [this](app::ShutdownCountdown& countdown) {
-            CountdownDialog dialog(this, countdown);
+            CountdownDialog dialog(this, countdown, countdownTickMs_);
             return dialog.exec() == QDialog::Accepted;
         },
         [](std::string& error) { return Services().PowerOff(error); }, *this);

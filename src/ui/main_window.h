@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/after_conversion.h"
 #include "app/conversion_run.h"
 #include "app/file_list.h"
 #include "app/intake.h"
@@ -88,6 +89,9 @@ public:
     // Removes the rows, saves the program-state settings; what closing the window does.
     void ShutDown();
 
+    // The countdown before a shutdown ticks once a second; tests make it quicker.
+    void SetCountdownTick(int milliseconds) { countdownTickMs_ = milliseconds; }
+
     void OpenHelpTopics();
     void ShowAbout();
     QMenu* HelpMenu() const { return helpMenu_; }
@@ -143,6 +147,7 @@ private:
     QPoint dragOffset_;
     bool dragging_ = false;
     bool shutDown_ = false;
+    int countdownTickMs_ = app::ShutdownCountdown::kTickMs;
 };
 
 }  // namespace quillon::ui

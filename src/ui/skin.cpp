@@ -164,8 +164,9 @@ QPixmap MainBackground(qreal ratio) {
     painter.setFont(small);
     painter.setPen(QColor(0x7a, 0x8a, 0xa0));
     painter.drawText(QRectF(12, 56, 110, 14), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("SOURCES"));
-    painter.drawText(QRectF(12, 238, 110, 14), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("CONVERT"));
-    painter.drawText(QRectF(12, 324, 110, 14), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("OUTPUT FORMAT"));
+    painter.drawText(QRectF(12, 327, 110, 11), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("OUTPUT FORMAT"));
+    painter.fillRect(QRectF(12, 244, 105, 1), kLine);
+    painter.fillRect(QRectF(12, 371, 105, 1), kLine);
     painter.fillRect(QRectF(12, 600, 105, 1), kLine);
 
     // A soft frame round the list.

@@ -103,14 +103,15 @@ ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& 
     : CaptionlessDialog(parent), actions_(std::move(actions)) {
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(QString::fromUtf8(app::kProductName));
-    setFixedSize(440, 196);
+    setFixedSize(440, 164);
 
     status_ = NewStatusLine(this);
     percent_ = NewPercentLabel(this);
     bar_ = NewBar(this);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     folderButton_ = new QPushButton(QStringLiteral("&Output Folder:"), this);
-    folderLabel_ = new QLabel(QString::fromStdString(setup.outputFolderLabel), this);
+    folder_ = QString::fromStdString(setup.outputFolderLabel);
+    folderLabel_ = new QLabel(folder_, this);
     folderLabel_->setTextFormat(Qt::PlainText);
     folderLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     folderLabel_->setToolTip(folderLabel_->text());
@@ -141,7 +142,7 @@ ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& 
         if (actions_.priority) actions_.priority(priority_->itemData(index).toUInt());
     });
     connect(folderButton_, &QPushButton::clicked, this, [this] {
-        if (actions_.openFolder) actions_.openFolder(folderLabel_->text());
+        if (actions_.openFolder) actions_.openFolder(folder_);
     });
 
     auto* top = new QHBoxLayout();
@@ -172,6 +173,9 @@ ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& 
     ensurePolished();
     layout->activate();
     bar_->setRange(0, BarWidth());
+    // A long folder keeps its start and its end in view.
+    folderLabel_->setText(folderLabel_->fontMetrics().elidedText(folder_, Qt::ElideMiddle,
+                                                                 folderLabel_->width()));
     CentreOnParent();
     show();
 }

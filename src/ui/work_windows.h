@@ -79,6 +79,7 @@ private:
     QPushButton* cancel_ = nullptr;
     QPushButton* folderButton_ = nullptr;
     QLabel* folderLabel_ = nullptr;
+    QString folder_;
     QCheckBox* shutdown_ = nullptr;
     QComboBox* threads_ = nullptr;
     QComboBox* priority_ = nullptr;

@@ -95,7 +95,7 @@ TEST_F(WindowRunTest, ConvertShowsProgressAndEndsWithOutputNames) {
     EXPECT_EQ(progress->StatusLine()->text(), QStringLiteral("Converting 3 file(s) to AVI..."));
     EXPECT_EQ(progress->ThreadsBox()->currentText(), QStringLiteral("2"));
     EXPECT_EQ(progress->PriorityBox()->currentText(), QStringLiteral("Normal"));
-    EXPECT_EQ(progress->OutputFolderLabel()->text().toStdString(), outFolder);
+    EXPECT_EQ(progress->OutputFolderLabel()->toolTip().toStdString(), outFolder);
     EXPECT_TRUE(progress->OutputFolderButton()->isEnabled());
     EXPECT_FALSE(window->Button(kCmdConvert)->isEnabled());  // the window's controls wait
 
@@ -150,6 +150,56 @@ TEST_F(WindowRunTest, CancelFromTheProgressWindowStopsEverything) {
     QTest::qWait(300);
     EXPECT_EQ(window->List()->Status(0), QStringLiteral("Cancelled"));
     EXPECT_TRUE(Outputs().empty());
+}
+
+}  // namespace
+}  // namespace quillon::ui
+
+namespace quillon::ui {
+namespace {
+
+TEST_F(WindowRunTest, ShutdownBoxCountsDownThenReportsARefusedPowerOff) {
+    ASSERT_TRUE(test::MakeAudio(dir / "tone.wav", 1.0));
+    auto window = OpenWindow();
+    window->SetCountdownTick(5);
+    window->Settings().BrowseOutputFolder = 0;
+    window->AddSourcePaths({(dir / "tone.wav").string()});
+    ChooseFormat(*window, 1160);  // MP3
+
+    // The countdown window is modal: look at it while it runs.
+    QStringList countdownTexts;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (auto* countdown = window->findChild<CountdownDialog*>()) {
+            const QString text = countdown->CountdownLabel()->text();
+            if (countdownTexts.isEmpty() || countdownTexts.last() != text) countdownTexts << text;
+            EXPECT_EQ(countdown->windowTitle(), QStringLiteral("Quillon"));
+            EXPECT_TRUE(countdown->windowFlags() & Qt::WindowStaysOnTopHint);
+            EXPECT_EQ(countdown->MessageLabel()->text(),
+                      QStringLiteral("Quillon is going to shut down the computer. Please click Cancel "
+                                     "if you want to keep the computer running."));
+            EXPECT_EQ(countdown->MessageLabel()->font().pixelSize(), 14);
+            EXPECT_TRUE(countdown->MessageLabel()->font().bold());
+        }
+    });
+    watcher.start(1);
+
+    window->Button(kCmdConvert)->click();
+    ASSERT_NE(window->ProgressWindow(), nullptr);
+    window->ProgressWindow()->ShutdownBox()->setChecked(true);
+    ASSERT_TRUE(WaitFor([&] { return !window->Run().Active() && test::Recorder().powerOffRequests > 0; },
+                        60000));
+    watcher.stop();
+
+    EXPECT_EQ(test::Recorder().powerOffRequests, 1);
+    ASSERT_FALSE(test::Recorder().messages.empty());
+    EXPECT_EQ(test::Recorder().messages.back().text,
+              QStringLiteral("Quillon failed to shut down the computer because of the following error."
+                             "\n\nInteractive authentication required."));
+    ASSERT_FALSE(countdownTexts.isEmpty());
+    EXPECT_TRUE(countdownTexts.contains(QStringLiteral("30 seconds remaining")));
+    EXPECT_EQ(countdownTexts.last(), QStringLiteral("1 seconds remaining"));
+    EXPECT_EQ(window->List()->Status(0), QStringLiteral("tone.mp3"));
 }
 
 }  // namespace

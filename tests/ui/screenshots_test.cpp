@@ -1,0 +1,120 @@
+// Pictures of the real windows for the documentation. They run only when QUILLON_SCREENSHOT_DIR
+// names a folder (scripts/screenshots.sh runs them on Xvfb); otherwise they are skipped.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "test_support.h"
+#include "ui/about_box.h"
+#include "ui/file_list_view.h"
+#include "ui/image_button.h"
+#include "ui/main_window.h"
+#include "ui/output_format_box.h"
+#include "ui/skin.h"
+#include "ui/work_windows.h"
+#include "ui_test_support.h"
+
+namespace quillon::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString ShotFolder() {
+    const char* folder = std::getenv("QUILLON_SCREENSHOT_DIR");
+    return folder ? QString::fromUtf8(folder) : QString();
+}
+
+void Save(const QPixmap& picture, const QString& name) {
+    ASSERT_FALSE(picture.isNull());
+    ASSERT_TRUE(picture.save(ShotFolder() + "/" + name, "PNG")) << name.toStdString();
+}
+
+// The screen's pixels under a rectangle: shows every window over it, as the user sees them.
+QPixmap Screen(const QRect& area) {
+    QTest::qWait(300);
+    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+}
+
+class ScreenshotsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (ShotFolder().isEmpty()) GTEST_SKIP() << "QUILLON_SCREENSHOT_DIR is not set";
+        test::Recorder().Reset();
+        skin::Install(*qApp);
+        const fs::path media = dir.path() / "Holiday 2024";
+        fs::create_directories(media);
+        ASSERT_TRUE(test::MakeClip(media / "Beach walk.mp4", 14.0, 1, 2, 1280, 720, 30));
+        ASSERT_TRUE(test::MakeClip(media / "Birthday party.mkv", 9.0, 2, 6, 640, 360, 25));
+        ASSERT_TRUE(test::MakeClip(media / "Drone over the bay.mov", 11.0, 1, 2, 854, 480, 24));
+        ASSERT_TRUE(test::MakeAudio(media / "Campfire song.wav", 12.0, 2, 48000));
+        ASSERT_TRUE(test::MakeAudio(media / "Interview.flac", 7.0, 1, 22050));
+        for (const auto& entry : fs::directory_iterator(media)) sources.push_back(entry.path().string());
+        std::sort(sources.begin(), sources.end());
+        out = (dir / "Converted").string() + "/";
+        fs::create_directories(out);
+    }
+
+    std::unique_ptr<MainWindow> OpenWindow() {
+        auto window = std::make_unique<MainWindow>(test::BinDir().string() + "/");
+        window->SetUpMainWindow();
+        window->Settings().DestOutputFolderOpt = formats::kOutputSpecificFolder;
+        window->Settings().DestSpecifiedFolder = out;
+        window->Settings().ConversionThreads = 2;
+        window->move(20, 20);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->AddSourcePaths(sources);
+        const int index = window->FormatBox()->IndexOfFormat(80);
+        window->FormatBox()->setCurrentIndex(index);
+        Q_EMIT window->FormatBox()->activated(index);
+        return window;
+    }
+
+    test::TempDir dir;
+    std::vector<std::string> sources;
+    std::string out;
+};
+
+TEST_F(ScreenshotsTest, MainWindowWithRows) {
+    auto window = OpenWindow();
+    window->List()->topLevelItem(1)->setSelected(true);
+    Save(Screen(window->frameGeometry()), QStringLiteral("main-window.png"));
+}
+
+TEST_F(ScreenshotsTest, ProgressWindowDuringARun) {
+    auto window = OpenWindow();
+    window->Button(kCmdConvert)->click();
+    ProgressDialog* progress = window->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    // Wait until the running rows show their percent.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < end && window->Run().Active() &&
+           progress->PercentLabel()->text().remove(QChar(0x25)).toInt() < 30) {
+        QTest::qWait(20);
+    }
+    ASSERT_TRUE(window->Run().Active());
+    Save(Screen(window->frameGeometry()), QStringLiteral("progress-window.png"));
+    progress->CancelButton()->click();
+    QTest::qWait(200);
+}
+
+TEST_F(ScreenshotsTest, AboutBox) {
+    auto window = OpenWindow();
+    AboutBox box(window.get());
+    box.show();
+    box.move(window->frameGeometry().center() - QPoint(box.width() / 2, box.height() / 2));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    QRect area = box.frameGeometry().adjusted(-40, -40, 40, 40);
+    Save(Screen(area), QStringLiteral("about-box.png"));
+}
+
+}  // namespace
+}  // namespace quillon::ui
