@@ -89,7 +89,8 @@ CustomFormatsDialog::CustomFormatsDialog(const formats::FormatCatalogue& catalog
     output_ = new QListWidget(this);
     for (QListWidget* list : {available_, output_}) {
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list->setMinimumSize(250, 300);
+        list->setMinimumSize(260, 320);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
     layout->addWidget(Label(QStringLiteral("&Available Formats:"), available_, this), 2, 0);
     layout->addWidget(Label(QStringLiteral("&Output Formats:"), output_, this), 2, 2);
@@ -106,6 +107,8 @@ CustomFormatsDialog::CustomFormatsDialog(const formats::FormatCatalogue& catalog
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons, 4, 0, 1, 4);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(2, 1);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &CustomFormatsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CustomFormatsDialog::reject);

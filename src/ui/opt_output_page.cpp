@@ -156,6 +156,8 @@ void COptOutputPage::BuildControls() {
         output);
     keepTreeExample_->setWordWrap(true);
     keepTreeExample_->setIndent(20);
+    // The layout does not ask a wrapped label for its height: leave room for two lines.
+    keepTreeExample_->setMinimumHeight(keepTreeExample_->fontMetrics().lineSpacing() * 2 + 6);
     outLayout->addWidget(folderEach_, 2, 0, 1, 4);
     outLayout->addWidget(keepTreeCheck_, 3, 0, 1, 4);
     outLayout->addWidget(keepTreeExample_, 4, 0, 1, 4);

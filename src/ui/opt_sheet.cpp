@@ -55,8 +55,22 @@ COptSheet::COptSheet(formats::ConversionSettings& settings, formats::FormatCatal
     setWindowTitle(QStringLiteral("Options"));
     auto* layout = new QVBoxLayout(this);
     tabs_ = new QTabWidget(this);
-    tabs_->addTab(new QWidget(tabs_), QStringLiteral("General"));
-    tabs_->addTab(new QWidget(tabs_), QStringLiteral("Video && Audio"));
+    // Both pages exist from the start so that the sheet is sized for both; a page counts only
+    // once it was shown.
+    generalPage_ = new COptOutputPage(working_, store_);
+    app::PictureOptions picture;
+    picture.VideoDeinterlace = working_.VideoDeinterlace;
+    picture.CropPictures = working_.CropPictures;
+    picture.CropLeft = working_.CropLeft;
+    picture.CropRight = working_.CropRight;
+    picture.CropTop = working_.CropTop;
+    picture.CropBottom = working_.CropBottom;
+    picture.CropSameAsLeft = working_.CropSameAsLeft;
+    picture.CropSameAsTop = working_.CropSameAsTop;
+    picture.RotateFlip = working_.RotateFlip;
+    videoPage_ = new COptVideoPage(catalogue_, working_.OutputFormat, picture);
+    tabs_->addTab(generalPage_, QStringLiteral("General"));
+    tabs_->addTab(videoPage_, QStringLiteral("Video && Audio"));
     layout->addWidget(tabs_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
@@ -80,27 +94,7 @@ COptSheet::COptSheet(formats::ConversionSettings& settings, formats::FormatCatal
 }
 
 void COptSheet::ShowPage(int index) {
-    if (index == 0 && !generalPage_) {
-        generalPage_ = new COptOutputPage(working_, store_);
-        const QSignalBlocker block(tabs_);
-        delete tabs_->widget(0);
-        tabs_->insertTab(0, generalPage_, QStringLiteral("General"));
-    } else if (index == 1 && !videoPage_) {
-        app::PictureOptions picture;
-        picture.VideoDeinterlace = working_.VideoDeinterlace;
-        picture.CropPictures = working_.CropPictures;
-        picture.CropLeft = working_.CropLeft;
-        picture.CropRight = working_.CropRight;
-        picture.CropTop = working_.CropTop;
-        picture.CropBottom = working_.CropBottom;
-        picture.CropSameAsLeft = working_.CropSameAsLeft;
-        picture.CropSameAsTop = working_.CropSameAsTop;
-        picture.RotateFlip = working_.RotateFlip;
-        videoPage_ = new COptVideoPage(catalogue_, working_.OutputFormat, picture);
-        const QSignalBlocker block(tabs_);
-        delete tabs_->widget(1);
-        tabs_->insertTab(1, videoPage_, QStringLiteral("Video && Audio"));
-    }
+    shown_[index] = true;
     {
         const QSignalBlocker block(tabs_);
         tabs_->setCurrentIndex(index);
@@ -109,8 +103,8 @@ void COptSheet::ShowPage(int index) {
 }
 
 bool COptSheet::LeavePage(int index) {
-    if (index == 0 && generalPage_) return generalPage_->LeavePage();
-    if (index == 1 && videoPage_) return videoPage_->LeavePage();
+    if (index == 0 && shown_[0]) return generalPage_->LeavePage();
+    if (index == 1 && shown_[1]) return videoPage_->LeavePage();
     return true;
 }
 
@@ -125,8 +119,8 @@ bool COptSheet::SelectPage(int index) {
 
 void COptSheet::accept() {
     if (!LeavePage(current_)) return;
-    if (generalPage_) generalPage_->UpdateHistories();
-    if (videoPage_) {
+    if (shown_[0]) generalPage_->UpdateHistories();
+    if (shown_[1]) {
         const app::PictureOptions& picture = videoPage_->Model().Picture();
         working_.VideoDeinterlace = picture.VideoDeinterlace;
         working_.CropPictures = picture.CropPictures;

@@ -34,10 +34,11 @@ public:
     int ActivePage() const;
     // Switches pages as a click on a tab would: refused while the current page does not check.
     bool SelectPage(int index);
-    // The pages are made when first shown.
     COptOutputPage* GeneralPage() const { return generalPage_; }
     COptVideoPage* VideoPage() const { return videoPage_; }
     const formats::ConversionSettings& Working() const { return working_; }
+    // Only a page that was shown is checked and taken over.
+    bool PageShown(int index) const { return index >= 0 && index < kPageCount && shown_[index]; }
 
     // OK and Cancel as the buttons do them. OK copies the values back, rebuilds the extension
     // filter and saves the options group; both note the active page.
@@ -57,6 +58,7 @@ private:
     COptOutputPage* generalPage_ = nullptr;
     COptVideoPage* videoPage_ = nullptr;
     int current_ = -1;
+    bool shown_[kPageCount] = {};
 };
 
 // Copies what the sheet edits (the options group and the output format) from one set to another.

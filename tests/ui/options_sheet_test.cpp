@@ -86,8 +86,8 @@ TEST_F(OptionsSheetTest, OpensOnTheStoredPageAndNotesThePageOnClose) {
     {
         COptSheet sheet(settings, catalogue, store);
         EXPECT_EQ(sheet.ActivePage(), 1);
-        EXPECT_NE(sheet.VideoPage(), nullptr);
-        EXPECT_EQ(sheet.GeneralPage(), nullptr);  // made only when shown
+        EXPECT_TRUE(sheet.PageShown(1));
+        EXPECT_FALSE(sheet.PageShown(0));
         EXPECT_TRUE(sheet.SelectPage(0));
         sheet.reject();
     }
