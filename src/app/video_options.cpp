@@ -117,6 +117,32 @@ int32_t SaturatedKilo(int32_t kbps) {
 
 }  // namespace
 
+PictureOptions PictureOptions::From(const formats::ConversionSettings& settings) {
+    PictureOptions p;
+    p.VideoDeinterlace = settings.VideoDeinterlace;
+    p.CropPictures = settings.CropPictures;
+    p.CropLeft = settings.CropLeft;
+    p.CropRight = settings.CropRight;
+    p.CropTop = settings.CropTop;
+    p.CropBottom = settings.CropBottom;
+    p.CropSameAsLeft = settings.CropSameAsLeft;
+    p.CropSameAsTop = settings.CropSameAsTop;
+    p.RotateFlip = settings.RotateFlip;
+    return p;
+}
+
+void PictureOptions::CopyTo(formats::ConversionSettings& settings) const {
+    settings.VideoDeinterlace = VideoDeinterlace;
+    settings.CropPictures = CropPictures;
+    settings.CropLeft = CropLeft;
+    settings.CropRight = CropRight;
+    settings.CropTop = CropTop;
+    settings.CropBottom = CropBottom;
+    settings.CropSameAsLeft = CropSameAsLeft;
+    settings.CropSameAsTop = CropSameAsTop;
+    settings.RotateFlip = RotateFlip;
+}
+
 void ChoiceList::Select(int index) {
     if (index < 0 || index >= static_cast<int>(entries.size())) {
         selected = -1;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/conversion_settings.h"
 #include "formats/output_format.h"
 
 namespace quillon::app {
@@ -46,6 +47,9 @@ inline constexpr int32_t kSizeCustomize = 2;
 
 // The global picture corrections the page edits (copies of the settings).
 struct PictureOptions {
+    static PictureOptions From(const formats::ConversionSettings& settings);
+    void CopyTo(formats::ConversionSettings& settings) const;
+
     int32_t VideoDeinterlace = 0;
     int32_t CropPictures = 0;
     int32_t CropLeft = 0;

@@ -58,17 +58,7 @@ COptSheet::COptSheet(formats::ConversionSettings& settings, formats::FormatCatal
     // Both pages exist from the start so that the sheet is sized for both; a page counts only
     // once it was shown.
     generalPage_ = new COptOutputPage(working_, store_);
-    app::PictureOptions picture;
-    picture.VideoDeinterlace = working_.VideoDeinterlace;
-    picture.CropPictures = working_.CropPictures;
-    picture.CropLeft = working_.CropLeft;
-    picture.CropRight = working_.CropRight;
-    picture.CropTop = working_.CropTop;
-    picture.CropBottom = working_.CropBottom;
-    picture.CropSameAsLeft = working_.CropSameAsLeft;
-    picture.CropSameAsTop = working_.CropSameAsTop;
-    picture.RotateFlip = working_.RotateFlip;
-    videoPage_ = new COptVideoPage(catalogue_, working_.OutputFormat, picture);
+    videoPage_ = new COptVideoPage(catalogue_, working_.OutputFormat, app::PictureOptions::From(working_));
     tabs_->addTab(generalPage_, QStringLiteral("General"));
     tabs_->addTab(videoPage_, QStringLiteral("Video && Audio"));
     layout->addWidget(tabs_);
@@ -121,16 +111,7 @@ void COptSheet::accept() {
     if (!LeavePage(current_)) return;
     if (shown_[0]) generalPage_->UpdateHistories();
     if (shown_[1]) {
-        const app::PictureOptions& picture = videoPage_->Model().Picture();
-        working_.VideoDeinterlace = picture.VideoDeinterlace;
-        working_.CropPictures = picture.CropPictures;
-        working_.CropLeft = picture.CropLeft;
-        working_.CropRight = picture.CropRight;
-        working_.CropTop = picture.CropTop;
-        working_.CropBottom = picture.CropBottom;
-        working_.CropSameAsLeft = picture.CropSameAsLeft;
-        working_.CropSameAsTop = picture.CropSameAsTop;
-        working_.RotateFlip = picture.RotateFlip;
+        videoPage_->Model().Picture().CopyTo(working_);
         if (videoPage_->Model().AppliedFormatId() >= 0) working_.OutputFormat = videoPage_->Model().AppliedFormatId();
     }
     CopySheetValues(working_, settings_);
