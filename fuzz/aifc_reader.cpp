@@ -8,19 +8,12 @@
 #include <vector>
 
 #include "audio/aifc_reader.h"
+#include "fuzz_temp_folder.h"
 
 namespace {
 
 std::string InputPath() {
-    static const std::string path = [] {
-        char folder[] = "/tmp/fuzz_aifc_XXXXXX";
-        const char* made = mkdtemp(folder);
-        if (!made) std::abort();
-        static const std::string madeFolder = made;
-        // The folder goes with the process.
-        std::atexit([] { std::remove((madeFolder + "/input.aifc").c_str()); rmdir(madeFolder.c_str()); });
-        return madeFolder + "/input.aifc";
-    }();
+    static const std::string path = (quillon::fuzz::FuzzTempFolder("aifc") / "input.aifc").string();
     return path;
 }
 

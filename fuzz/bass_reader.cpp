@@ -11,6 +11,7 @@
 #include "audio/bass_file_reader.h"
 #include "audio/bass_layer.h"
 #include "audio/cd_drive.h"
+#include "fuzz_temp_folder.h"
 
 namespace {
 
@@ -18,18 +19,7 @@ namespace fs = std::filesystem;
 using namespace quillon::audio;
 
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        char name[] = "/tmp/fuzz_bass_XXXXXX";
-        const char* made = mkdtemp(name);
-        if (!made) std::abort();
-        static const fs::path madeFolder = made;
-        // The folder goes with the process.
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(madeFolder, ec);
-        });
-        return madeFolder;
-    }();
+    static const fs::path folder = quillon::fuzz::FuzzTempFolder("bass");
     return folder;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Quillon.
-# Without a display it works headless with quillon-cli on the given files.
+# Without a display it converts the given files (or a generated sample clip) with quillon-cli.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -16,4 +16,16 @@ if [ $# -eq 0 ]; then
     -f lavfi -i sine=frequency=440:duration=5 -pix_fmt yuv420p -shortest "$sample"
   set -- "$sample"
 fi
-exec build/quillon-cli probe "$@"
+log="$(mktemp)"
+status=0
+build/quillon-cli convert "$@" 2> >(tee "$log" >&2) || status=$?
+wait
+echo
+if grep -q '^Output: ' "$log"; then
+  echo "The outputs went to:"
+  sed -n 's/^Output: /  /p' "$log"
+else
+  echo "No output was written."
+fi
+rm -f "$log"
+exit "$status"

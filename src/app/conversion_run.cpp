@@ -1,6 +1,7 @@
 #include "app/conversion_run.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "engine/convert_to_one.h"
@@ -24,6 +25,11 @@ std::string Printf(const char* format, auto... values) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, values...);
     return buffer;
+}
+
+// Crop, rotation and the three time-range options: they apply once, to the joined result.
+std::array<int32_t*, 5> OnceOnlyOptions(formats::ConversionSettings& s) {
+    return {&s.CropPictures, &s.RotateFlip, &s.EnableSkipLength, &s.EnableConvertLength, &s.EnableIgnoreTheLast};
 }
 
 bool OutputWritten(const std::string& path) {
@@ -105,11 +111,7 @@ struct ConversionRun::ConvertToOne {
     formats::OutputFormat* finalFormat = nullptr;
     std::unique_ptr<formats::OutputFormat> normalizationFormat;
     std::unique_ptr<SourceItem> concatItem;
-    int32_t savedCropPictures = 0;
-    int32_t savedRotateFlip = 0;
-    int32_t savedEnableSkipLength = 0;
-    int32_t savedEnableConvertLength = 0;
-    int32_t savedEnableIgnoreTheLast = 0;
+    std::array<int32_t, 5> savedOptions{};  // the once-only options, as the run found them
     std::string outputPath;
     std::string listFilePath;
     std::vector<SourceItem*> sources;
@@ -237,7 +239,7 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     if (convertToOne_) {
         progress_->SetStatus(env_.settings.NormalizeFile ? "Normalizing files..." : "Combining files...");
     } else {
-        progress_->SetStatus(Printf("Converting %d file(s) to %s...", queued, label.c_str()));
+        progress_->SetStatus("Converting " + std::to_string(queued) + " file(s) to " + label + "...");
     }
 
     active_ = true;
@@ -488,19 +490,14 @@ bool ConversionRun::BeginConvertToOne(formats::OutputFormat& chosen) {
     ConvertToOne& c = *convertToOne_;
     c.finalFormat = &chosen;
     c.sources = queues_.pending;
-    formats::ConversionSettings& s = env_.settings;
-    c.savedCropPictures = s.CropPictures;
-    c.savedRotateFlip = s.RotateFlip;
-    c.savedEnableSkipLength = s.EnableSkipLength;
-    c.savedEnableConvertLength = s.EnableConvertLength;
-    c.savedEnableIgnoreTheLast = s.EnableIgnoreTheLast;
-    if (s.NormalizeFile) {
+    const auto options = OnceOnlyOptions(env_.settings);
+    for (std::size_t i = 0; i < options.size(); ++i) c.savedOptions[i] = *options[i];
+    if (env_.settings.NormalizeFile) {
         std::vector<const SourceItem*> sources(c.sources.begin(), c.sources.end());
         c.normalizationFormat = std::make_unique<formats::OutputFormat>(
             engine::BuildNormalizationFormat(sources, chosen, formats::FindFormat(env_.catalogue, 170)));
         runFormat_ = c.normalizationFormat.get();
-        // Crop, rotation and the time range apply once, to the joined result.
-        s.CropPictures = s.RotateFlip = s.EnableSkipLength = s.EnableConvertLength = s.EnableIgnoreTheLast = 0;
+        for (int32_t* option : options) *option = 0;
         c.state = 1;
     } else {
         runFormat_ = &chosen;
@@ -510,13 +507,8 @@ bool ConversionRun::BeginConvertToOne(formats::OutputFormat& chosen) {
 }
 
 void ConversionRun::RestoreSavedSettings() {
-    const ConvertToOne& c = *convertToOne_;
-    formats::ConversionSettings& s = env_.settings;
-    s.CropPictures = c.savedCropPictures;
-    s.RotateFlip = c.savedRotateFlip;
-    s.EnableSkipLength = c.savedEnableSkipLength;
-    s.EnableConvertLength = c.savedEnableConvertLength;
-    s.EnableIgnoreTheLast = c.savedEnableIgnoreTheLast;
+    const auto options = OnceOnlyOptions(env_.settings);
+    for (std::size_t i = 0; i < options.size(); ++i) *options[i] = convertToOne_->savedOptions[i];
 }
 
 void ConversionRun::StartCombiningPass() {

@@ -93,7 +93,8 @@ bool IsAudioTrack(CdIo_t* cdio, unsigned track) {
     return cdio_get_track_format(cdio, static_cast<track_t>(track)) == TRACK_FORMAT_AUDIO;
 }
 
-// Reads a track through cd-paranoia, which corrects the read errors of real drives.
+// Reads one audio track: from an image directly (there are no read errors to correct, and
+// a sheet may claim more sectors than its BIN holds), from a drive through cd-paranoia.
 class CdTrackSource : public BassSource {
 public:
     ~CdTrackSource() override {
@@ -110,24 +111,7 @@ public:
             error = BASS_ERROR_FILEFORM;
             return false;
         }
-        drive_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
-        // An image's samples are little-endian as written; guessing from the music could
-        // swap a quiet track's bytes.
-        if (drive_ && image) drive_->bigendianp = 0;
-        if (!drive_ || cdio_cddap_open(drive_) != 0) {
-            error = BASS_ERROR_DEVICE;
-            return false;
-        }
-        paranoia_ = cdio_paranoia_init(drive_);
-        if (!paranoia_) {
-            error = BASS_ERROR_MEM;
-            return false;
-        }
-        cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-        if (cdio_paranoia_seek(paranoia_, firstSector, SEEK_SET) < 0) {
-            error = BASS_ERROR_FILEFORM;
-            return false;
-        }
+        if (!image && !StartParanoia(firstSector, error)) return false;
         nextSector_ = firstSector;
         lastSector_ = lastSector;
         const auto sectors = static_cast<std::uint64_t>(lastSector - firstSector + 1);
@@ -147,10 +131,7 @@ public:
         std::size_t done = 0;
         while (done < frames) {
             if (held_ == used_) {
-                if (nextSector_ > lastSector_) break;
-                const std::int16_t* sector = cdio_paranoia_read(paranoia_, nullptr);
-                if (!sector) break;
-                std::memcpy(sectorData_, sector, kSectorBytes);
+                if (nextSector_ > lastSector_ || !ReadSector()) break;
                 ++nextSector_;
                 held_ = kSectorFrames;
                 used_ = 0;
@@ -164,6 +145,48 @@ public:
     }
 
 private:
+    bool StartParanoia(lsn_t firstSector, int& error) {
+        drive_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
+        if (!drive_) {
+            error = BASS_ERROR_DEVICE;
+            return false;
+        }
+        // MMC drives deliver little-endian samples; guessing the order from the music can
+        // swap the bytes of an unusual track.
+        drive_->bigendianp = 0;
+        if (cdio_cddap_open(drive_) != 0) {
+            error = BASS_ERROR_DEVICE;
+            return false;
+        }
+        paranoia_ = cdio_paranoia_init(drive_);
+        if (!paranoia_) {
+            error = BASS_ERROR_MEM;
+            return false;
+        }
+        cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+        if (cdio_paranoia_seek(paranoia_, firstSector, SEEK_SET) < 0) {
+            error = BASS_ERROR_FILEFORM;
+            return false;
+        }
+        return true;
+    }
+
+    bool ReadSector() {
+        if (paranoia_) {
+            const std::int16_t* sector = cdio_paranoia_read_limited(paranoia_, nullptr, kDriveRetries);
+            if (!sector) return false;
+            std::memcpy(sectorData_, sector, kSectorBytes);
+            return true;
+        }
+        unsigned char raw[kSectorBytes];
+        if (cdio_read_audio_sector(cdio_, raw, nextSector_) != DRIVER_OP_SUCCESS) return false;
+        for (std::size_t i = 0; i < kSectorBytes / 2; ++i)
+            sectorData_[i] = static_cast<std::int16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
+        return true;
+    }
+
+    static constexpr int kDriveRetries = 20;
+
     CdIo_t* cdio_ = nullptr;
     cdrom_drive_t* drive_ = nullptr;
     cdrom_paranoia_t* paranoia_ = nullptr;
@@ -219,7 +242,7 @@ std::unique_ptr<BassSource> OpenCdTrackSource(const std::string& path, int& erro
             error = BASS_ERROR_DEVICE;
             return nullptr;
         }
-        cdio = cdio_open(device.c_str(), DRIVER_DEVICE);
+        cdio = cdio_open(device.c_str(), DRIVER_UNKNOWN);
         if (!cdio) {
             error = BASS_ERROR_DEVICE;
             return nullptr;

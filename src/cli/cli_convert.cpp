@@ -141,6 +141,11 @@ int RunConvert(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: quillon-cli %s\n", kUsage);
         return 2;
     }
+    // As the save dialog insists, the output's folder must exist.
+    if (!oneOutput.empty() && !util::IsFolder(util::FolderPart(oneOutput).value_or("."))) {
+        std::fprintf(stderr, "quillon-cli convert: the folder of %s does not exist\n", oneOutput.c_str());
+        return 2;
+    }
 
     formats::FormatCatalogue catalogue;
     formats::BuildCatalogue(catalogue);
@@ -218,13 +223,15 @@ int RunConvert(const std::vector<std::string>& args) {
 
     const bool groupRun = format->Family == formats::FamilyCustomGroup;
     bool allWritten = list.RowCount() > 0;
+    std::string lastShown;
     for (std::size_t row = 0; row < list.RowCount(); ++row) {
         const engine::SourceItem& item = list.Item(row);
         std::printf("%s\t%s\n", list.FileText(row).c_str(), list.Status(row).c_str());
         if (groupRun && !item.isFormatCopy) continue;
         if (item.outputPath.empty() || !util::IsFile(item.outputPath)) {
             allWritten = false;
-        } else {
+        } else if (item.outputPath != lastShown) {
+            lastShown = item.outputPath;
             Say("Output: " + item.outputPath);
         }
     }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/known_folders.h"
 #include "platform/process.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -14,8 +13,6 @@ namespace quillon::engine {
 
 namespace {
 
-int RoundUpEven(int value) { return value % 2 != 0 ? value + 1 : value; }
-
 template <typename... Args>
 std::string Format(const char* pattern, Args... args) {
     char buffer[256];
@@ -24,6 +21,15 @@ std::string Format(const char* pattern, Args... args) {
 }
 
 enum class VideoClass { None, X264, X265, Vpx };
+
+// Drops the fraction; values beyond int (from absurd stored ratios or volumes) stop at its ends
+// instead of being undefined.
+int Truncate(double value) {
+    if (!(value == value)) return 0;
+    if (value >= 2147483647.0) return 2147483647;
+    if (value <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(value);
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -48,7 +54,7 @@ FrameSizeResult ComputeSourceFrameSize(const formats::OutputFormat& format, cons
     double ratio = ParseAspectText(format.VideoAspect);
     if (ratio < 0 && source.displayAspectRatio > 0) ratio = source.displayAspectRatio;
     if (ratio > 0) {
-        const int corrected = RoundUpEven(static_cast<int>(h * ratio));
+        const int corrected = RoundUpEven(Truncate(h * ratio));
         if (std::abs(corrected - source.width) >= 2) w = corrected;
     }
     r.sizeOption = Format("-s %dx%d ", w, h);
@@ -74,7 +80,7 @@ FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const Sour
         else ratio = 1.0;
     }
     if (format.VideoKeepAspect && source.width > 0 && source.height > 0) {
-        const int h = RoundUpEven(static_cast<int>(W / ratio));
+        const int h = RoundUpEven(Truncate(W / ratio));
         if (h == H || h <= 0) {
             // the base size fits
         } else if (h < H) {
@@ -87,7 +93,7 @@ FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const Sour
                 r.sizeOption = Format("-s %dx%d", W, h);
             }
         } else {
-            const int w = RoundUpEven(static_cast<int>(H * ratio));
+            const int w = RoundUpEven(Truncate(H * ratio));
             if (w > 0) {
                 r.frameWidth = w;
                 if (padMode) {
@@ -140,12 +146,15 @@ int DecimalDigits(long long value) {
     return digits;
 }
 
+std::string ArgumentText(const std::string& text) {
+    if (!text.empty() && text.find_first_of(" \t\"") == std::string::npos) return text;
+    return platform::QuoteArgument(text);
+}
+
 const std::string& EngineInputPath(const SourceItem& source) {
     if (source.needsPreparation && source.prepared && !source.preparedPath.empty()) return source.preparedPath;
     return source.path;
 }
-
-std::string TheoraEncoderPath() { return platform::ProgramFolder() + "tavrel"; }
 
 std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& source,
                                    formats::ConversionSettings& settings, const std::string& enginePath) {
@@ -218,10 +227,10 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         std::string cropFilter;
         if (settings.CropPictures && (settings.CropLeft > 0 || settings.CropRight > 0 || settings.CropTop > 0 ||
                                       settings.CropBottom > 0)) {
-            const int cropWidth = settings.CropLeft + settings.CropRight;
-            const int cropHeight = settings.CropTop + settings.CropBottom;
-            size.displayWidth -= cropWidth;
-            size.displayHeight -= cropHeight;
+            const int cropWidth = Truncate(double(settings.CropLeft) + settings.CropRight);
+            const int cropHeight = Truncate(double(settings.CropTop) + settings.CropBottom);
+            size.displayWidth = Truncate(double(size.displayWidth) - cropWidth);
+            size.displayHeight = Truncate(double(size.displayHeight) - cropHeight);
             cropFilter = Format("crop=in_w-%d:in_h-%d:%d:%d", cropWidth, cropHeight, settings.CropLeft,
                                 settings.CropTop);
         }
@@ -254,7 +263,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         }
 
         if (!format.VideoAspect.empty() && !format.AddPadding && format.VideoAspect[0] != 'N') {
-            line += "-aspect " + format.VideoAspect + " ";
+            line += "-aspect " + ArgumentText(format.VideoAspect) + " ";
         } else if (size.displayWidth > 0 && size.displayHeight > 0) {
             line += transposed ? Format("-aspect %d:%d ", size.displayHeight, size.displayWidth)
                                : Format("-aspect %d:%d ", size.displayWidth, size.displayHeight);
@@ -273,7 +282,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
                 line += Format("-b:v %d ", format.VideoBitRate);
             } else if (size.frameWidth > 0 && size.frameHeight > 0) {
                 const double shape = static_cast<double>(size.frameWidth) / size.frameHeight;
-                int kbps = shape >= 1.8 ? size.frameWidth * 2 : static_cast<int>(size.frameWidth * 2.4);
+                int kbps = Truncate(shape >= 1.8 ? size.frameWidth * 2.0 : size.frameWidth * 2.4);
                 if (videoClass != VideoClass::None) kbps /= 2;
                 line += Format("-b:v %dk ", kbps);
             }
@@ -335,7 +344,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
                 line += Format("-b:a %d ", bitRate);
             }
         }
-        if (format.AudioVolume != 100) line += Format("-vol %d ", static_cast<int>(format.AudioVolume * 2.56));
+        if (format.AudioVolume != 100) line += Format("-vol %d ", Truncate(format.AudioVolume * 2.56));
         if (settings.FixAudioUnsync && !concat) line += "-async 1 ";
     } else {
         line += "-an ";
@@ -363,12 +372,20 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         std::string first = "_1";
         if (source.durationSeconds > 0) {
             double fps = format.VideoFrameRate > 0 ? format.VideoFrameRate : source.frameRate > 0 ? source.frameRate : 30.0;
-            const int digits = DecimalDigits(static_cast<long long>(source.durationSeconds * fps));
+            const int digits = DecimalDigits(Truncate(source.durationSeconds * fps));
             pattern = Format("_%%0%dd", digits);
             first = Format(pattern.c_str(), 1);
         }
         source.outputPath = output.substr(0, at) + first + output.substr(at);
-        output.insert(at, pattern);
+        // The image writer reads "%" as the start of a number pattern; "%%" is a plain one.
+        std::string escaped;
+        for (std::size_t i = 0; i < output.size(); ++i) {
+            if (i == at) escaped += pattern;
+            escaped += output[i];
+            if (output[i] == '%') escaped += '%';
+        }
+        if (at == output.size()) escaped += pattern;
+        output = escaped;
     }
     line += "-y " + platform::QuoteArgument(output);
     return line;

@@ -12,6 +12,12 @@
 
 namespace quillon::engine {
 
+// An odd value gets 1 added (the largest int, which cannot grow, loses 1 instead).
+inline int RoundUpEven(int value) {
+    if (value % 2 == 0) return value;
+    return value == 2147483647 ? value - 1 : value + 1;
+}
+
 // "a:b" gives a/b (-1 unless both exceed 0.01); other text its leading number (0 without one);
 // empty text -1.
 double ParseAspectText(std::string_view text);
@@ -48,10 +54,10 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
                                    formats::ConversionSettings& settings,
                                    const std::string& enginePath);
 
+// Typed text as one argument: unchanged when it holds no blank, tab or double quote, else quoted.
+std::string ArgumentText(const std::string& text);
+
 // The path of the input the engine reads: the prepared file when there is one.
 const std::string& EngineInputPath(const SourceItem& source);
-
-// The encoder beside the program (EnginePath and MapInputFormat are in media_engine.h).
-std::string TheoraEncoderPath();
 
 }  // namespace quillon::engine

@@ -1,5 +1,7 @@
 #include "engine/ferrox_arguments.h"
 
+#include "engine/ferrox_codec_translations.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -57,27 +59,9 @@ const Translation* FindTranslation(std::string_view arg) {
     return nullptr;
 }
 
-// The concat reader refuses absolute paths in its list unless told the list is trusted; the
-// program writes that list itself.
-void AllowConcatListPaths(Arguments& args) {
-    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == "-i") {
-            ++i;
-            continue;
-        }
-        if (args[i] != "-f" || args[i + 1] != "concat") continue;
-        bool hasSafe = false;
-        std::size_t j = i + 2;
-        for (; j < args.size() && args[j] != "-i"; ++j) hasSafe = hasSafe || args[j] == "-safe";
-        if (j < args.size() && !hasSafe) args.insert(args.begin() + static_cast<std::ptrdiff_t>(i) + 2, {"-safe", "0"});
-        i = j;
-    }
-}
-
 }  // namespace
 
 Arguments TranslateFerroxArguments(Arguments args) {
-    AllowConcatListPaths(args);
     // Each pass applies one translation and starts over, since a translation may move or add
     // arguments. File names (the value of -i, and the output at the end) are never options.
     for (bool changed = true; changed;) {
@@ -95,6 +79,7 @@ Arguments TranslateFerroxArguments(Arguments args) {
             }
         }
     }
+    TranslateCodecChoices(args);
     return args;
 }
 

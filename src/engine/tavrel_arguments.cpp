@@ -192,7 +192,7 @@ std::vector<std::string> BuildTavrelFfmpegArguments(const TavrelOptions& o, cons
         if (o.channels > 0) a.insert(a.end(), {"-ac", std::to_string(o.channels)});
         if (!o.audioQuality.empty()) a.insert(a.end(), {"-q:a", o.audioQuality});
         else if (o.audioKbps > 0) a.insert(a.end(), {"-b:a", std::to_string(o.audioKbps) + "k"});
-        else a.insert(a.end(), {"-q:a", "3"});
+        else a.insert(a.end(), {"-q:a", "1"});
         // Keeping audio in step with the video is the default; --nosync turns it off.
         if (!o.noSync) a.insert(a.end(), {"-af", "aresample=async=1"});
     }

@@ -11,8 +11,6 @@ namespace quillon::engine {
 
 namespace {
 
-int RoundUpEven(int value) { return value % 2 != 0 ? value + 1 : value; }
-
 std::string Number(const char* option, long long value) {
     return std::string(option) + " " + std::to_string(value) + " ";
 }
@@ -64,7 +62,7 @@ std::string BuildTheoraCommandLine(formats::OutputFormat& format, SourceItem& so
             if (settings.CropBottom > 0) line += Number("--cropbottom", settings.CropBottom);
         }
         if (settings.VideoDeinterlace) line += "--deinterlace ";
-        if (!format.VideoAspect.empty()) line += "--aspect " + format.VideoAspect + " ";
+        if (!format.VideoAspect.empty()) line += "--aspect " + ArgumentText(format.VideoAspect) + " ";
         format.VideoVBRQuality = std::clamp(format.VideoVBRQuality, 1, 10);
         line += Number("-v", format.VideoVBRQuality);
         if (format.VideoFrameRate > 0) {

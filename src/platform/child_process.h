@@ -8,9 +8,6 @@
 
 namespace quillon::platform {
 
-// QUILLON_FFMPEG when set and not empty, else "ffmpeg" (looked up in PATH).
-std::string FfmpegProgram();
-
 // Files removed when a termination signal ends this process (intermediate files); at most 4.
 void RemoveFileOnSignal(const std::string& path);
 

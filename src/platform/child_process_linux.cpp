@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -73,11 +74,6 @@ void RemoveFileOnSignal(const std::string& path) {
     }
 }
 
-std::string FfmpegProgram() {
-    const char* value = std::getenv("QUILLON_FFMPEG");
-    return value && *value ? std::string(value) : std::string("ffmpeg");
-}
-
 ChildProcess::~ChildProcess() {
     if (outFd_ >= 0) close(outFd_);
     if (pid_ > 0) {
@@ -110,6 +106,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, ChildOutput outpu
         if (output != ChildOutput::Inherit) dup2(fds[1], 1);
         if (output == ChildOutput::CaptureBoth) dup2(fds[1], 2);
         execvp(args[0], args.data());
+        const std::string message = std::string("cannot run ") + args[0] + ": " + std::strerror(errno) + "\n";
+        if (write(2, message.data(), message.size()) < 0) _exit(127);
         _exit(127);
     }
     pid_ = pid;

@@ -217,8 +217,15 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::RefreshBackground() {
-    background_ = skin::MainBackground(devicePixelRatioF());
-    for (auto& [id, button] : buttons_) button->SetBackgroundBitmap(background_, false);
+    // Painted for the screen's scale, so that a move to a high-density screen stays sharp.
+    const qreal ratio = devicePixelRatioF();
+    background_ = skin::MainBackground(ratio);
+    const QPixmap normal = skin::MainButtonPicture(false, ratio);
+    const QPixmap hover = skin::MainButtonPicture(true, ratio);
+    for (auto& [id, button] : buttons_) {
+        button->SetBackgroundBitmap(background_, false);
+        if (!button->text().isEmpty() && id != kCmdHomePage) button->SetBitmaps(normal, hover, false, false);
+    }
     update();
 }
 

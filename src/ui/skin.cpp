@@ -6,6 +6,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProxyStyle>
 
 #include <functional>
 
@@ -258,7 +259,22 @@ QString StyleSheet() {
     return QString::fromUtf8(file.readAll());
 }
 
+namespace {
+
+// Tooltips come up after 300 ms.
+class QuillonStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) return 300;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
 void Install(QApplication& app) {
+    app.setStyle(new QuillonStyle);
     app.setStyleSheet(StyleSheet());
     app.setWindowIcon(ProgramIcon());
 }

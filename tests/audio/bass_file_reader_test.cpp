@@ -86,6 +86,35 @@ TEST_F(BassTest, CdImageTracksDecodeToTheirPcm) {
     }
 }
 
+TEST_F(BassTest, CdTrackFromTheDefaultDrive) {
+    // The drive here is the image itself, so the drive's read path (cd-paranoia) runs.
+    TempDir disc;
+    const std::vector<std::vector<std::int16_t>> tracks = {RandomPcm(20, 6), RandomPcm(33, 7)};
+    MakeCdImage(disc.path(), tracks);
+    const std::string sheet = (disc / "disc.cue").string();
+    SetCdDriveFinder([sheet] { return sheet; });
+    TempDir elsewhere;
+    WriteFile(elsewhere / "Track02.cda", CdTrackDescriptor(2, 20, 33));
+    BassFileReader reader;
+    ASSERT_EQ(reader.Open((elsewhere / "Track02.cda").string()), 1);
+    EXPECT_EQ(reader.GetLength(), 33u * 2352);
+    EXPECT_TRUE(ReadAll(reader, 4608) == tracks[1]);
+}
+
+TEST_F(BassTest, CdImageShorterThanItsSheetEndsAtItsData) {
+    TempDir dir;
+    MakeCdImage(dir.path(), {RandomPcm(10, 8)});
+    // Track 2 runs from sector 10 to 149 by the sheet, but the BIN ends 5 sectors into it.
+    WriteFile(dir / "disc.cue", ReadFile(dir / "disc.cue") +
+                                    "  TRACK 02 AUDIO\n    INDEX 01 00:00:10\n  TRACK 03 AUDIO\n    INDEX 01 00:02:00\n");
+    std::string bin = ReadFile(dir / "disc.bin");
+    WriteFile(dir / "disc.bin", bin + std::string(2352 * 5, '\1'));
+    WriteFile(dir / "Track02.cda", CdTrackDescriptor(2, 10, 140));
+    BassFileReader reader;
+    ASSERT_EQ(reader.Open((dir / "Track02.cda").string()), 1);
+    EXPECT_EQ(ReadAll(reader, 4608).size() * 2, 5u * 2352) << "what the BIN holds, and no wait for the rest";
+}
+
 TEST_F(BassTest, CdTrackFailuresOpenNothing) {
     TempDir dir;
     MakeCdImage(dir.path(), {RandomPcm(10, 4)}, /*withCue=*/false);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "formats/output_format.h"
 #include "platform/process.h"
 
@@ -179,6 +181,11 @@ TEST_F(CommandLineTest, ImageSequencesNameTheirNumberedFiles) {
     EXPECT_EQ(Middle(790), "-f image2 -pix_fmt rgb24 -c:v tiff -vf \"fps=fps=2.000\" -aspect 320:240 -an ");
     EXPECT_EQ(source.outputPath, "/o.d/name_01");
 
+    // A "%" of the path is a plain character for the image writer too.
+    source.outputPath = "/o/100%/name.png";
+    EXPECT_NE(Line(755).find("-y \"/o/100%%/name_%03d.png\""), std::string::npos);
+    EXPECT_EQ(source.outputPath, "/o/100%/name_001.png");
+
     source.durationSeconds = 0;
     source.outputPath = "/o/name.png";
     EXPECT_NE(Line(755).find("-y \"/o/name_%d.png\""), std::string::npos);
@@ -223,6 +230,8 @@ TEST_F(CommandLineTest, AudioStreamsAndCodecOptions) {
     EXPECT_EQ(Middle(110), "-movflags faststart -map 0:0 -c:v mpeg4 -s 320x240 -aspect 320:240 -q:v 5 -r 25.000 "
                            "-map 0:2 -c:a aac -strict -2 -cutoff 21000 -ar 48000 -ac 6 -b:a 512000 ");
     EXPECT_NE(Theora(135).find("--audiostream 2 "), std::string::npos);
+    source.selectedAudioStream = 7;  // stale: the first stream rather than a read past the end
+    EXPECT_NE(Middle(110).find("-map 0:1 -c:a aac -strict -2 -cutoff 21000 -ar 44100 -ac 2 "), std::string::npos);
 
     source = MakeSource(0, 0, -1, 10, {{2, 44100}});
     formats::OutputFormat& wav = Format(1200);
@@ -289,12 +298,14 @@ TEST_F(CommandLineTest, HostilePathsSplitBackExactly) {
     source.needsPreparation = true;
     source.prepared = true;
     source.preparedPath = "/tmp/prep \\\\\".wav";
+    Format(110).VideoAspect = "4 : 3";  // typed text stays one argument
     const std::string line = Line(110);
     const auto args = platform::SplitCommandLine(line);
     ASSERT_GE(args.size(), 4u);
     EXPECT_EQ(args[0], "/opt/q/ferrox");
     EXPECT_EQ(args[2], "/tmp/prep \\\\\".wav");
     EXPECT_EQ(args.back(), "/o/end in backslash\\");
+    EXPECT_NE(std::find(args.begin(), args.end(), "4 : 3"), args.end()) << line;
 
     source.outputPath = "/o/clip \"1\".ogv";
     const auto theora = platform::SplitCommandLine(Theora(155));
@@ -335,6 +346,22 @@ TEST_F(CommandLineTest, TheoraLines) {
     ogg.VideoWidth = 0;
     EXPECT_EQ(Theora(135).find(" -x "), std::string::npos);  // no size known anywhere
     EXPECT_NE(Theora(135).find("-v 10 "), std::string::npos);
+}
+
+TEST_F(CommandLineTest, AbsurdStoredValuesStillGiveALine) {
+    formats::OutputFormat& mp4 = Format(110);
+    mp4.VideoVBREnabled = 0;
+    mp4.VideoAspect = "0.0000001";
+    mp4.VideoWidth = 2147483647;
+    mp4.VideoHeight = 2147483647;
+    mp4.AudioVolume = 2147483647;
+    settings.CropPictures = 1;
+    settings.CropLeft = settings.CropTop = 2147483646;
+    source.durationSeconds = 4000000000u;
+    source.frameRate = 1e300;
+    EXPECT_NE(Line(110).find("-vol 2147483647 "), std::string::npos);
+    Format(710).VideoFrameRate = 1e300;
+    EXPECT_NE(Line(710).find("_%010d"), std::string::npos);
 }
 
 TEST(CommandLineHelpers, ValuesAndLists) {

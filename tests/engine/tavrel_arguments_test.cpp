@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "argument_text.h"
+
 namespace quillon::engine {
 namespace {
-
-std::string Join(const std::vector<std::string>& args) {
-    std::string s;
-    for (const auto& a : args) s += (s.empty() ? "" : " ") + a;
-    return s;
-}
 
 TavrelOptions Parse(const std::vector<std::string>& args) {
     std::string error;

@@ -1,36 +1,70 @@
-// ferrox: the program's media engine. It runs the system's ffmpeg in its own place, so ffmpeg's
-// output, progress, exit status and process id are ferrox's own, and ending ferrox's process
-// group ends ffmpeg. What ffmpeg lacks is translated; AMR output is encoded by ferrox itself.
-#include <cerrno>
+// ferrox: the program's media engine. It runs the system's ffmpeg as its child in its own
+// process group, so ffmpeg's output and exit status are ferrox's, and ending ferrox's group (or
+// ferrox alone) ends ffmpeg. What ffmpeg cannot write here (AMR; G.722 and GSM in AIFF) takes
+// a detour through more than one ffmpeg run.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "aifc_wrapping.h"
 #include "amr_encoding.h"
+#include "engine/ferrox_aifc.h"
 #include "engine/ferrox_amr.h"
 #include "engine/ferrox_arguments.h"
+#include "engine/ferrox_codec_translations.h"
+#include "platform/child_process.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
 
+namespace {
+
+struct FileState {
+    bool exists = false;
+    struct stat st {};
+};
+
+FileState StateOf(const std::string& path) {
+    FileState state;
+    state.exists = !path.empty() && stat(path.c_str(), &state.st) == 0;
+    return state;
+}
+
+bool Changed(const FileState& before, const FileState& after) {
+    if (!after.exists) return false;
+    if (!before.exists) return true;
+    return before.st.st_ino != after.st.st_ino || before.st.st_size != after.st.st_size ||
+           before.st.st_mtim.tv_sec != after.st.st_mtim.tv_sec || before.st.st_mtim.tv_nsec != after.st.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace quillon;
-    std::vector<std::string> args{engine::FerroxFfmpegProgram()};
-    for (std::string& a : engine::TranslateFerroxArguments(std::vector<std::string>(argv + 1, argv + argc))) {
-        args.push_back(std::move(a));
+    std::vector<std::string> args = engine::TranslateFerroxArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const std::string refusal = engine::UnreadableCombination(args); !refusal.empty()) {
+        std::fprintf(stderr, "%s\n", refusal.c_str());
+        return 1;
     }
+    // The program takes any non-empty output file for a success, so a failed run must not
+    // leave the half-written file it started behind.
+    const std::string output = engine::ConversionOutputFile(args);
+    const FileState before = StateOf(output);
+
+    const std::string program = engine::FerroxFfmpegProgram();
+    args.insert(args.begin(), program);
+    int status;
     const std::string intermediate = util::MakeTempName(platform::TempFolder(), "ferrox", ".nut");
-    if (auto plan = engine::PlanAmrEncoding(args, intermediate)) {
-        return ferrox::RunAmrConversion(*plan, args[0], intermediate);
+    const std::string rawFile = util::MakeTempName(platform::TempFolder(), "ferrox", ".raw");
+    if (auto amr = engine::PlanAmrEncoding(args, intermediate)) {
+        status = ferrox::RunAmrConversion(*amr, program, intermediate);
+    } else if (auto aifc = engine::PlanAifcWrap(args, rawFile)) {
+        status = ferrox::RunAifcWrap(*aifc, rawFile);
+    } else {
+        platform::ChildProcess ffmpeg;
+        status = ffmpeg.Start(args, platform::ChildOutput::Inherit) ? ffmpeg.Wait() : 127;
     }
-
-    std::vector<char*> execArgs;
-    execArgs.reserve(args.size() + 1);
-    for (std::string& a : args) execArgs.push_back(a.data());
-    execArgs.push_back(nullptr);
-    execvp(execArgs[0], execArgs.data());
-
-    std::fprintf(stderr, "ferrox: cannot run %s: %s\n", args[0].c_str(), std::strerror(errno));
-    return 127;
+    if (status != 0 && Changed(before, StateOf(output))) unlink(output.c_str());
+    return status;
 }

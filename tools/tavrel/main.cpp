@@ -1,5 +1,6 @@
 // tavrel: the Ogg/Theora encoder. Takes the ffmpeg2theora options Quillon writes and carries
 // them out with ffmpeg (libtheora, libvorbis, Ogg).
+#include "engine/ferrox_arguments.h"
 #include "engine/tavrel_arguments.h"
 #include "platform/child_process.h"
 
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
                      "-o OUTPUT INPUT\n");
         return 2;
     }
-    const auto args = engine::BuildTavrelFfmpegArguments(*options, platform::FfmpegProgram());
+    const auto args = engine::BuildTavrelFfmpegArguments(*options, engine::FerroxFfmpegProgram());
     platform::ChildProcess ffmpeg;
     if (!ffmpeg.Start(args, options->frontend ? platform::ChildOutput::CaptureBoth
                                               : platform::ChildOutput::Inherit)) {
@@ -37,6 +38,5 @@ int main(int argc, char** argv) {
     if (options->frontend) {
         std::printf(status == 0 ? "{\"result\": \"ok\"}\n" : "{\"result\": \"failed\"}\n");
     }
-    if (status == 127) std::fprintf(stderr, "tavrel: cannot run %s\n", args[0].c_str());
     return status;
 }

@@ -1,0 +1,152 @@
+#include "engine/ferrox_codec_translations.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "util/paths.h"
+
+namespace quillon::engine {
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+// The index of the value of the last `option` among the output options, or 0.
+std::size_t FindValue(const Arguments& args, std::size_t start, std::string_view option) {
+    std::size_t found = 0;
+    for (std::size_t i = start; i + 2 < args.size(); ++i) {
+        if (args[i] == option) found = i + 1;
+    }
+    return found;
+}
+
+void SetOption(Arguments& args, std::size_t start, const std::string& option, const std::string& value) {
+    if (std::size_t at = FindValue(args, start, option)) {
+        args[at] = value;
+    } else {
+        args.insert(args.end() - 1, {option, value});
+    }
+}
+
+void RemoveOption(Arguments& args, std::size_t start, std::string_view option) {
+    while (std::size_t at = FindValue(args, start, option)) {
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(at - 1), args.begin() + static_cast<std::ptrdiff_t>(at + 1));
+    }
+}
+
+// The height of the picture the output gets: a pad or scale in the filter, else "-s".
+int OutputHeight(const Arguments& args, std::size_t start) {
+    if (std::size_t vf = FindValue(args, start, "-vf")) {
+        const std::string& chain = args[vf];
+        for (const char* filter : {"pad=", "scale="}) {
+            const std::size_t at = chain.find(filter);
+            if (at == std::string::npos) continue;
+            const std::size_t colon = chain.find(':', at);
+            if (colon != std::string::npos) return std::atoi(chain.c_str() + colon + 1);
+        }
+    }
+    if (std::size_t s = FindValue(args, start, "-s")) {
+        const std::size_t x = args[s].find('x');
+        if (x != std::string::npos) return std::atoi(args[s].c_str() + x + 1);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void TranslateCodecChoices(Arguments& args) {
+    if (args.size() < 2) return;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") start = i + 2;
+        // Concat lists name their files by absolute paths, which ffmpeg only reads when told.
+        if (args[i] == "-f" && args[i + 1] == "concat" && start == 0) {
+            args.insert(args.begin() + static_cast<std::ptrdiff_t>(i + 2), {"-safe", "0"});
+            i += 2;
+        }
+    }
+    if (start == 0) return;
+    const std::size_t codecAt = FindValue(args, start, "-c:v");
+    const std::string codec = codecAt ? args[codecAt] : std::string();
+    const std::string extension = util::LowerExtension(args.back());
+
+    // The DV writer needs audio for every frame from the first one and stops at the first gap;
+    // let the resampler start the audio with the video and close later gaps.
+    const std::size_t target = FindValue(args, start, "-target");
+    const std::string targetName = target ? args[target] : std::string();
+    const bool rawDv = extension == "dv" || targetName == "pal-dv" || targetName == "ntsc-dv";
+    if (rawDv && FindValue(args, start, "-c:a") && !FindValue(args, start, "-af")) {
+        args.insert(args.end() - 1, {"-af", "aresample=async=1:first_pts=0"});
+    }
+    // A DV target fixes the frame rate, whatever rate was asked for besides.
+    if (targetName == "pal-dv") SetOption(args, start, "-r", "25");
+    else if (targetName == "ntsc-dv") SetOption(args, start, "-r", "30000/1001");
+
+    if (codec == "libschroedinger") {
+        // Dirac through ffmpeg's own VC-2 encoder, which has no quality scale: the quality
+        // (2 low .. 31 high) becomes a bit rate.
+        args[codecAt] = "vc2";
+        if (std::size_t q = FindValue(args, start, "-q:v")) {
+            const int quality = std::atoi(args[q].c_str());
+            RemoveOption(args, start, "-q:v");
+            SetOption(args, start, "-b:v", std::to_string(std::max(quality, 1) * 250) + "k");
+        }
+    } else if (codec.rfind("libvpx", 0) == 0) {
+        // libvpx refuses a quantizer range that excludes its default quality level; a fixed
+        // quantizer is its constant-quality mode.
+        const std::size_t qmin = FindValue(args, start, "-qmin");
+        const std::size_t qmax = FindValue(args, start, "-qmax");
+        if (qmin && qmax && args[qmin] == args[qmax] && !FindValue(args, start, "-b:v")) {
+            const std::string quality = args[qmin];
+            RemoveOption(args, start, "-qmin");
+            RemoveOption(args, start, "-qmax");
+            args.insert(args.end() - 1, {"-crf", quality, "-b:v", "0"});
+        }
+    } else if (codec == "dvvideo" && !FindValue(args, start, "-target")) {
+        // DV fixes the frame rate by its TV system, which the height tells.
+        const int height = OutputHeight(args, start);
+        if (height == 480) {
+            SetOption(args, start, "-r", "30000/1001");
+            SetOption(args, start, "-pix_fmt", "yuv411p");
+        } else if (height == 576) {
+            SetOption(args, start, "-r", "25");
+        }
+    } else if (codec == "libx265") {
+        // ffmpeg's AVI writer has no tag of its own for HEVC, and the iPod writer refuses it.
+        if (extension == "avi") {
+            SetOption(args, start, "-tag:v", "HEVC");
+        } else if (std::size_t f = FindValue(args, start, "-f"); f && args[f] == "ipod") {
+            args[f] = "mp4";
+            SetOption(args, start, "-tag:v", "hvc1");
+        }
+    }
+}
+
+std::string UnreadableCombination(const Arguments& args) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") start = i + 2;
+    }
+    if (start == 0) return {};
+    const std::size_t codecAt = FindValue(args, start, "-c:v");
+    if (!codecAt || util::LowerExtension(args.back()) != "avi" || FindValue(args, start, "-f")) return {};
+    if (args[codecAt] == "rv10" || args[codecAt] == "rv20") {
+        return "RealVideo cannot be stored in an AVI file that players can read; choose another codec";
+    }
+    return {};
+}
+
+std::string ConversionOutputFile(const Arguments& args) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") start = i + 2;
+    }
+    if (start == 0 || start >= args.size()) return {};
+    const std::string& output = args.back();
+    if (output.find('%') != std::string::npos) return {};
+    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].rfind("image2", 0) == 0) return {};
+    return output;
+}
+
+}  // namespace quillon::engine
