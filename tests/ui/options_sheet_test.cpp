@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QApplication>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <tuple>
@@ -156,9 +157,13 @@ TEST_F(OptionsSheetTest, TimeRangesExcludeEachOtherAndZeroLengthIsRefused) {
     page->RangeCheck(R::Convert)->setChecked(true);
     EXPECT_FALSE(page->RangeCheck(R::Ignore)->isChecked());
 
-    // 0:00:00.000 cannot be converted; the page stays and so does the sheet.
-    EXPECT_FALSE(sheet.SelectPage(1));
+    // 0:00:00.000 cannot be converted; the page stays, whether left by its tab or by OK.
+    auto* tabs = sheet.findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_EQ(sheet.ActivePage(), 0);
+    EXPECT_FALSE(sheet.PageShown(1));
     EXPECT_EQ(Messages(), QStringList{QStringLiteral("Conversion length must be greater than 0 millisecond.")});
     page->TimeField(R::Convert, 3)->setValue(500);
     page->AudioIndexField()->setValue(0);
