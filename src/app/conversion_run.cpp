@@ -71,9 +71,11 @@ formats::OutputFormat* ChosenOutputFormat(int32_t id, formats::FormatCatalogue& 
 class ConversionRun::LaunchSink : public engine::EngineReportSink {
 public:
     static std::shared_ptr<LaunchSink> Create(UiDispatcher& dispatcher, std::weak_ptr<ConversionRun*> run,
-                                              uint64_t generation) {
+                                              uint64_t generation, std::shared_ptr<std::atomic<int>> outstanding) {
         auto sink = std::shared_ptr<LaunchSink>(new LaunchSink(dispatcher, std::move(run), generation));
         sink->self_ = sink;
+        sink->outstanding_ = std::move(outstanding);
+        ++*sink->outstanding_;
         return sink;
     }
 
@@ -88,12 +90,12 @@ public:
     void EngineFinished(SourceItem* item, std::string lastLine) override {
         // After this call the reader never touches the sink again; the posted call keeps it.
         std::shared_ptr<LaunchSink> keep = std::move(self_);
-        UiDispatcher& dispatcher = dispatcher_;
-        dispatcher.Post([keep, item, lastLine = std::move(lastLine)] {
+        keep->dispatcher_.Post([keep, item, lastLine = std::move(lastLine)] {
             if (auto alive = keep->run_.lock(); alive && (*alive)->generation_ == keep->generation_) {
                 (*alive)->OnEngineFinished(item, lastLine);
             }
         });
+        --*keep->outstanding_;  // only now: the report is in the dispatcher's hands
     }
 
 private:
@@ -104,6 +106,7 @@ private:
     std::weak_ptr<ConversionRun*> run_;
     uint64_t generation_;
     std::shared_ptr<LaunchSink> self_;
+    std::shared_ptr<std::atomic<int>> outstanding_;
 };
 
 struct ConversionRun::ConvertToOne {
@@ -291,7 +294,7 @@ bool ConversionRun::Launch(SourceItem& item, const formats::OutputFormat& constF
     const std::string line = engine::UsesTheoraEncoder(format.FormatId)
                                  ? engine::BuildTheoraCommandLine(format, item, env_.settings, env_.encoderPath)
                                  : engine::BuildEngineCommandLine(format, item, env_.settings, env_.enginePath);
-    std::shared_ptr<LaunchSink> sink = LaunchSink::Create(env_.dispatcher, self_, generation_);
+    std::shared_ptr<LaunchSink> sink = LaunchSink::Create(env_.dispatcher, self_, generation_, outstanding_);
     if (env_.launch(line, &item, priorityClass_, sink.get())) return true;
     // A failed start ends the item like an engine that wrote nothing. The report is posted, so
     // the item ends after the loop that started it, as a real report would.

@@ -3,6 +3,7 @@
 // running, follows their reports, and carries Convert to One's two passes. Everything runs on
 // the thread that owns the run; engine reports arrive through the UiDispatcher.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -68,6 +69,10 @@ public:
     void OnEngineProgress(engine::SourceItem* item, int32_t percent, int64_t elapsedMs);
     void OnEngineFinished(engine::SourceItem* item, const std::string& lastLine);
 
+    // Engines started by this run whose reader has not yet posted its finished report. The
+    // dispatcher must outlive them: an owner going away cancels, then drains until this is 0.
+    int ReportsOutstanding() const { return *outstanding_; }
+
     const RunQueues& Queues() const { return queues_; }
     int ThreadCount() const { return threadCount_; }
     int ItemCount() const { return itemCount_; }
@@ -119,6 +124,7 @@ private:
     // Reports of earlier runs (or of a run already cancelled) carry an older generation.
     uint64_t generation_ = 0;
     std::shared_ptr<ConversionRun*> self_;  // lets posted reports see whether the run still exists
+    std::shared_ptr<std::atomic<int>> outstanding_ = std::make_shared<std::atomic<int>>(0);
 };
 
 }  // namespace quillon::app

@@ -218,6 +218,9 @@ int RunConvert(const std::vector<std::string>& args) {
             }
             events.RunOne(100);
         }
+        // The readers of killed engines still report; the queue must outlive them.
+        while (run.ReportsOutstanding() > 0) events.RunOne(50);
+        events.RunPending();
     }
     if (bass) audio::ReleaseBassLibrary();
 

@@ -90,7 +90,7 @@ void TranslateCodecChoices(Arguments& args) {
         if (std::size_t q = FindValue(args, start, "-q:v")) {
             const int quality = std::atoi(args[q].c_str());
             RemoveOption(args, start, "-q:v");
-            SetOption(args, start, "-b:v", std::to_string(std::max(quality, 1) * 250) + "k");
+            SetOption(args, start, "-b:v", std::to_string(std::clamp(quality, 1, 31) * 250) + "k");
         }
     } else if (codec.rfind("libvpx", 0) == 0) {
         // libvpx refuses a quantizer range that excludes its default quality level; a fixed

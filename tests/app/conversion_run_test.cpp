@@ -115,8 +115,10 @@ TEST_F(RunTest, KeepsThreadCountEnginesRunningUntilTheQueueIsEmpty) {
     EXPECT_FALSE(host.mainWindowEnabled);
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Initialize...", "Initialize...", "", "", ""}));
 
+    EXPECT_EQ(Run().ReportsOutstanding(), 2);
     Finish(1, true);
     ASSERT_EQ(launched.size(), 3u);
+    EXPECT_EQ(Run().ReportsOutstanding(), 2);  // b reported, the third started
     EXPECT_EQ(list.Status(1), "b.mp4");
     EXPECT_EQ(launched[2].item, &list.Item(2));
     Finish(0, true);

@@ -112,9 +112,12 @@ protected:
     }
 
     void TearDown() override {
-        run.reset();
-        while (events.RunOne(300)) {
+        if (run) {
+            run->OnCancel();
+            while (run->ReportsOutstanding() > 0) events.RunOne(50);
         }
+        run.reset();
+        events.RunPending();
     }
 
     TempDir in;

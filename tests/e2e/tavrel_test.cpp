@@ -2,12 +2,16 @@
 // behind when they are told to stop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "engine/engine_launcher.h"
+#include "engine/engine_reports.h"
+#include "engine/source_item.h"
 #include "platform/process.h"
 #include "test_support.h"
 #include "util/text.h"
@@ -44,6 +48,27 @@ TEST(Tavrel, EncodesTheoraAndVorbisWithJsonProgress) {
                                           (dir / "missing.mkv").string()});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_NE(bad.output.find("missing.mkv: No such file or directory"), std::string::npos) << bad.output;
+}
+
+TEST(Tavrel, ItsProgressReachesTheEngineReader) {
+    TempDir dir;
+    ASSERT_TRUE(MakeClip(dir / "in.mkv", 3, 1, 2, 176, 144, 25));
+    engine::SourceItem item;
+    item.durationSeconds = 3;
+    const std::string line = "\"" + (BinDir() / "tavrel").string() + "\" --frontend --nosubtitles -v 6 -o \"" +
+                             (dir / "out.ogg").string() + "\" \"" + (dir / "in.mkv").string() + "\"";
+    engine::EngineReportQueue queue;
+    ASSERT_TRUE(engine::LaunchEngine(line, &item, false, platform::kNormalPriorityClass, &queue));
+    int highest = -1;
+    for (;;) {
+        auto report = queue.Pop(60000);
+        ASSERT_TRUE(report.has_value());
+        if (report->message == engine::WM_ENGINE_FINISHED) break;
+        highest = std::max(highest, report->percent);
+    }
+    EXPECT_GE(highest, 90);
+    EXPECT_LE(highest, 100);
+    EXPECT_GT(fs::file_size(dir / "out.ogg"), 0u);
 }
 
 // The process ids whose parent is pid.
