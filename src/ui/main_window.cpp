@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -83,6 +85,15 @@ MainWindow::MainWindow(std::string programFolder, QWidget* parent)
 
 MainWindow::~MainWindow() {
     // The run first (it stops its engines), then the view lets go of the rows before they go.
+    if (run_->Active()) run_->OnCancel();
+    // The readers of killed engines still post their last reports; let them do so while the
+    // application is certainly there to take them.
+    QElapsedTimer waited;
+    waited.start();
+    while (run_->ReportsOutstanding() > 0 && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
     run_.reset();
     if (list_) list_->SetList(nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -87,6 +88,12 @@ void CaptionlessDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CaptionlessDialog::closeEvent(QCloseEvent* event) {
+    // Only the work ending closes these windows; a closed window would leave its work going
+    // on unseen, with the main window waiting for it.
+    event->ignore();
 }
 
 void CaptionlessDialog::CentreOnParent() {

@@ -5,9 +5,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
 #include <vector>
 
 #include "ui/ui_services.h"
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace quillon::test {
 

@@ -90,8 +90,10 @@ TEST(ProgressWindowTest, BoxesAndTheChoicesTheyHandOn) {
     EXPECT_EQ(window.StatusLine()->text(), QStringLiteral("Combining files...  [00:03.250]"));
     EXPECT_EQ(window.PercentLabel()->text(), QStringLiteral("50%"));
 
-    // Escape does not hide a window whose run goes on.
+    // Neither Escape nor closing hides a window whose run goes on.
     QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
 }
 
