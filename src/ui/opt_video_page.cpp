@@ -1,0 +1,342 @@
+#include "ui/opt_video_page.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/color_combo_box.h"
+#include "ui/output_format_box.h"
+#include "ui/step_spin_ctrl.h"
+#include "ui/ui_services.h"
+
+namespace quillon::ui {
+
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+StepSpinCtrl* SpinField(int minimum, int maximum, int step, QWidget* parent) {
+    auto* field = new StepSpinCtrl(parent);
+    field->setRange(minimum, maximum);
+    field->SetStep(step);
+    field->setAlignment(Qt::AlignRight);
+    field->setMinimumWidth(70);
+    return field;
+}
+
+QComboBox* ListBox(bool editable, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setEditable(editable);
+    if (editable) box->setInsertPolicy(QComboBox::NoInsert);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(16);
+    box->setMaxVisibleItems(20);
+    return box;
+}
+
+QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+COptVideoPage::COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
+                             const app::PictureOptions& picture, QWidget* parent)
+    : QWidget(parent),
+      model_(std::make_unique<app::VideoPageModel>(catalogue, outputFormatId, picture)),
+      catalogue_(catalogue) {
+    BuildControls();
+    FillPageFormatBox(*formatBox_, catalogue_, outputFormatId);
+    Refresh();
+}
+
+COptVideoPage::~COptVideoPage() = default;
+
+void COptVideoPage::BuildControls() {
+    auto* page = new QVBoxLayout(this);
+
+    auto* formatRow = new QHBoxLayout;
+    formatBox_ = new ColorComboBox(this);
+    formatBox_->setMaxVisibleItems(24);
+    formatBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    formatRow->addWidget(Label(QStringLiteral("&Output Format:"), formatBox_, this));
+    formatRow->addWidget(formatBox_, 1);
+    page->addLayout(formatRow);
+
+    auto* columns = new QHBoxLayout;
+    page->addLayout(columns);
+
+    // Video
+    auto* video = new QGroupBox(QStringLiteral("Video"), this);
+    auto* v = new QGridLayout(video);
+    videoEnable_ = new QCheckBox(QStringLiteral("E&nable Video"), video);
+    v->addWidget(videoEnable_, 0, 0, 1, 3);
+    videoCodec_ = ListBox(false, video);
+    v->addWidget(Label(QStringLiteral("Video &Codec:"), videoCodec_, video), 1, 0);
+    v->addWidget(videoCodec_, 1, 1, 1, 2);
+    videoCbr_ = new QRadioButton(QStringLiteral("CBR (Constant Bit Rate)"), video);
+    videoVbr_ = new QRadioButton(QStringLiteral("VBR (Variable Bit Rate)"), video);
+    auto* videoModes = new QButtonGroup(this);
+    videoModes->addButton(videoCbr_, 0);
+    videoModes->addButton(videoVbr_, 1);
+    auto* radios = new QHBoxLayout;
+    radios->addWidget(videoCbr_);
+    radios->addWidget(videoVbr_);
+    radios->addStretch();
+    v->addLayout(radios, 2, 1, 1, 2);
+    videoRate_ = ListBox(true, video);
+    videoRateLabel_ = Label(QStringLiteral("&Bit Rate:"), videoRate_, video);
+    v->addWidget(videoRateLabel_, 3, 0);
+    v->addWidget(videoRate_, 3, 1, 1, 2);
+    frameRate_ = ListBox(true, video);
+    v->addWidget(Label(QStringLiteral("&Frame Rate:"), frameRate_, video), 4, 0);
+    v->addWidget(frameRate_, 4, 1, 1, 2);
+    size_ = ListBox(false, video);
+    v->addWidget(Label(QStringLiteral("&Size: "), size_, video), 5, 0);
+    v->addWidget(size_, 5, 1, 1, 2);
+    width_ = SpinField(0, 32767, 2, video);
+    height_ = SpinField(0, 32767, 2, video);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(Label(QStringLiteral("&Width:"), width_, video));
+    sizeRow->addWidget(width_);
+    sizeRow->addWidget(Label(QStringLiteral("&Height: "), height_, video));
+    sizeRow->addWidget(height_);
+    sizeRow->addWidget(new QLabel(QStringLiteral("pixels"), video));
+    sizeRow->addStretch();
+    v->addLayout(sizeRow, 6, 1, 1, 2);
+    aspect_ = ListBox(true, video);
+    v->addWidget(Label(QStringLiteral("&Aspect Ratio:"), aspect_, video), 7, 0);
+    v->addWidget(aspect_, 7, 1, 1, 2);
+    keepAspect_ = new QCheckBox(QStringLiteral("&Keep original aspect ratio when resize video"), video);
+    padding_ = new QCheckBox(QStringLiteral("Add &padding if video does not fill entire width or height"), video);
+    v->addWidget(keepAspect_, 8, 0, 1, 3);
+    v->addWidget(padding_, 9, 0, 1, 3);
+    v->setColumnStretch(2, 1);
+    v->setRowStretch(10, 1);
+    columns->addWidget(video, 1);
+
+    auto* right = new QVBoxLayout;
+    columns->addLayout(right, 1);
+
+    // Picture corrections
+    auto* picture = new QGroupBox(QStringLiteral("Picture"), this);
+    auto* p = new QGridLayout(picture);
+    deinterlace_ = new QCheckBox(QStringLiteral("De&interlace pictures"), picture);
+    p->addWidget(deinterlace_, 0, 0, 1, 5);
+    crop_ = new QCheckBox(QStringLiteral("Crop pict&ures"), picture);
+    p->addWidget(crop_, 1, 0, 1, 5);
+    const QString cropNames[4] = {QStringLiteral("Left:"), QStringLiteral("Right:"), QStringLiteral("Top:"),
+                                  QStringLiteral("Bottom:")};
+    for (int margin = 0; margin < 4; ++margin) {
+        cropFields_[margin] = SpinField(0, 32767, 2, picture);
+        const int row = 2 + margin / 2;
+        const int column = margin % 2 * 2;
+        p->addWidget(Label(cropNames[margin], cropFields_[margin], picture), row, column);
+        p->addWidget(cropFields_[margin], row, column + 1);
+    }
+    sameAsLeft_ = new QCheckBox(QStringLiteral("Same as Left"), picture);
+    sameAsTop_ = new QCheckBox(QStringLiteral("Same as Top"), picture);
+    p->addWidget(sameAsLeft_, 2, 4);
+    p->addWidget(sameAsTop_, 3, 4);
+    rotate_ = ListBox(false, picture);
+    p->addWidget(Label(QStringLiteral("Rotate && F&lip:"), rotate_, picture), 4, 0);
+    p->addWidget(rotate_, 4, 1, 1, 4);
+    right->addWidget(picture);
+
+    // Audio
+    auto* audio = new QGroupBox(QStringLiteral("Audio"), this);
+    auto* a = new QGridLayout(audio);
+    audioEnable_ = new QCheckBox(QStringLiteral("&Enable Audio"), audio);
+    a->addWidget(audioEnable_, 0, 0, 1, 3);
+    audioCodec_ = ListBox(false, audio);
+    a->addWidget(Label(QStringLiteral("Audio Co&dec: "), audioCodec_, audio), 1, 0);
+    a->addWidget(audioCodec_, 1, 1, 1, 2);
+    audioCbr_ = new QRadioButton(QStringLiteral("CBR (Constant Bit Rate)"), audio);
+    audioVbr_ = new QRadioButton(QStringLiteral("VBR (Variable Bit Rate)"), audio);
+    auto* audioModes = new QButtonGroup(this);
+    audioModes->addButton(audioCbr_, 0);
+    audioModes->addButton(audioVbr_, 1);
+    auto* audioRadios = new QHBoxLayout;
+    audioRadios->addWidget(audioCbr_);
+    audioRadios->addWidget(audioVbr_);
+    audioRadios->addStretch();
+    a->addLayout(audioRadios, 2, 1, 1, 2);
+    audioRate_ = ListBox(false, audio);
+    audioRateLabel_ = Label(QStringLiteral("Bi&t Rate:"), audioRate_, audio);
+    a->addWidget(audioRateLabel_, 3, 0);
+    a->addWidget(audioRate_, 3, 1, 1, 2);
+    sampleRate_ = ListBox(false, audio);
+    a->addWidget(Label(QStringLiteral("Sample &Rate:"), sampleRate_, audio), 4, 0);
+    a->addWidget(sampleRate_, 4, 1, 1, 2);
+    channels_ = ListBox(false, audio);
+    a->addWidget(Label(QStringLiteral("C&hannels:"), channels_, audio), 5, 0);
+    a->addWidget(channels_, 5, 1, 1, 2);
+    volume_ = SpinField(10, 3000, 10, audio);
+    auto* volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(volume_);
+    volumeRow->addWidget(new QLabel(QStringLiteral("%"), audio));
+    volumeRow->addStretch();
+    a->addWidget(Label(QStringLiteral("&Volume:"), volume_, audio), 6, 0);
+    a->addLayout(volumeRow, 6, 1, 1, 2);
+    a->setColumnStretch(2, 1);
+    right->addWidget(audio);
+    right->addStretch();
+
+    videoWidgets_ = {videoCodec_, videoCbr_, videoVbr_, videoRate_, frameRate_, size_, aspect_, width_, height_,
+                     keepAspect_, padding_, deinterlace_, crop_, cropFields_[0], cropFields_[1], cropFields_[2],
+                     cropFields_[3], sameAsLeft_, sameAsTop_, rotate_};
+    audioWidgets_ = {audioCodec_, audioCbr_, audioVbr_, audioRate_, sampleRate_, channels_, volume_};
+
+    auto& m = *model_;
+    connect(formatBox_, &QComboBox::activated, this, [this](int index) {
+        const auto* format = static_cast<const formats::OutputFormat*>(formatBox_->GetItemUser(index));
+        const int catalogueIndex = format ? static_cast<int>(format - catalogue_.data()) : -1;
+        Act([this, catalogueIndex] { model_->SelectFormat(catalogueIndex); });
+    });
+    connect(videoEnable_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetVideoEnabled(on); }); });
+    connect(videoCodec_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectVideoCodec(i); }); });
+    connect(videoModes, &QButtonGroup::idClicked, this, [this, &m](int id) { Act([&m, id] { m.SetVideoMode(id); }); });
+    connect(videoRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectVideoRate(i); }); });
+    connect(videoRate_, &QComboBox::editTextChanged, this, [this, &m](const QString& text) {
+        if (!refreshing_) m.SetVideoRateText(text.toStdString());
+    });
+    connect(frameRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectFrameRate(i); }); });
+    connect(frameRate_, &QComboBox::editTextChanged, this, [this, &m](const QString& text) {
+        if (!refreshing_) m.SetFrameRateText(text.toStdString());
+    });
+    connect(aspect_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAspect(i); }); });
+    connect(aspect_, &QComboBox::editTextChanged, this, [this, &m](const QString& text) {
+        if (!refreshing_) m.SetAspectText(text.toStdString());
+    });
+    connect(size_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectSize(i); }); });
+    const auto sizeChanged = [this, &m](int) {
+        if (!refreshing_) m.SetCustomSize(width_->value(), height_->value());
+    };
+    connect(width_, &QSpinBox::valueChanged, this, sizeChanged);
+    connect(height_, &QSpinBox::valueChanged, this, sizeChanged);
+    connect(keepAspect_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetKeepAspect(on); }); });
+    connect(padding_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetPadding(on); }); });
+    connect(deinterlace_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetDeinterlace(on); }); });
+    connect(crop_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropPictures(on); }); });
+    connect(cropFields_[0], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropLeft(value); }); });
+    connect(cropFields_[1], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropRight(value); }); });
+    connect(cropFields_[2], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropTop(value); }); });
+    connect(cropFields_[3], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropBottom(value); }); });
+    connect(sameAsLeft_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsLeft(on); }); });
+    connect(sameAsTop_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsTop(on); }); });
+    connect(rotate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectRotate(i); }); });
+    connect(audioEnable_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetAudioEnabled(on); }); });
+    connect(audioCodec_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAudioCodec(i); }); });
+    connect(audioModes, &QButtonGroup::idClicked, this, [this, &m](int id) { Act([&m, id] { m.SetAudioMode(id); }); });
+    connect(audioRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAudioRate(i); }); });
+    connect(sampleRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectSampleRate(i); }); });
+    connect(channels_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectChannels(i); }); });
+    connect(volume_, &QSpinBox::valueChanged, this, [this, &m](int value) {
+        if (!refreshing_) m.SetVolume(value);
+    });
+}
+
+void COptVideoPage::Act(const std::function<void()>& action) {
+    if (refreshing_) return;
+    action();
+    Refresh();
+}
+
+void COptVideoPage::ShowList(QComboBox* box, const app::ChoiceList& list, bool editable) {
+    box->clear();
+    for (const app::Choice& entry : list.entries) box->addItem(Text(entry.text));
+    box->setCurrentIndex(list.selected);
+    if (editable) box->setEditText(Text(list.text));
+}
+
+void COptVideoPage::Refresh() {
+    refreshing_ = true;
+    const app::VideoPageState& s = model_->State();
+
+    // The format box lists catalogue records in catalogue order.
+    formatBox_->setCurrentIndex(s.formatIndex);
+
+    videoEnable_->setChecked(s.videoEnableChecked);
+    videoEnable_->setEnabled(s.videoEnableEnabled);
+    ShowList(videoCodec_, s.videoCodec, false);
+    videoCbr_->setVisible(s.videoRadiosVisible);
+    videoVbr_->setVisible(s.videoRadiosVisible);
+    (s.videoMode == 1 ? videoVbr_ : videoCbr_)->setChecked(true);
+    videoRateLabel_->setText(Text(s.videoRateLabel));
+    ShowList(videoRate_, s.videoRate, true);
+    ShowList(frameRate_, s.frameRate, true);
+    ShowList(size_, s.size, false);
+    ShowList(aspect_, s.aspect, true);
+    width_->setValue(s.width);
+    height_->setValue(s.height);
+    keepAspect_->setChecked(s.keepAspect);
+    padding_->setChecked(s.padding);
+    deinterlace_->setChecked(s.picture.VideoDeinterlace != 0);
+    crop_->setChecked(s.picture.CropPictures != 0);
+    const int32_t margins[4] = {s.picture.CropLeft, s.picture.CropRight, s.picture.CropTop, s.picture.CropBottom};
+    for (int margin = 0; margin < 4; ++margin) cropFields_[margin]->setValue(margins[margin]);
+    sameAsLeft_->setChecked(s.picture.CropSameAsLeft != 0);
+    sameAsTop_->setChecked(s.picture.CropSameAsTop != 0);
+    ShowList(rotate_, s.rotate, false);
+
+    const bool videoOn = model_->VideoOn();
+    for (QWidget* widget : videoWidgets_) widget->setEnabled(videoOn);
+    if (videoOn) {
+        videoRate_->setEnabled(s.videoRate.enabled);
+        frameRate_->setEnabled(s.frameRate.enabled);
+        aspect_->setEnabled(s.aspect.enabled);
+        width_->setEnabled(model_->SizeFieldsEnabled());
+        height_->setEnabled(model_->SizeFieldsEnabled());
+        keepAspect_->setEnabled(model_->KeepAspectEnabled());
+        padding_->setEnabled(model_->PaddingEnabled());
+        for (int margin = 0; margin < 4; ++margin) cropFields_[margin]->setEnabled(model_->CropFieldEnabled(margin));
+        sameAsLeft_->setEnabled(s.picture.CropPictures != 0);
+        sameAsTop_->setEnabled(s.picture.CropPictures != 0);
+        rotate_->setEnabled(model_->RotateEnabled());
+    }
+
+    audioEnable_->setChecked(s.audioEnableChecked);
+    audioEnable_->setEnabled(s.audioEnableEnabled);
+    ShowList(audioCodec_, s.audioCodec, false);
+    audioCbr_->setVisible(s.audioRadiosVisible);
+    audioVbr_->setVisible(s.audioRadiosVisible);
+    (s.audioMode == 1 ? audioVbr_ : audioCbr_)->setChecked(true);
+    audioRateLabel_->setText(Text(s.audioRateLabel));
+    ShowList(audioRate_, s.audioRate, false);
+    ShowList(sampleRate_, s.sampleRate, false);
+    ShowList(channels_, s.channels, false);
+    volume_->setValue(s.volume);
+    const bool audioOn = model_->AudioOn();
+    for (QWidget* widget : audioWidgets_) widget->setEnabled(audioOn);
+    if (audioOn) {
+        audioRate_->setEnabled(s.audioRate.enabled);
+        sampleRate_->setEnabled(s.sampleRate.enabled);
+        channels_->setEnabled(s.channels.enabled);
+        volume_->setEnabled(model_->VolumeEnabled());
+    }
+    refreshing_ = false;
+}
+
+bool COptVideoPage::LeavePage() {
+    model_->Apply();
+    const app::VideoPageProblem problem = model_->Validate();
+    if (problem.message.empty()) return true;
+    Services().ShowMessage(this, MessageIcon::Warning, Text(problem.message));
+    if (problem.focus == app::VideoPageFocus::Size) {
+        (width_->isEnabled() ? static_cast<QWidget*>(width_) : size_)->setFocus();
+    } else if (problem.focus == app::VideoPageFocus::CropLeft) {
+        cropFields_[0]->setFocus();
+    }
+    return false;
+}
+
+}  // namespace quillon::ui

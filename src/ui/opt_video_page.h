@@ -1,0 +1,110 @@
+#pragma once
+// The Video & Audio page of the Options sheet: a format chosen from the catalogue and its own
+// encoding settings, plus the global picture corrections. The page shows a VideoPageModel and
+// hands the user's actions to it.
+
+#include <QWidget>
+
+#include <memory>
+
+#include "app/video_options.h"
+#include "formats/output_format.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QRadioButton;
+
+namespace quillon::ui {
+
+class ColorComboBox;
+class StepSpinCtrl;
+
+class COptVideoPage : public QWidget {
+    Q_OBJECT
+public:
+    COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId, const app::PictureOptions& picture,
+                  QWidget* parent = nullptr);
+    ~COptVideoPage() override;
+
+    // Applies the page to the selected format and checks it; on a problem shows it, focuses
+    // the control and returns false.
+    bool LeavePage();
+
+    app::VideoPageModel& Model() { return *model_; }
+
+    // The controls, for tests and screenshots.
+    ColorComboBox* FormatBox() const { return formatBox_; }
+    QCheckBox* VideoEnableCheck() const { return videoEnable_; }
+    QComboBox* VideoCodecBox() const { return videoCodec_; }
+    QRadioButton* VideoCbr() const { return videoCbr_; }
+    QRadioButton* VideoVbr() const { return videoVbr_; }
+    QLabel* VideoRateLabel() const { return videoRateLabel_; }
+    QComboBox* VideoRateBox() const { return videoRate_; }
+    QComboBox* FrameRateBox() const { return frameRate_; }
+    QComboBox* SizeBox() const { return size_; }
+    QComboBox* AspectBox() const { return aspect_; }
+    StepSpinCtrl* WidthField() const { return width_; }
+    StepSpinCtrl* HeightField() const { return height_; }
+    QCheckBox* KeepAspectCheck() const { return keepAspect_; }
+    QCheckBox* PaddingCheck() const { return padding_; }
+    QCheckBox* CropCheck() const { return crop_; }
+    StepSpinCtrl* CropField(int margin) const { return cropFields_[margin]; }
+    QCheckBox* SameAsLeftCheck() const { return sameAsLeft_; }
+    QCheckBox* SameAsTopCheck() const { return sameAsTop_; }
+    QComboBox* RotateBox() const { return rotate_; }
+    QCheckBox* AudioEnableCheck() const { return audioEnable_; }
+    QComboBox* AudioCodecBox() const { return audioCodec_; }
+    QRadioButton* AudioCbr() const { return audioCbr_; }
+    QLabel* AudioRateLabel() const { return audioRateLabel_; }
+    QComboBox* AudioRateBox() const { return audioRate_; }
+    QComboBox* SampleRateBox() const { return sampleRate_; }
+    QComboBox* ChannelsBox() const { return channels_; }
+    StepSpinCtrl* VolumeField() const { return volume_; }
+
+private:
+    void BuildControls();
+    // Shows the model's state in every control.
+    void Refresh();
+    void ShowList(QComboBox* box, const app::ChoiceList& list, bool editable);
+    void Act(const std::function<void()>& action);
+
+    std::unique_ptr<app::VideoPageModel> model_;
+    formats::FormatCatalogue& catalogue_;
+    bool refreshing_ = false;
+
+    ColorComboBox* formatBox_ = nullptr;
+    QCheckBox* videoEnable_ = nullptr;
+    QComboBox* videoCodec_ = nullptr;
+    QRadioButton* videoCbr_ = nullptr;
+    QRadioButton* videoVbr_ = nullptr;
+    QLabel* videoRateLabel_ = nullptr;
+    QComboBox* videoRate_ = nullptr;
+    QComboBox* frameRate_ = nullptr;
+    QComboBox* size_ = nullptr;
+    QComboBox* aspect_ = nullptr;
+    StepSpinCtrl* width_ = nullptr;
+    StepSpinCtrl* height_ = nullptr;
+    QCheckBox* keepAspect_ = nullptr;
+    QCheckBox* padding_ = nullptr;
+    QCheckBox* deinterlace_ = nullptr;
+    QCheckBox* crop_ = nullptr;
+    StepSpinCtrl* cropFields_[4] = {};
+    QCheckBox* sameAsLeft_ = nullptr;
+    QCheckBox* sameAsTop_ = nullptr;
+    QComboBox* rotate_ = nullptr;
+    QCheckBox* audioEnable_ = nullptr;
+    QComboBox* audioCodec_ = nullptr;
+    QRadioButton* audioCbr_ = nullptr;
+    QRadioButton* audioVbr_ = nullptr;
+    QLabel* audioRateLabel_ = nullptr;
+    QComboBox* audioRate_ = nullptr;
+    QComboBox* sampleRate_ = nullptr;
+    QComboBox* channels_ = nullptr;
+    StepSpinCtrl* volume_ = nullptr;
+    std::vector<QWidget*> videoWidgets_;
+    std::vector<QWidget*> audioWidgets_;
+};
+
+}  // namespace quillon::ui

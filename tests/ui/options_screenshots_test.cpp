@@ -1,0 +1,86 @@
+// Pictures of the Options sheet's two pages and of the Customize Output Formats dialog for the
+// documentation. They run only when QUILLON_SCREENSHOT_DIR names a folder (scripts/screenshots.sh
+// runs them on Xvfb); otherwise they are skipped.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
+#include <QTest>
+
+#include <cstdlib>
+
+#include "platform/registry_store.h"
+#include "test_support.h"
+#include "ui/custom_formats_dialog.h"
+#include "ui/opt_output_page.h"
+#include "ui/opt_sheet.h"
+#include "ui/opt_video_page.h"
+#include "ui/skin.h"
+#include "ui_test_support.h"
+
+namespace quillon::ui {
+namespace {
+
+QString ShotFolder() {
+    const char* folder = std::getenv("QUILLON_SCREENSHOT_DIR");
+    return folder ? QString::fromUtf8(folder) : QString();
+}
+
+void Shoot(QWidget& window, const QString& name) {
+    window.move(30, 30);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(300);
+    const QRect area = window.frameGeometry();
+    const QPixmap picture =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    ASSERT_FALSE(picture.isNull());
+    ASSERT_TRUE(picture.save(ShotFolder() + "/" + name, "PNG")) << name.toStdString();
+}
+
+class OptionsScreenshotsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (ShotFolder().isEmpty()) GTEST_SKIP() << "QUILLON_SCREENSHOT_DIR is not set";
+        test::Recorder().Reset();
+        skin::Install(*qApp);
+        formats::BuildCatalogue(catalogue);
+        settings = formats::DefaultSettings("/home/me/Documents/");
+        settings.EnableExtFilter = 1;
+        settings.FilterExts = "mp4,mkv,avi";
+        settings.EnableSkipLength = 1;
+        settings.SkipLength = 90500;
+        settings.OutputFormat = 80;
+    }
+
+    test::TempDir dir;
+    platform::RegistryStore store{dir.path().string()};
+    formats::FormatCatalogue catalogue;
+    formats::ConversionSettings settings;
+};
+
+TEST_F(OptionsScreenshotsTest, GeneralPage) {
+    settings.OptStartPageIndex = 0;
+    COptSheet sheet(settings, catalogue, store);
+    Shoot(sheet, QStringLiteral("options-general.png"));
+}
+
+TEST_F(OptionsScreenshotsTest, VideoAndAudioPage) {
+    settings.OptStartPageIndex = 1;
+    settings.CropPictures = 1;
+    settings.CropLeft = settings.CropRight = 8;
+    COptSheet sheet(settings, catalogue, store);
+    Shoot(sheet, QStringLiteral("options-video-audio.png"));
+}
+
+TEST_F(OptionsScreenshotsTest, CustomizeOutputFormatsDialog) {
+    CustomFormatsDialog dialog(catalogue, {{"Phone and music", {80, 1160}}, {"Web", {195, 1182}}});
+    dialog.AvailableList()->item(3)->setSelected(true);
+    Shoot(dialog, QStringLiteral("customize-output-formats.png"));
+}
+
+}  // namespace
+}  // namespace quillon::ui
