@@ -174,14 +174,6 @@ std::optional<std::string> LengthMessage(const FileList& list, bool selectedOnly
            DurationText(total) + ".";
 }
 
-void ReapplyRequestAudioIndex(FileList& list, int requestAudioIndex) {
-    for (std::size_t row = 0; row < list.RowCount(); ++row) {
-        const engine::SourceItem& item = list.Item(row);
-        const int stream = ChooseAudioStream(requestAudioIndex, item.audioSampleRates.size());
-        if (stream != item.selectedAudioStream) list.SetAudioStream(row, stream);
-    }
-}
-
 std::string SourcePathOf(const engine::SourceItem& item) {
     if (item.kind != engine::SourceKind::DvdTitle) return item.path;
     const std::string found = engine::FindDvdPiece(item.dvdFolder, item.dvdTitleNumber, 1);

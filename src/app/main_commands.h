@@ -92,10 +92,6 @@ bool MoveSelectedDown(FileList& list);
 // "The total length of selected files is 1:06:40." or nullopt without rows in scope.
 std::optional<std::string> LengthMessage(const FileList& list, bool selectedOnly);
 
-// After the options sheet's OK with another RequestAudioIndex: every row chooses its audio
-// stream again by the insert rule; rows whose choice changed get their cells rewritten.
-void ReapplyRequestAudioIndex(FileList& list, int requestAudioIndex);
-
 // A row's source: its path, or a DVD title's first VOB file.
 std::string SourcePathOf(const engine::SourceItem& item);
 

@@ -130,7 +130,7 @@ void WindowCommands::Execute(int id) {
         window_->List()->selectAll();
         window_->List()->setFocus();
         return;
-    case kOptions: Q_EMIT OptionsRequested(); return;
+    case kOptions: return;  // InstallOptionsCommands answers it (the sheet and the format box)
     default: break;
     }
     if (const char* address = app::WebCommandAddress(id)) OpenUrl(address);

@@ -35,10 +35,6 @@ public:
     void ShowInFolder(const std::string& path) override;
     void OpenUrl(const std::string& url) override;
 
-Q_SIGNALS:
-    // The options sheet lives with its own window code; it opens on this signal.
-    void OptionsRequested();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

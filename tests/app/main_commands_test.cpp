@@ -165,24 +165,6 @@ TEST(AudioStreamsMenu, EntriesOfTheFocusedRowRewriteItsCells) {
     EXPECT_EQ(list.Item(0).selectedAudioStream, 2);
 }
 
-TEST(AudioStreamsMenu, ANewRequestedStreamIsChosenAgainWhereRowsHaveIt) {
-    FileList list;
-    RecordingObserver seen;
-    list.SetObserver(&seen);
-    for (std::size_t streams : {1u, 2u, 3u}) {
-        auto item = Item("/m/s" + std::to_string(streams));
-        item->audioSampleRates.assign(streams, 44100);
-        list.InsertRow(std::move(item), 0);
-    }
-    ReapplyRequestAudioIndex(list, 3);
-    EXPECT_EQ(list.Item(0).selectedAudioStream, 0);
-    EXPECT_EQ(list.Item(1).selectedAudioStream, 0);  // has no third stream
-    EXPECT_EQ(list.Item(2).selectedAudioStream, 2);
-    EXPECT_EQ(seen.audio, std::vector<std::size_t>{2});  // only the row that changed
-    ReapplyRequestAudioIndex(list, 1);
-    EXPECT_EQ(list.Item(2).selectedAudioStream, 0);
-}
-
 TEST(CommandMenus, EnableRulesFollowTheListAndMenusKeepTheirOrder) {
     FileList list;
     const auto enabled = [&](int id) { return CommandEnabled(id, list); };
