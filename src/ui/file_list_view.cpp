@@ -36,11 +36,11 @@ FileListView::FileListView(QWidget* parent) : SortListCtrl(parent) {
     setColumnCount(app::kListColumnCount);
     QTreeWidgetItem* headerRow = headerItem();
     for (int column = 0; column < app::kListColumnCount; ++column) {
-        const ColumnSpec& spec = kColumns[column];
-        headerRow->setText(column, QString::fromLatin1(spec.header));
-        headerRow->setTextAlignment(column, spec.alignment | Qt::AlignVCenter);
-        setColumnWidth(column, spec.width);
-        SetColumnSortType(column, spec.sortType);
+        const ColumnSpec& info = kColumns[column];
+        headerRow->setText(column, QString::fromLatin1(info.header));
+        headerRow->setTextAlignment(column, info.alignment | Qt::AlignVCenter);
+        setColumnWidth(column, info.width);
+        SetColumnSortType(column, info.sortType);
     }
     header()->setMinimumSectionSize(20);
     statusColumn_ = app::ColumnStatus;
