@@ -45,7 +45,11 @@ bool PrepareSource(engine::SourceItem& item, engine::LoadingWindow& window, std:
     return engine::DecodeToWav(item, window, message);
 }
 
-FileList::~FileList() { RemoveAll(); }
+FileList::~FileList() {
+    // A list going away tells nobody: its observer (a view, or a test's recorder) may be gone.
+    observer_ = nullptr;
+    RemoveAll();
+}
 
 void FileList::InsertAt(std::size_t at, Row row) {
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
