@@ -13,6 +13,7 @@
 #include "platform/shell_link.h"
 #include "platform/system_info.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace quillon::app {
 
@@ -27,18 +28,6 @@ constexpr int kMaxDvdTitles = 99;
 constexpr int64_t kMenuTitleSetSize = 1048576;
 // A chain of shortcuts pointing at one another ends here instead of going round for ever.
 constexpr int kMaxShortcutHops = 8;
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-std::string WithSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
 
 void ListFolders(const fs::path& folder, std::vector<fs::path>& folders) {
     folders.push_back(folder);
@@ -64,7 +53,7 @@ SourceKind KindForReader(audio::OwnReaderKind kind) {
 std::string SourceKey(const std::string& path) { return platform::CanonicalPath(path).value_or(path); }
 
 std::string DvdTitleKey(const std::string& dvdFolder, int titleNumber) {
-    return "DVD:" + WithSlash(platform::CanonicalPath(dvdFolder).value_or(dvdFolder)) + std::to_string(titleNumber);
+    return "DVD:" + util::WithSlash(platform::CanonicalPath(dvdFolder).value_or(dvdFolder)) + std::to_string(titleNumber);
 }
 
 Intake::Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings, std::string enginePath)
@@ -122,7 +111,7 @@ std::string Intake::FailureReport(const std::string& failures) const {
 }
 
 std::string Intake::AddDvdTitles(const std::string& dvdFolder) {
-    const std::string folder = WithSlash(dvdFolder);
+    const std::string folder = util::WithSlash(dvdFolder);
     std::string failed;
     int ordinal = 1;
     for (int n = 1; n <= kMaxDvdTitles; ++n) {
@@ -139,11 +128,11 @@ std::string Intake::AddDvdTitles(const std::string& dvdFolder) {
 }
 
 std::optional<std::string> FindDvdVideoFolder(const std::string& chosen) {
-    const std::string folder = WithSlash(chosen);
+    const std::string folder = util::WithSlash(chosen);
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         std::error_code typeError;
-        if (!entry.is_directory(typeError) || UpperAscii(entry.path().filename().string()) != "VIDEO_TS") continue;
+        if (!entry.is_directory(typeError) || util::UpperAscii(entry.path().filename().string()) != "VIDEO_TS") continue;
         const std::string videoTs = folder + entry.path().filename().string() + "/";
         if (!engine::FindDvdPiece(videoTs, 1, 1).empty()) return videoTs;
     }
@@ -152,10 +141,10 @@ std::optional<std::string> FindDvdVideoFolder(const std::string& chosen) {
 }
 
 std::string NoDvdMessage(const std::string& chosen) {
-    return std::string(kProductName) + " doesn't find any DVD video files at " + WithSlash(chosen) + ".";
+    return std::string(kProductName) + " doesn't find any DVD video files at " + util::WithSlash(chosen) + ".";
 }
 
-void RememberFolder(std::string& setting, const std::string& chosen) { setting = WithSlash(chosen); }
+void RememberFolder(std::string& setting, const std::string& chosen) { setting = util::WithSlash(chosen); }
 
 void RememberAddFilesFolder(formats::ConversionSettings& settings, const std::vector<std::string>& chosenFiles) {
     if (chosenFiles.empty()) return;
@@ -164,7 +153,7 @@ void RememberAddFilesFolder(formats::ConversionSettings& settings, const std::ve
 
 std::string AddFilesStartFolder(formats::ConversionSettings& settings, const std::string& documentsFolder) {
     if (!settings.LastAddFileDir.empty() && !util::Exists(settings.LastAddFileDir)) {
-        settings.LastAddFileDir = documentsFolder.empty() ? std::string() : WithSlash(documentsFolder);
+        settings.LastAddFileDir = documentsFolder.empty() ? std::string() : util::WithSlash(documentsFolder);
         if (!settings.LastAddFileDir.empty()) util::EnsureFolder(settings.LastAddFileDir, true);
     }
     return settings.LastAddFileDir;
@@ -317,7 +306,7 @@ ProbeOutcome Intake::ProbeDvdTitle(const std::string& dvdFolder, int ordinal, in
     if (index_.Contains(key)) return ProbeOutcome::Duplicate;
     auto item = std::make_unique<SourceItem>();
     item->kind = SourceKind::DvdTitle;
-    item->dvdFolder = WithSlash(dvdFolder);
+    item->dvdFolder = util::WithSlash(dvdFolder);
     item->dvdTitleNumber = titleNumber;
     item->dvdTitleOrdinal = ordinal;
     item->needsPreparation = true;

@@ -31,18 +31,6 @@ audio::OwnReaderKind ReaderKindFor(SourceKind kind) {
     }
 }
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-std::string WithSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
-
 }  // namespace
 
 LoadingMeter::LoadingMeter(LoadingWindow& window, uint64_t total) : window_(window) {
@@ -98,13 +86,13 @@ bool DecodeToWav(SourceItem& source, LoadingWindow& window, std::string& message
 std::string FindDvdPiece(const std::string& dvdFolder, int titleNumber, int piece) {
     char name[32];
     std::snprintf(name, sizeof name, "VTS_%02d_%d.VOB", titleNumber, piece);
-    const std::string folder = WithSlash(dvdFolder);
+    const std::string folder = util::WithSlash(dvdFolder);
     if (util::IsFile(folder + name)) return folder + name;
     // Discs copied to a Linux disk keep whatever letter case they were given.
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string found = entry.path().filename().string();
-        if (UpperAscii(found) == name && util::IsFile(folder + found)) return folder + found;
+        if (util::UpperAscii(found) == name && util::IsFile(folder + found)) return folder + found;
     }
     return {};
 }

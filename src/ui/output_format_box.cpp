@@ -1,5 +1,7 @@
 #include "ui/output_format_box.h"
 
+#include "util/text.h"
+
 namespace quillon::ui {
 
 namespace {
@@ -8,19 +10,12 @@ const QColor kWhite(255, 255, 255);
 const QColor kCustomizeColor(0xCC, 0x00, 0xCC);
 const QColor kGroupColor(0x88, 0x00, 0x88);
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string FormatBoxText(const formats::OutputFormat& format, bool mainBox) {
     const std::string lead = mainBox ? " to " : " ";
     if (format.Label) return lead + *format.Label + " (*." + format.Extension + ")";
-    return lead + UpperAscii(format.Extension);
+    return lead + util::UpperAscii(format.Extension);
 }
 
 OutputFormatBox::OutputFormatBox(QWidget* parent) : ColorComboBox(parent) {

@@ -8,6 +8,11 @@
 
 namespace quillon::util {
 
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
+}
+
 std::string_view FileNamePart(std::string_view path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);

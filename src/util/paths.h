@@ -8,6 +8,9 @@
 
 namespace quillon::util {
 
+// folder with a trailing "/" (an empty folder stays empty).
+std::string WithSlash(std::string folder);
+
 // The text after the last "/", or the whole path when it has none.
 std::string_view FileNamePart(std::string_view path);
 

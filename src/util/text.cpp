@@ -6,6 +6,13 @@
 
 namespace quillon::util {
 
+std::string UpperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
 std::vector<std::string> SplitText(std::string_view text, char separator) {
     std::vector<std::string> pieces;
     if (text.empty() || separator == '\0') return pieces;

@@ -7,6 +7,9 @@
 
 namespace quillon::util {
 
+// ASCII letters in upper case; other bytes (UTF-8 included) unchanged.
+std::string UpperAscii(std::string text);
+
 // The pieces of text between separators, empty pieces dropped. No pieces for an empty text
 // or a separator of 0.
 std::vector<std::string> SplitText(std::string_view text, char separator);
