@@ -8,6 +8,8 @@
 #include "audio/bass_file_reader.h"
 #include "audio/voice_file_reader.h"
 #include "audio/wav_file_writer.h"
+#include "util/paths.h"
+#include "util/text.h"
 
 namespace quillon::audio {
 
@@ -44,6 +46,12 @@ void RemoveFile(const std::string& path) {
     if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(path.c_str());
 }
 
+std::string WriteFailureText(const std::string& wavPath, int error) {
+    const std::string folder = util::FolderPart(wavPath).value_or("./");
+    return "Failed to write temporary file in " + folder + ": " +
+           util::SystemErrorText(error).value_or("write error");
+}
+
 }  // namespace
 
 bool ProbeWithOwnReader(const std::string& path, OwnReaderKind kind, OwnReaderFacts& facts) {
@@ -59,6 +67,11 @@ bool ProbeWithOwnReader(const std::string& path, OwnReaderKind kind, OwnReaderFa
 
 bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::string& wavPath,
                      std::string& message, const DecodeProgress& progress) {
+    // Checked here too so the user learns why: every reader refuses such a file anyway.
+    if (!util::IsRegularFileOrLinkToOne(path) && util::Exists(path)) {
+        message = "Failed to open file (not a regular file)";
+        return false;
+    }
     std::unique_ptr<AudioSourceReader> reader = CreateReader(kind);
     if (!reader || !reader->Open(path)) {
         message = "Failed to open file";
@@ -76,10 +89,14 @@ bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::str
 
     std::vector<unsigned char> buffer(kDecodeBufferBytes);
     bool cancelled = false;
+    bool written = true;
     for (;;) {
         const std::size_t got = reader->Read(buffer.data(), buffer.size());
         if (got == 0) break;
-        writer.Write(buffer.data(), got);
+        if (!writer.Write(buffer.data(), got)) {
+            written = false;
+            break;
+        }
         if (progress && !progress(reader->GetPosition(), total)) {
             cancelled = true;
             break;
@@ -87,9 +104,10 @@ bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::str
     }
     reader->Close();
     reader.reset();
-    writer.Close();
-    if (cancelled) {
-        message = "Cancelled";
+    if (!writer.Close()) written = false;
+    if (cancelled || !written) {
+        // A cut-short file must not pass for the whole source.
+        message = cancelled ? "Cancelled" : WriteFailureText(wavPath, writer.LastError());
         RemoveFile(wavPath);
         return false;
     }

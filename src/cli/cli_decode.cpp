@@ -25,6 +25,12 @@ int RunDecode(const std::vector<std::string>& args) {
         return 1;
     }
 
+    // A FIFO or device would block the read or never end.
+    if (util::Exists(in) && !util::IsRegularFileOrLinkToOne(in)) {
+        std::fprintf(stderr, "%s is not a regular file\n", in.c_str());
+        return 1;
+    }
+
     if (audio::StartBassLibrary(platform::ProgramFolder()) != audio::BassStartResult::Started) {
         std::fprintf(stderr, "Failed to initialize the software (0x0002020).\n");
         return 1;

@@ -1,0 +1,14 @@
+#pragma once
+// Opening a source for reading only when it is a regular file (or a link to one).
+
+#include <cstdio>
+#include <string>
+
+namespace quillon::audio {
+
+// The file opened "rb", or nullptr when it cannot be opened or is no regular file. A FIFO or
+// device is never waited for: the test and the open are one step, so nothing can be swapped in
+// between them.
+std::FILE* OpenRegularFile(const std::string& path);
+
+}  // namespace quillon::audio
