@@ -1,5 +1,6 @@
 // Feeds arbitrary files to the BASS reader: sound files and tracker modules as they come, and
 // CD track descriptors beside disc images built from the input.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,25 +36,40 @@ void Write(const fs::path& path, const std::string& text) {
 }
 
 // A disc image of up to four tracks laid out by the first bytes; the rest is the BIN's content.
+// The descriptor names one of the tracks (or one that is not there) by number, start and length.
 void MakeDisc(const std::uint8_t* data, std::size_t size) {
     std::string cue = "FILE \"disc.bin\" BINARY\n";
     const std::size_t tracks = 1 + (size > 1 ? data[1] % 4 : 0);
     unsigned sector = 0;
+    std::vector<unsigned> starts;
     for (std::size_t t = 0; t < tracks; ++t) {
         const std::uint8_t b = 2 + t < size ? data[2 + t] : 0;
         char line[96];
         std::snprintf(line, sizeof line, "  TRACK %02zu %s\n    INDEX 01 %02u:%02u:%02u\n", t + 1,
                       (b & 0x80) ? "MODE1/2352" : "AUDIO", sector / 4500, sector / 75 % 60, sector % 75);
         cue += line;
+        starts.push_back(sector);
         sector += b & 0x7F;
     }
     Write(Folder() / "disc.cue", cue);
     const std::size_t skip = std::min<std::size_t>(size, 6);
     Write(Folder() / "disc.bin", data + skip, size - skip);
 
+    const unsigned track = size > 0 ? data[0] % 6 : 1;
+    const auto binSectors = static_cast<unsigned>((size - skip + 2351) / 2352);
+    unsigned start = 0, length = 0;
+    if (track >= 1 && track <= starts.size()) {
+        start = starts[track - 1];
+        const unsigned end = track < starts.size() ? starts[track] : std::max(binSectors, start);
+        length = end > start ? end - start : 0;
+    }
     unsigned char cda[44] = {'R', 'I', 'F', 'F', 36, 0, 0, 0, 'C', 'D', 'D', 'A', 'f', 'm', 't', ' ', 24};
     cda[20] = 1;
-    cda[22] = size > 0 ? data[0] % 6 : 1;
+    cda[22] = static_cast<unsigned char>(track);
+    for (int i = 0; i < 4; ++i) {
+        cda[28 + i] = static_cast<unsigned char>(start >> (8 * i));
+        cda[32 + i] = static_cast<unsigned char>(length >> (8 * i));
+    }
     Write(Folder() / "Track.cda", cda, sizeof cda);
 }
 

@@ -1,5 +1,7 @@
 #include "audio/aifc_reader.h"
 
+#include "audio/regular_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -67,17 +69,17 @@ void AifcReader::Close() {
 int AifcReader::Open(const std::string& path) {
     Close();
     // Only regular files: opening a FIFO would wait for a writer forever.
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = OpenRegularFile(path);
     if (!file_) return 0;
-    if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
+    struct stat st {};
+    if (fstat(fileno(file_), &st) != 0) {
         Close();
         return 0;
     }
     length_ = static_cast<std::uint64_t>(st.st_size);
 
-    if (!WalkChunks() || !dwvw_) {
+    // Without a rate of at least 1 Hz there is no sound to write out.
+    if (!WalkChunks() || !dwvw_ || sampleRate_ == 0) {
         Close();
         return 0;
     }
@@ -186,7 +188,12 @@ std::size_t AifcReader::ReadDwvw(void* buffer, std::size_t byteCount) {
         if (dataEnded_) return 0;
         const int wanted = static_cast<int>(samples_.size());
         int n = decoder_->Decode(samples_.data(), wanted);
-        if (n < wanted) dataEnded_ = true;
+        if (n < wanted) {
+            dataEnded_ = true;
+            // Data that stops inside a frame: half a frame would swap the channels of all
+            // that follows it in the WAV file.
+            n -= n % static_cast<int>(channels_);
+        }
         // Once the last piece is fetched its bits are decoded too, but only as far as the
         // frame count: what follows is the encoder's flush padding, not sound.
         if (unfetched_ == 0 && n > 0 && frameCountKnown_) {

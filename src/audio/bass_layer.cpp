@@ -211,7 +211,8 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
     const std::string path = static_cast<const char*>(file);
     int error = BASS_OK;
     auto source = OpenModuleSource(path, freq == 0 ? 44100 : freq, (flags & BASS_SAMPLE_MONO) != 0,
-                                   (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0, error);
+                                   (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0,
+                                   (flags & BASS_MUSIC_PRESCAN) != 0, error);
     return RegisterChannel(std::move(source), error, true, (flags & BASS_MUSIC_PRESCAN) != 0, path);
 }
 

@@ -1,11 +1,15 @@
 // Sound files (WAV, AIFF, FLAC, Ogg, MP3, ...) through libsndfile.
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <vector>
 
 #include "audio/bass_layer.h"
 #include "audio/bass_source.h"
+#include "audio/regular_file.h"
 
 namespace quillon::audio {
 
@@ -67,13 +71,22 @@ private:
 }  // namespace
 
 std::unique_ptr<BassSource> OpenSoundFileSource(const std::string& path, int& error) {
+    std::FILE* opened = OpenRegularFile(path);
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!opened || fstat(fileno(opened), &st) != 0) {
+        if (opened) std::fclose(opened);
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    // libsndfile reads through its own descriptor, which it closes with the file.
+    const int fd = dup(fileno(opened));
+    std::fclose(opened);
+    if (fd < 0) {
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
     if (!file) {
         error = sf_error(nullptr) == SF_ERR_SYSTEM ? BASS_ERROR_FILEOPEN : BASS_ERROR_FILEFORM;
         return nullptr;

@@ -26,8 +26,9 @@ public:
 
 // Each Open returns the source, or nullptr with a BASS error code in error.
 std::unique_ptr<BassSource> OpenSoundFileSource(const std::string& path, int& error);
+// With prescan the frame count is what the module really renders.
 std::unique_ptr<BassSource> OpenModuleSource(const std::string& path, std::uint32_t freq, bool mono,
-                                             bool ramp, int& error);
+                                             bool ramp, bool prescan, int& error);
 // Whether the file is a CD track descriptor (the 44-byte RIFF "CDDA" file).
 bool IsCdTrackDescriptor(const std::string& path);
 std::unique_ptr<BassSource> OpenCdTrackSource(const std::string& path, int& error);

@@ -15,14 +15,17 @@ public:
     DwvwDecoder(int bitWidth, FetchFunction fetch);
 
     // Decodes up to count samples, each left-justified in 32 bits. Returns how many were
-    // decoded; fewer than count only at the end of the data.
+    // decoded; fewer than count only at the end of the data. A sample whose bits the data does
+    // not hold in full is not decoded: the end of the data ends the samples.
     int Decode(std::int32_t* samples, int count);
 
     int BitWidth() const { return bitWidth_; }
 
 private:
     static constexpr int kModifier = -1;
+    // n bits as a number, or the width modifier for kModifier; -1 when the data ran out.
     int LoadBits(int n);
+    bool Refill();
 
     FetchFunction fetch_;
     int dwmMaxSize_;
@@ -35,6 +38,7 @@ private:
     int lastSample_ = 0;
     std::size_t byteIndex_ = 0;
     std::size_t byteEnd_ = 0;
+    bool exhausted_ = false;
     std::uint8_t bytes_[256] = {};
 };
 

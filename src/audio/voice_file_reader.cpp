@@ -1,5 +1,7 @@
 #include "audio/voice_file_reader.h"
 
+#include "audio/regular_file.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -36,7 +38,8 @@ void VoiceFileReader::Close() {
 
 int VoiceFileReader::Open(const std::string& path) {
     Close();
-    file_ = std::fopen(path.c_str(), "rb");
+    // Only regular files: a FIFO would wait for a writer for ever.
+    file_ = OpenRegularFile(path);
     if (!file_) return 0;
 
     // Bytes a short file does not provide count as 0.

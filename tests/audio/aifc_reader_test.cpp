@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -219,6 +220,54 @@ TEST(AifcReader, DamagedDataEndsWithoutOverrun) {
     WriteFile(path, farOffset);
     ASSERT_EQ(reader.Open(path.string()), 1);
     EXPECT_TRUE(ReadAll(reader, 4608).empty());
+}
+
+bool IsPrefixOf(const std::vector<std::int16_t>& part, const std::vector<std::int16_t>& whole) {
+    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+TEST(AifcReader, TruncatedAndRatelessStreamsGiveOnlyTheirWholeSamples) {
+    TempDir dir;
+    const fs::path path = dir / "t.aifc";
+    for (const char* encoding : {"-dwvw16", "-dwvw24", "-dwvw12"}) {
+        ASSERT_TRUE(MakeDwvwAifc(path, MakeTestSignal(6000, 9), encoding));
+        const std::string clean = ReadFile(path);
+        const std::size_t data = clean.find("SSND") + 16;
+        AifcReader reader;
+
+        for (unsigned channels : {1u, 2u}) {
+            std::string bytes = clean;
+            PutBe16(bytes, CommBody(bytes), channels);
+            WriteFile(path, bytes);
+            ASSERT_EQ(reader.Open(path.string()), 1);
+            const std::vector<std::int16_t> expectedWhole = ReadAll(reader, 4608);
+            for (std::size_t cut : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{57}, std::size_t{777},
+                                    (clean.size() - data) / 2 + 1, clean.size() - data - 5}) {
+                WriteFile(path, bytes.substr(0, data + cut));
+                ASSERT_EQ(reader.Open(path.string()), 1);
+                const std::vector<std::int16_t> got = ReadAll(reader, 4608);
+                const std::string context = std::string(encoding) + ", " + std::to_string(channels) +
+                                            " channel(s), cut after " + std::to_string(cut) + " bytes";
+                // No zero bits stand in for the missing ones: what comes out is the clean decode's start.
+                EXPECT_TRUE(IsPrefixOf(got, expectedWhole)) << context;
+                EXPECT_EQ(got.size() % channels, 0u) << context << ": whole frames only";
+                // No sample takes more than 38 bits.
+                if (cut > 100) {
+                    EXPECT_GT(got.size(), cut / 8) << context << ": the complete samples are kept";
+                }
+            }
+        }
+
+        std::string rateless = clean;
+        std::memset(&rateless[CommBody(rateless) + 8], 0, 10);
+        WriteFile(path, rateless);
+        EXPECT_EQ(reader.Open(path.string()), 0) << encoding << ": a rate of 0 Hz";
+        rateless[CommBody(rateless) + 8] = 0x3F;  // 0.5 Hz
+        rateless[CommBody(rateless) + 9] = static_cast<char>(0xFE);
+        rateless[CommBody(rateless) + 10] = static_cast<char>(0x80);
+        WriteFile(path, rateless);
+        EXPECT_EQ(reader.Open(path.string()), 0) << encoding << ": a rate below 1 Hz";
+    }
 }
 
 }  // namespace

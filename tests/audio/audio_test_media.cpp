@@ -210,7 +210,8 @@ std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader, std::size_t 
     return samples;
 }
 
-std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::uint32_t sectors) {
+std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::uint32_t sectors,
+                              std::uint32_t serial) {
     std::string d(44, '\0');
     auto put32 = [&d](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) d[at + i] = static_cast<char>(v >> (8 * i));
@@ -221,7 +222,7 @@ std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::ui
     put32(16, 24);
     d[20] = 1;
     d[22] = static_cast<char>(track);
-    put32(24, 0x12345678);
+    put32(24, serial);
     put32(28, startSector);
     put32(32, sectors);
     const std::uint32_t start = startSector + 150;
@@ -234,7 +235,24 @@ std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::ui
     return d;
 }
 
+std::uint32_t CdSerial(const std::vector<std::uint32_t>& starts, std::uint32_t leadOut) {
+    std::uint32_t serial = 0;
+    for (std::uint32_t start : starts) {
+        const std::uint32_t frames = start + 150;
+        serial += (frames / 75 / 60) << 16 | (frames / 75 % 60) << 8 | frames % 75;
+    }
+    if (!starts.empty() && starts.size() < 3) serial += leadOut - starts.front();
+    return serial;
+}
+
 void MakeCdImage(const fs::path& folder, const std::vector<std::vector<std::int16_t>>& tracks, bool withCue) {
+    std::vector<std::uint32_t> starts;
+    std::uint32_t leadOut = 0;
+    for (const auto& pcm : tracks) {
+        starts.push_back(leadOut);
+        leadOut += static_cast<std::uint32_t>(pcm.size() / (588 * 2));
+    }
+    const std::uint32_t serial = CdSerial(starts, leadOut);
     std::string bin;
     std::string cue = "FILE \"disc.bin\" BINARY\n";
     std::uint32_t sector = 0;
@@ -251,7 +269,7 @@ void MakeCdImage(const fs::path& folder, const std::vector<std::vector<std::int1
             bin += static_cast<char>((s >> 8) & 0xFF);
         }
         std::snprintf(line, sizeof line, "Track%02zu.cda", t + 1);
-        WriteFile(folder / line, CdTrackDescriptor(static_cast<unsigned>(t + 1), sector, sectors));
+        WriteFile(folder / line, CdTrackDescriptor(static_cast<unsigned>(t + 1), sector, sectors, serial));
         sector += sectors;
     }
     WriteFile(folder / "disc.bin", bin);

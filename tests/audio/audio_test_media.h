@@ -39,9 +39,13 @@ std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader,
 
 // A disc image folder: disc.bin and disc.cue with one audio track per entry of `tracks`
 // (16-bit stereo PCM, whole sectors of 588 frames), and TrackNN.cda descriptors beside them.
+// The descriptors carry the disc's serial number as the system that writes them computes it.
 void MakeCdImage(const std::filesystem::path& folder, const std::vector<std::vector<std::int16_t>>& tracks,
                  bool withCue = true);
-std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::uint32_t sectors);
+std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::uint32_t sectors,
+                              std::uint32_t serial = 0x12345678);
+// That serial number for tracks starting at these sectors on a disc of leadOut sectors.
+std::uint32_t CdSerial(const std::vector<std::uint32_t>& starts, std::uint32_t leadOut);
 
 // A four-channel ProTracker module of one pattern played at speed 1 (64 rows, 1.28 seconds).
 std::string MakeTinyModule();

@@ -88,4 +88,24 @@ TEST(WavFileWriter, HeaderThatCannotBeWrittenFailsTheOpen) {
     EXPECT_FALSE(writer.IsOpen());
 }
 
+TEST(WavFileWriter, RefusesWhatItsHeaderCannotHold) {
+    TempDir dir;
+    const fs::path path = dir / "x.wav";
+    WavFileWriter writer;
+    // No rate, a byte rate beyond 32 bits, a bit count that is no whole byte: nothing is created.
+    EXPECT_EQ(writer.Open(path.string(), false, 16, 0), 0);
+    EXPECT_EQ(writer.Open(path.string(), true, 16, 0x40000000u), 0) << "4 bytes x 2^30 wraps to 0";
+    EXPECT_EQ(writer.Open(path.string(), false, 12, 8000), 0);
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_EQ(writer.Open(path.string(), true, 16, 0x3FFFFFFFu), 1) << "the largest rate that fits";
+    EXPECT_TRUE(writer.Close());
+    EXPECT_EQ(Le32(ReadFile(path), 28), 0xFFFFFFFCu);
+
+    // Data that ends inside a stereo frame: the header would cut it, so the close fails.
+    ASSERT_EQ(writer.Open(path.string(), true, 16, 44100), 1);
+    EXPECT_EQ(writer.Write("abcdef", 6), 1);
+    EXPECT_FALSE(writer.Close());
+    EXPECT_NE(writer.LastError(), 0);
+}
+
 }  // namespace
