@@ -9,11 +9,23 @@
 #include <cstdio>
 #include <random>
 
+#include "audio/bass_startup.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace quillon::test {
+
+void BassLibraryTest::SetUp() {
+    ASSERT_EQ(audio::StartBassLibrary("/nowhere/"), audio::BassStartResult::Started);
+    // No test may depend on whether the machine has a CD drive.
+    oldFinder_ = audio::SetCdDriveFinder([] { return std::string(); });
+}
+
+void BassLibraryTest::TearDown() {
+    audio::SetCdDriveFinder(oldFinder_);
+    audio::ReleaseBassLibrary();
+}
 
 std::vector<std::int32_t> MakeTestSignal(std::size_t frames, std::uint32_t seed) {
     std::mt19937 rng(seed);

@@ -7,9 +7,20 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "audio/audio_source_reader.h"
+#include "audio/cd_drive.h"
 
 namespace quillon::test {
+
+// Starts the BASS layer as program start-up does, with no CD drive, and releases it afterwards.
+class BassLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    audio::CdDriveFinder oldFinder_;
+};
 
 // A test signal of `frames` 24-bit samples: tones, silence, noise and full-scale jumps, so that
 // every delta width occurs.

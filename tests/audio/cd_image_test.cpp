@@ -16,18 +16,7 @@ using namespace quillon::test;
 
 namespace {
 
-class CdImage : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(StartBassLibrary("/nowhere/"), BassStartResult::Started);
-        oldFinder_ = SetCdDriveFinder([] { return std::string(); });
-    }
-    void TearDown() override {
-        SetCdDriveFinder(oldFinder_);
-        ReleaseBassLibrary();
-    }
-    CdDriveFinder oldFinder_;
-};
+class CdImage : public BassLibraryTest {};
 
 std::string RandomBytes(std::size_t sectors, std::uint32_t seed) {
     std::mt19937 rng(seed);

@@ -42,18 +42,7 @@ TEST(OwnReaders, ChosenByLowerCaseExtension) {
     EXPECT_EQ(CreateReaderForExtension("mp4"), nullptr);
 }
 
-class DecodeTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(StartBassLibrary("/nowhere/"), BassStartResult::Started);
-        oldFinder_ = SetCdDriveFinder([] { return std::string(); });
-    }
-    void TearDown() override {
-        SetCdDriveFinder(oldFinder_);
-        ReleaseBassLibrary();
-    }
-    CdDriveFinder oldFinder_;
-};
+class DecodeTest : public BassLibraryTest {};
 
 TEST_F(DecodeTest, CdTrackToWavAndItsFacts) {
     TempDir dir;
@@ -160,10 +149,7 @@ TEST_F(DecodeTest, NonRegularFilesAreRefusedWithoutWaiting) {
 
 TEST_F(DecodeTest, FullDiskFailsTheDecodeAndLeavesNoFile) {
     TempDir dir;
-    std::mt19937 rng(5);
-    std::vector<std::int16_t> pcm(60 * 588 * 2);
-    for (auto& s : pcm) s = static_cast<std::int16_t>(rng());
-    MakeCdImage(dir.path(), {pcm});
+    MakeCdImage(dir.path(), {std::vector<std::int16_t>(60 * 588 * 2, 1234)});
     const auto signal = MakeTestSignal(40000, 4);
     ASSERT_TRUE(MakeDwvwAifc(dir / "long.aifc", signal, "-dwvw16"));
     const std::string wav = (dir / "out.wav").string();

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,7 +36,7 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-CommandResult RunCommand(const std::vector<std::string>& argv) {
+CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit) {
     CommandResult result;
     int fds[2];
     if (argv.empty() || pipe2(fds, O_CLOEXEC) != 0) return result;
@@ -48,6 +51,12 @@ CommandResult RunCommand(const std::vector<std::string>& argv) {
         dup2(fds[1], 2);
         int devnull = open("/dev/null", O_RDONLY);
         if (devnull >= 0) dup2(devnull, 0);
+        if (fileSizeLimit > 0) {
+            // Writes past the limit then fail with EFBIG, as on a full disk, instead of a signal.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by every test area: private folders, running programs, generated media.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,8 +31,9 @@ struct CommandResult {
     std::string output;  // standard output and error, interleaved
 };
 
-// Runs a program without a shell and collects what it prints.
-CommandResult RunCommand(const std::vector<std::string>& argv);
+// Runs a program without a shell and collects what it prints. A fileSizeLimit above 0 limits
+// the size of every file the program writes (RLIMIT_FSIZE), to act as a full disk.
+CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit = 0);
 
 // Runs ffmpeg quietly with the given arguments (after "-y -hide_banner -loglevel error");
 // fails the current test when ffmpeg fails.
