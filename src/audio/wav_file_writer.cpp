@@ -102,12 +102,15 @@ bool WavFileWriter::Close() {
     if (std::fflush(file_) != 0) Fail(errno);
     // A data size of part of a frame has no right header: the last frame would be cut.
     if (dataBytes_ % format_.blockAlign != 0) Fail(EINVAL);
-    // The sizes come from what was accepted; after a failure the file is not used anyway.
-    unsigned char field[4];
-    PutLe32(field, static_cast<std::uint32_t>(dataBytes_ + 36));
-    if (std::fseek(file_, 4, SEEK_SET) != 0 || std::fwrite(field, 1, 4, file_) != 4) Fail(errno);
-    PutLe32(field, static_cast<std::uint32_t>(dataBytes_));
-    if (std::fseek(file_, 40, SEEK_SET) != 0 || std::fwrite(field, 1, 4, file_) != 4) Fail(errno);
+    // After a failure no size is written: the file is not a whole WAV file and must not look
+    // like one.
+    if (error_ == 0) {
+        unsigned char field[4];
+        PutLe32(field, static_cast<std::uint32_t>(dataBytes_ + 36));
+        if (std::fseek(file_, 4, SEEK_SET) != 0 || std::fwrite(field, 1, 4, file_) != 4) Fail(errno);
+        PutLe32(field, static_cast<std::uint32_t>(dataBytes_));
+        if (std::fseek(file_, 40, SEEK_SET) != 0 || std::fwrite(field, 1, 4, file_) != 4) Fail(errno);
+    }
     errno = 0;
     if (std::fclose(file_) != 0) Fail(errno);
     file_ = nullptr;

@@ -106,6 +106,7 @@ TEST(WavFileWriter, RefusesWhatItsHeaderCannotHold) {
     EXPECT_EQ(writer.Write("abcdef", 6), 1);
     EXPECT_FALSE(writer.Close());
     EXPECT_NE(writer.LastError(), 0);
+    EXPECT_EQ(Le32(ReadFile(path), 40), 4u) << "no data size for part of a frame";
 }
 
 }  // namespace
