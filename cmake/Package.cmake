@@ -13,8 +13,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTOR
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Quillon collects video and audio files, whole folders, DVD titles and audio CD
+# CPack puts the summary in front of this, the extended description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillon collects video and audio files, whole folders, DVD titles and audio CD
 tracks in a list and converts them to one of many output formats, several side
 by side or joined into one file. It drives the system's ffmpeg.
 .

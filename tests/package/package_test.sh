@@ -48,7 +48,7 @@ strays="$(grep -Ev '^(/|/usr|/usr/bin(/.*)?|/usr/lib|/usr/lib/quillon(/.*)?|/usr
 dpkg-deb -c "$deb" | awk '$1 ~ /^l/ && $6 ~ /usr\/bin\/quillon-cli$/ { print $8 }' | grep -qx '../lib/quillon/quillon-cli' \
   || fail "usr/bin/quillon-cli is not a relative link into the program folder"
 
-if ! lintian --fail-on error --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1; then
+if ! lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1; then
   cat "$scratch/lintian.log"
   fail "lintian reports errors"
 fi
