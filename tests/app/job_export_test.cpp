@@ -25,7 +25,7 @@ using test::TempDir;
 
 constexpr int32_t kMp4 = 110;
 constexpr int32_t kAvi = 40;
-constexpr int32_t kMp3 = 1200;
+constexpr int32_t kWav = 1200;
 
 class NoLoadingWindow : public engine::LoadingWindow {
 public:
@@ -144,7 +144,7 @@ protected:
 
 TEST_F(JobExportTest, JobsAreTheCommandsARealRunStarts) {
     const std::vector<std::string> names = {"a.avi", "a.wav", "it's $x.avi", "b.mp4"};
-    formats::CustomFormatList groups = {{"pair", {kMp3, kAvi}}};
+    formats::CustomFormatList groups = {{"pair", {kWav, kAvi}}};
     formats::OutputFormat groupRecord;
     for (formats::OutputFormat* format :
          {formats::FindFormat(catalogue, kMp4), ChosenOutputFormat(formats::kFirstCustomGroupId, catalogue, groups, groupRecord)}) {

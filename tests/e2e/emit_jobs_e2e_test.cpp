@@ -140,7 +140,7 @@ TEST(ConvertJson, ProgressAndRowsAreJsonLines) {
     ASSERT_TRUE(MakeAudio(in / "b.wav", 2));
     Set("DestOutputFolderOpt", "399");
     Set("DestSpecifiedFolder", out.path().string() + "/");
-    const CommandResult r = RunCommand({Cli(), "convert", "--json", "--format", "1200", (in / "b.wav").string()});
+    const CommandResult r = RunCommand({Cli(), "convert", "--json", "--format", "1160", (in / "b.wav").string()});
     ASSERT_EQ(r.exitCode, 0) << r.output;
     std::vector<std::string> json;
     for (const std::string& line : Lines(r.output)) {
