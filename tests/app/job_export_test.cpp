@@ -27,15 +27,6 @@ constexpr int32_t kMp4 = 110;
 constexpr int32_t kAvi = 40;
 constexpr int32_t kWav = 1200;
 
-class NoLoadingWindow : public engine::LoadingWindow {
-public:
-    void SetStatus(const std::string&) override {}
-    void SetPercentText(const std::string&) override {}
-    int BarWidth() const override { return 100; }
-    void SetBarPosition(int) override {}
-    bool Cancelled() const override { return false; }
-};
-
 // What a POSIX shell makes of a command line: its words, NUL-separated.
 std::vector<std::string> ShellWords(const std::string& command) {
     const test::CommandResult r = test::RunCommand({"/bin/sh", "-c", "printf '%s\\0' " + command});
@@ -105,7 +96,7 @@ protected:
 
     bool Export(FileList& list, formats::OutputFormat* format, std::vector<std::string>& jobs, std::string& error,
                 std::function<bool(SourceItem&, engine::LoadingWindow&, std::string&)> prepare = {}) {
-        NoLoadingWindow loading;
+        test::FakeLoadingWindow loading;
         return ExportJobs({list, catalogue, settings, format, (prepared / "").string(), loading, Documents(),
                            std::move(prepare), engineFile, engineFile},
                           jobs, error);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "test_support.h"
+#include "util/text.h"
 
 namespace quillon::test {
 namespace {
@@ -15,11 +16,8 @@ namespace fs = std::filesystem;
 std::string Cli() { return (BinDir() / "quillon-cli").string(); }
 
 std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-        lines.push_back(text.substr(start, nl - start));
-    }
+    std::vector<std::string> lines = util::SplitText(text, '\n');
+    std::erase(lines, std::string());
     return lines;
 }
 
