@@ -163,17 +163,22 @@ bool ExportJobs(JobExportSetup setup, std::vector<std::string>& jobs, std::strin
         list.SetStatus(item, "Exported");
     }
 
-    // The jobs own the prepared files they read; the others are of no use to anyone.
+    // Prepared files no job reads are of no use to anyone.
     for (std::size_t row = 0; row < list.RowCount(); ++row) {
         engine::SourceItem& item = list.Item(row);
-        if (!item.isFormatCopy && item.needsPreparation && !item.preparedPath.empty() &&
-            preparedInUse.count(item.preparedPath) == 0) {
-            std::remove(item.preparedPath.c_str());
-        }
+        if (!item.needsPreparation || item.preparedPath.empty() || preparedInUse.count(item.preparedPath) > 0) continue;
+        if (!item.isFormatCopy) std::remove(item.preparedPath.c_str());
         item.preparedPath.clear();
         item.prepared = false;
     }
     return true;
+}
+
+void HandOverPreparedFiles(FileList& list) {
+    for (std::size_t row = 0; row < list.RowCount(); ++row) {
+        list.Item(row).preparedPath.clear();
+        list.Item(row).prepared = false;
+    }
 }
 
 bool WriteJobFile(const std::string& path, const std::vector<std::string>& jobs, std::string& error) {

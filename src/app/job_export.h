@@ -40,9 +40,12 @@ struct JobExportSetup {
 
 // Fills jobs, one shell command per output, in the order a run would start them, and leaves
 // each row's status as a run's start would (the refusal text, or "Exported"). The prepared
-// files the jobs read stay in preparedFolder; the list no longer owns them. False with error
-// when the batch cannot be exported at all.
+// files the jobs read are in preparedFolder, still owned by the list (removed with it) until
+// HandOverPreparedFiles. False with error when the batch cannot be exported at all.
 bool ExportJobs(JobExportSetup setup, std::vector<std::string>& jobs, std::string& error);
+
+// Once the job file is written: the prepared files belong to the jobs and outlive the list.
+void HandOverPreparedFiles(FileList& list);
 
 // Writes the jobs one per line, through a temporary file renamed into place, so a full disk
 // or a failed write never leaves a partial job file. False with error otherwise.

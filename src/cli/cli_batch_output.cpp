@@ -91,8 +91,9 @@ int ExportBatch(const JobExportRequest& request, app::FileList& list, formats::F
     if (!app::ExportJobs({list, catalogue, settings, format, preparedDir, loading, {}, {}, {}, {}}, jobs, error) ||
         !app::WriteJobFile(request.jobFile, jobs, error)) {
         std::fprintf(stderr, "quillon-cli convert: %s\n", error.c_str());
-        return 2;
+        return 2;  // the list takes its prepared files with it
     }
+    app::HandOverPreparedFiles(list);
     const bool groupRun = format->Family == formats::FamilyCustomGroup;
     bool all = true;
     for (std::size_t row = 0; row < list.RowCount(); ++row) {

@@ -193,25 +193,26 @@ TEST_F(JobExportTest, PreparedSourcesLiveOnInTheSharedFolder) {
     test::WriteFile(out / "old.mp4", "converted before");
     std::vector<std::string> jobs;
     std::vector<std::string> madeFiles;
+    // Decoding writes into the temporary folder, as the real decoders do.
+    auto prepare = [&](SourceItem& item, engine::LoadingWindow&, std::string& message) {
+        if (item.path.find("broken") != std::string::npos) {
+            message = "Unsupported compression";
+            return false;
+        }
+        item.preparedPath = util::MakeTempName(platform::TempFolder(), "", ".wav");
+        test::WriteFile(item.preparedPath, "pcm of " + item.path);
+        madeFiles.push_back(item.preparedPath);
+        return true;
+    };
     {
         FileList list;
         AddSources(list, {"track.aifc", "old.aifc", "broken.aifc", "plain.avi"});
         for (std::size_t row = 0; row < 3; ++row) list.Item(row).needsPreparation = true;
-        // Decoding writes into the temporary folder, as the real decoders do.
-        auto prepare = [&](SourceItem& item, engine::LoadingWindow&, std::string& message) {
-            if (item.path.find("broken") != std::string::npos) {
-                message = "Unsupported compression";
-                return false;
-            }
-            item.preparedPath = util::MakeTempName(platform::TempFolder(), "", ".wav");
-            test::WriteFile(item.preparedPath, "pcm of " + item.path);
-            madeFiles.push_back(item.preparedPath);
-            return true;
-        };
         std::string error;
         ASSERT_TRUE(Export(list, formats::FindFormat(catalogue, kMp4), jobs, error, prepare)) << error;
         EXPECT_EQ(list.Status(1), "Target exists and skipped");
         EXPECT_EQ(list.Status(2), "Error: Unsupported compression");
+        HandOverPreparedFiles(list);
     }  // the list goes away, as it does when quillon-cli ends
     ASSERT_EQ(jobs.size(), 2u);
     ASSERT_EQ(madeFiles.size(), 2u);
@@ -223,6 +224,18 @@ TEST_F(JobExportTest, PreparedSourcesLiveOnInTheSharedFolder) {
     EXPECT_NE(jobs[0].find(kept[0].string()), std::string::npos) << jobs[0];
     EXPECT_EQ(jobs[0].find((dir / "track.aifc").string()), std::string::npos) << jobs[0];
     EXPECT_NE(jobs[1].find((dir / "plain.avi").string()), std::string::npos) << jobs[1];
+
+    // When the job file cannot be written, the list is not handed over and takes them along.
+    fs::remove(kept[0]);
+    {
+        FileList list;
+        AddSources(list, {"track.aifc"});
+        list.Item(0).needsPreparation = true;
+        std::string error;
+        ASSERT_TRUE(Export(list, formats::FindFormat(catalogue, kMp4), jobs, error, prepare)) << error;
+        EXPECT_FALSE(fs::is_empty(prepared.path()));
+    }
+    EXPECT_TRUE(fs::is_empty(prepared.path()));
 }
 
 TEST_F(JobExportTest, JobFileIsWholeOrNotWrittenAtAll) {
