@@ -229,6 +229,7 @@ int RunConvert(const std::vector<std::string>& args) {
         TerminalLoadingWindow loading;
         const int exported = gInterrupted ? 130 : ExportBatch(jobs, list, catalogue, settings, format, loading);
         if (bass) audio::ReleaseBassLibrary();
+        if (gInterrupted) return 130;
         return exported == 0 ? status : exported;
     }
 
