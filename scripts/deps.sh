@@ -14,6 +14,7 @@ packages=(
   libbcg729-dev espeak-ng
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-dejavu-core
+  dpkg-dev file lintian appstream man-db parallel
 )
 
 missing=()

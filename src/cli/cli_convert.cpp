@@ -1,5 +1,6 @@
 // quillon-cli convert [--format ID] [--one OUTFILE] [--threads N] PATH...: adds the paths as the
 // window's intake does, converts them with the same run, and prints each row's final status.
+// --json prints JSON lines instead; --emit-jobs writes the run's engine commands to a file.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "app/intake.h"
 #include "app/ui_dispatcher.h"
 #include "audio/bass_startup.h"
+#include "cli_batch_output.h"
 #include "cli_command.h"
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
@@ -26,7 +28,8 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr const char* kUsage = "convert [--format ID] [--one OUTFILE] [--threads N] PATH...";
+constexpr const char* kUsage =
+    "convert [--format ID] [--one OUTFILE] [--threads N] [--json] [--emit-jobs FILE [--prepared-dir DIR]] PATH...";
 
 std::atomic<bool> gInterrupted{false};
 
@@ -82,7 +85,7 @@ private:
 
 class TerminalHost : public app::RunHost {
 public:
-    explicit TerminalHost(std::string oneOutput) : oneOutput_(std::move(oneOutput)) {}
+    TerminalHost(std::string oneOutput, bool json) : oneOutput_(std::move(oneOutput)), json_(json) {}
 
     void ShowMessage(const std::string& text, app::MessageIcon) override { Say("Quillon: " + text); }
     std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override {
@@ -91,6 +94,7 @@ public:
         return path;
     }
     std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup&) override {
+        if (json_) return MakeJsonProgressWindow();
         return std::make_unique<TerminalProgressWindow>();
     }
     std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override {
@@ -101,6 +105,7 @@ public:
 
 private:
     std::string oneOutput_;
+    bool json_;
 };
 
 std::string AbsolutePath(const std::string& path) {
@@ -114,6 +119,7 @@ int RunConvert(const std::vector<std::string>& args) {
     std::string oneOutput;
     int threads = 0;
     std::vector<std::string> paths;
+    JobExportRequest jobs;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -124,6 +130,12 @@ int RunConvert(const std::vector<std::string>& args) {
             formatText = args[++i];
         } else if (!optionsEnded && a == "--one" && hasValue) {
             oneOutput = AbsolutePath(args[++i]);
+        } else if (!optionsEnded && a == "--json") {
+            jobs.json = true;
+        } else if (!optionsEnded && a == "--emit-jobs" && hasValue) {
+            jobs.jobFile = AbsolutePath(args[++i]);
+        } else if (!optionsEnded && a == "--prepared-dir" && hasValue) {
+            jobs.preparedDir = AbsolutePath(args[++i]);
         } else if (!optionsEnded && a == "--threads" && hasValue) {
             threads = std::atoi(args[++i].c_str());
             if (threads < 1 || threads > 32) {
@@ -139,6 +151,15 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     if (paths.empty()) {
         std::fprintf(stderr, "usage: quillon-cli %s\n", kUsage);
+        return 2;
+    }
+    if (!jobs.jobFile.empty() && !oneOutput.empty()) {
+        std::fprintf(stderr, "quillon-cli convert: Convert to One cannot be exported as jobs: joining needs every "
+                             "part converted first, so its steps cannot run independently\n");
+        return 2;
+    }
+    if (jobs.jobFile.empty() && !jobs.preparedDir.empty()) {
+        std::fprintf(stderr, "quillon-cli convert: --prepared-dir goes with --emit-jobs\n");
         return 2;
     }
     // As the save dialog insists, the output's folder must exist.
@@ -204,8 +225,18 @@ int RunConvert(const std::vector<std::string>& args) {
         }
     }
 
+    if (!jobs.jobFile.empty()) {
+        TerminalLoadingWindow loading;
+        const int exported = gInterrupted ? 130 : ExportBatch(jobs, list, catalogue, settings, format, loading);
+        if (bass) audio::ReleaseBassLibrary();
+        if (gInterrupted) return 130;
+        return exported == 0 ? status : exported;
+    }
+
     app::EventQueue events;
-    TerminalHost host(oneOutput);
+    TerminalHost host(oneOutput, jobs.json);
+    JsonRowStatusPrinter rowPrinter(list);
+    if (jobs.json) list.SetObserver(&rowPrinter);
     {
         app::ConversionRun run({list, catalogue, settings, host, events, {}, {}, {}, {}, {}});
         if (!gInterrupted && list.RowCount() > 0) run.StartRun(false, !oneOutput.empty(), format);
@@ -222,6 +253,7 @@ int RunConvert(const std::vector<std::string>& args) {
         while (run.ReportsOutstanding() > 0) events.RunOne(50);
         events.RunPending();
     }
+    list.SetObserver(nullptr);
     if (bass) audio::ReleaseBassLibrary();
 
     const bool groupRun = format->Family == formats::FamilyCustomGroup;
@@ -229,9 +261,14 @@ int RunConvert(const std::vector<std::string>& args) {
     std::string lastShown;
     for (std::size_t row = 0; row < list.RowCount(); ++row) {
         const engine::SourceItem& item = list.Item(row);
-        std::printf("%s\t%s\n", list.FileText(row).c_str(), list.Status(row).c_str());
+        const bool written = !item.outputPath.empty() && util::IsFile(item.outputPath);
+        if (jobs.json) {
+            PrintJsonRow(list, row, written);
+        } else {
+            std::printf("%s\t%s\n", list.FileText(row).c_str(), list.Status(row).c_str());
+        }
         if (groupRun && !item.isFormatCopy) continue;
-        if (item.outputPath.empty() || !util::IsFile(item.outputPath)) {
+        if (!written) {
             allWritten = false;
         } else if (item.outputPath != lastShown) {
             lastShown = item.outputPath;

@@ -1,5 +1,6 @@
 // quillon-cli: the headless face of Quillon's core.
 #include "cli_command.h"
+#include "quillon_version.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +25,7 @@ static void PrintUsage(std::FILE* to) {
     std::sort(sorted.begin(), sorted.end(),
               [](const CliCommand& a, const CliCommand& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const CliCommand& c : sorted) std::fprintf(to, "  quillon-cli %s\n", c.usage);
+    std::fprintf(to, "  quillon-cli --version\n");
 }
 
 }  // namespace quillon::cli
@@ -33,6 +35,10 @@ int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillon-cli (Quillon) %s\n", quillon::kVersion);
+        return 0;
     }
     for (const CliCommand& c : AllCommands()) {
         if (std::strcmp(c.name, argv[1]) == 0) {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/product_info.h"
+#include "quillon_version.h"
 #include "ui/link_label.h"
 #include "ui/skin.h"
 #include "ui/ui_services.h"
@@ -15,7 +16,7 @@ namespace quillon::ui {
 
 QString AboutVersionLine() {
     return QStringLiteral("%1 v%2").arg(QString::fromUtf8(app::kProductName),
-                                        QStringLiteral(QUILLON_VERSION_TEXT));
+                                        QString::fromUtf8(kVersion));
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {

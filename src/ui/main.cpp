@@ -2,14 +2,22 @@
 #include <QApplication>
 
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/known_folders.h"
+#include "quillon_version.h"
 #include "ui/custom_formats_dialog.h"
 #include "ui/main_window.h"
 #include "ui/skin.h"
 #include "ui/start_up.h"
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so it works without a display (scripts, package checks).
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillon (Quillon) %s\n", quillon::kVersion);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setDesktopFileName(QStringLiteral("quillon"));
