@@ -434,39 +434,38 @@ TEST_F(RunTest, FailedCombiningStartShowsTheFailureInTheRows) {
 }
 
 TEST_F(RunTest, ProgressWithATimeRangeCountsOnlyTheConvertedPart) {
-    AddSource("from.avi", 100);
-    settings.EnableSkipLength = 1;
-    settings.SkipLength = 40'000;  // 60 s are converted
-    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
-    ASSERT_EQ(launched.size(), 1u);
-    Progress(0, 30, 30'000);
-    EXPECT_EQ(list.Status(0), "50% [00:30.000]");
-    Progress(0, 59, 59'400);
-    EXPECT_EQ(list.Status(0), "99% [00:59.400]");
-    Progress(0, 60, 60'000);
-    EXPECT_EQ(list.Status(0), "100% [01:00.000]");
-    EXPECT_EQ(Run().OverallPercent(), 100);
-    Finish(0, true);
-
-    // Length and Ignore last; an unknown source length still shows only the time.
-    settings.EnableSkipLength = 0;
-    settings.EnableConvertLength = 1;
-    settings.ConvertLength = 20'000;
-    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
-    Progress(1, 5, 5'000);
-    EXPECT_EQ(list.Status(0), "25% [00:05.000]");
-    Finish(1, true);
-    settings.EnableConvertLength = 0;
-    settings.EnableIgnoreTheLast = 1;
-    settings.IgnoreLength = 75'000;
-    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
-    Progress(2, 10, 10'000);
-    EXPECT_EQ(list.Status(0), "40% [00:10.000]");
-    Finish(2, true);
-    list.Item(0).durationSeconds = 0;
-    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
-    Progress(3, -1, 10'000);
-    EXPECT_EQ(list.Status(0), "[00:10.000]");
+    AddSource("range.avi", 100);
+    struct Case {
+        int32_t from, length, ignore;
+        uint32_t duration;
+        int64_t elapsedMs;
+        const char* status;
+    };
+    const Case cases[] = {
+        {40'000, 0, 0, 100, 30'000, "50% [00:30.000]"},   // 60 s are converted
+        {40'000, 0, 0, 100, 59'400, "99% [00:59.400]"},
+        {40'000, 0, 0, 100, 60'000, "100% [01:00.000]"},
+        {0, 20'000, 0, 100, 5'000, "25% [00:05.000]"},
+        {0, 0, 75'000, 100, 10'000, "40% [00:10.000]"},
+        {0, 0, 75'000, 0, 10'000, "[00:10.000]"},  // unknown length: only the time
+    };
+    for (const Case& c : cases) {
+        settings.EnableSkipLength = c.from > 0;
+        settings.SkipLength = c.from;
+        settings.EnableConvertLength = c.length > 0;
+        settings.ConvertLength = c.length;
+        settings.EnableIgnoreTheLast = c.ignore > 0;
+        settings.IgnoreLength = c.ignore;
+        list.Item(0).durationSeconds = c.duration;
+        Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+        const std::size_t launch = launched.size() - 1;
+        Progress(launch, c.duration > 0 ? 1 : -1, c.elapsedMs);
+        EXPECT_EQ(list.Status(0), c.status);
+        if (std::string(c.status).starts_with("100%")) {
+            EXPECT_EQ(Run().OverallPercent(), 100);
+        }
+        Finish(launch, true);
+    }
 }
 
 TEST_F(RunTest, OverwriteNeverReplacesAnotherRowsSourceOrOutput) {
