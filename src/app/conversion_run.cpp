@@ -70,9 +70,13 @@ formats::OutputFormat* ChosenOutputFormat(int32_t id, formats::FormatCatalogue& 
 // call even when the run is gone by then.
 class ConversionRun::LaunchSink : public engine::EngineReportSink {
 public:
+    // lengthMs: how much of the source the line converts when that is not all of it (else 0);
+    // the percent is then measured against it.
     static std::shared_ptr<LaunchSink> Create(UiDispatcher& dispatcher, std::weak_ptr<ConversionRun*> run,
-                                              uint64_t generation, std::shared_ptr<std::atomic<int>> outstanding) {
+                                              uint64_t generation, std::shared_ptr<std::atomic<int>> outstanding,
+                                              long long lengthMs) {
         auto sink = std::shared_ptr<LaunchSink>(new LaunchSink(dispatcher, std::move(run), generation));
+        sink->lengthMs_ = lengthMs;
         sink->self_ = sink;
         sink->outstanding_ = std::move(outstanding);
         ++*sink->outstanding_;
@@ -80,6 +84,9 @@ public:
     }
 
     void EngineProgress(SourceItem* item, int32_t percent, int64_t elapsedMs) override {
+        if (percent >= 0 && lengthMs_ > 0) {
+            percent = elapsedMs >= lengthMs_ ? 100 : static_cast<int32_t>(std::max<int64_t>(0, elapsedMs) * 100 / lengthMs_);
+        }
         dispatcher_.Post([run = run_, generation = generation_, item, percent, elapsedMs] {
             if (auto alive = run.lock(); alive && (*alive)->generation_ == generation) {
                 (*alive)->OnEngineProgress(item, percent, elapsedMs);
@@ -105,6 +112,7 @@ private:
     UiDispatcher& dispatcher_;
     std::weak_ptr<ConversionRun*> run_;
     uint64_t generation_;
+    long long lengthMs_ = 0;
     std::shared_ptr<LaunchSink> self_;
     std::shared_ptr<std::atomic<int>> outstanding_;
 };
@@ -117,6 +125,7 @@ struct ConversionRun::ConvertToOne {
     std::array<int32_t, 5> savedOptions{};  // the once-only options, as the run found them
     std::string outputPath;
     std::string listFilePath;
+    std::vector<std::string> links;  // plain-named links to inputs the list cannot name
     std::vector<SourceItem*> sources;
 };
 
@@ -213,6 +222,8 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
 
     ++generation_;
     claimed_.Clear();
+    sourceFiles_.Clear();
+    for (std::size_t row = 0; row < list.RowCount(); ++row) sourceFiles_.Add(list.Item(row).path);
     if (!list.QueueRows(selectedOnly, groupRun, queues_)) {
         convertToOne_.reset();
         return;
@@ -279,7 +290,7 @@ void ConversionRun::StartNextItem() {
     SetItemStatus(item, "Initialize...");
 
     std::string message;
-    const engine::OutputPathContext context{env_.settings, claimed_, env_.documentsFolder};
+    const engine::OutputPathContext context{env_.settings, claimed_, env_.documentsFolder, &sourceFiles_};
     if (!engine::ResolveOutputPath(*format, *item, convertToOne_ != nullptr, context, message)) {
         ItemRefused(*item, message);
         return;
@@ -294,7 +305,10 @@ bool ConversionRun::Launch(SourceItem& item, const formats::OutputFormat& constF
     const std::string line = engine::UsesTheoraEncoder(format.FormatId)
                                  ? engine::BuildTheoraCommandLine(format, item, env_.settings, env_.encoderPath)
                                  : engine::BuildEngineCommandLine(format, item, env_.settings, env_.enginePath);
-    std::shared_ptr<LaunchSink> sink = LaunchSink::Create(env_.dispatcher, self_, generation_, outstanding_);
+    // With a time range the engine converts only part of the source; its percent counts the whole.
+    const long long converted = engine::ConvertedLengthMs(env_.settings, item.durationSeconds);
+    const long long lengthMs = converted != item.durationSeconds * 1000LL ? converted : 0;
+    std::shared_ptr<LaunchSink> sink = LaunchSink::Create(env_.dispatcher, self_, generation_, outstanding_, lengthMs);
     if (env_.launch(line, &item, priorityClass_, sink.get())) return true;
     // A failed start ends the item like an engine that wrote nothing. The report is posted, so
     // the item ends after the loop that started it, as a real report would.
@@ -532,6 +546,8 @@ void ConversionRun::StartCombiningPass() {
     }
     std::string error;
     if (!StartConcatConversion(error)) {
+        // The rows say why nothing was joined instead of keeping "Combining...".
+        for (SourceItem* s : c.sources) SetItemStatus(s, "Conversion failure (" + error + ")");
         CloseRun();
         env_.host.ShowMessage(error, MessageIcon::Exclamation);
         DeleteConvertToOneFiles();
@@ -556,6 +572,16 @@ bool ConversionRun::StartConcatConversion(std::string& error) {
         } else {
             inputs.push_back(s->path);
         }
+    }
+    for (std::string& input : inputs) {
+        if (!engine::NeedsPlainNameLink(input)) continue;
+        std::string link = engine::MakePlainNameLink(input, platform::TempFolder());
+        if (link.empty()) {
+            error = "Failed to create temporary file. Conversion failed.";
+            return false;
+        }
+        c.links.push_back(link);
+        input = std::move(link);
     }
     c.listFilePath = engine::WriteConcatListFile(inputs, platform::TempFolder());
     if (c.listFilePath.empty()) {
@@ -607,6 +633,8 @@ void ConversionRun::DeleteConvertToOneFiles() {
     ConvertToOne& c = *convertToOne_;
     if (!c.listFilePath.empty()) std::remove(c.listFilePath.c_str());
     c.listFilePath.clear();
+    for (const std::string& link : c.links) std::remove(link.c_str());
+    c.links.clear();
     // Intermediate files exist only with the normalization pass.
     if (c.normalizationFormat) {
         for (SourceItem* s : c.sources) {

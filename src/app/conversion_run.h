@@ -109,6 +109,7 @@ private:
     RunEnvironment env_;
     RunQueues queues_;
     engine::ClaimedOutputNames claimed_;
+    engine::RunSourceFiles sourceFiles_;
     std::unique_ptr<ProgressWindow> progress_;
     formats::OutputFormat* runFormat_ = nullptr;
     int threadCount_ = 2;

@@ -2,12 +2,19 @@
 // window's intake does, converts them with the same run, and prints each row's final status.
 // --json prints JSON lines instead; --emit-jobs writes the run's engine commands to a file.
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -18,8 +25,10 @@
 #include "audio/bass_startup.h"
 #include "cli_batch_output.h"
 #include "cli_command.h"
+#include "engine/output_path.h"
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
+#include "platform/child_groups.h"
 #include "platform/known_folders.h"
 #include "platform/registry_store.h"
 #include "util/paths.h"
@@ -32,17 +41,43 @@ constexpr const char* kUsage =
     "convert [--format ID] [--one OUTFILE] [--threads N] [--json] [--emit-jobs FILE [--prepared-dir DIR]] PATH...";
 
 std::atomic<bool> gInterrupted{false};
+// While the run's loop watches gInterrupted itself, the watcher leaves the engines to it, so
+// the rows end as "Cancelled" and their partial outputs are removed.
+std::atomic<bool> gRunLoopWatching{false};
+int gWakePipe[2] = {-1, -1};
 
-extern "C" void OnInterrupt(int) { gInterrupted = true; }
+extern "C" void OnInterrupt(int) {
+    gInterrupted = true;
+    const char byte = 1;
+    if (gWakePipe[1] >= 0) {
+        [[maybe_unused]] const ssize_t n = write(gWakePipe[1], &byte, 1);
+    }
+}
 
-// Ctrl+C cancels like the progress window's Cancel; the engines run in sessions of their
-// own, so the terminal's signal reaches only this process.
+// SIGINT, SIGTERM and SIGHUP cancel like the progress window's Cancel, in any phase. The
+// children run in sessions of their own, so no terminal signal reaches them: once interrupted,
+// a watcher thread ends whatever child is running (a probe waiting on a dead mount, say) until
+// the program is gone, except while the run's loop cancels its engines itself.
 void CatchInterrupt() {
+    if (pipe2(gWakePipe, O_CLOEXEC) != 0) gWakePipe[0] = gWakePipe[1] = -1;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signo : {SIGINT, SIGTERM, SIGHUP}) sigaction(signo, &action, nullptr);
+    if (gWakePipe[0] < 0) return;
+    try {
+        std::thread([] {
+            char byte;
+            while (read(gWakePipe[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            for (;;) {
+                if (!gRunLoopWatching) platform::KillChildProcessGroups();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // Without the watcher an interrupt is still seen between files and by the run.
+    }
 }
 
 void Say(const std::string& text) {
@@ -108,6 +143,16 @@ private:
     bool json_;
 };
 
+// A missing store is an empty one; a store that is there but cannot be read or understood
+// stops the command rather than converting with settings the user did not choose.
+bool StoreReadable(const std::string& path) {
+    if (!util::Exists(path)) return true;
+    if (!util::IsFile(path)) return false;
+    std::ifstream file(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return !file.bad() && file.is_open() && platform::RegistryTree::Parse(text).has_value();
+}
+
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(path, ec);
@@ -168,12 +213,17 @@ int RunConvert(const std::vector<std::string>& args) {
         return 2;
     }
 
+    CatchInterrupt();
     formats::FormatCatalogue catalogue;
     formats::BuildCatalogue(catalogue);
     formats::ConversionSettings settings = formats::DefaultSettings(platform::DocumentsFolder());
     formats::CustomFormatList groups;
     {
         platform::RegistryStore store;
+        if (!StoreReadable(store.FilePath())) {
+            std::fprintf(stderr, "quillon-cli convert: cannot read the settings store %s\n", store.FilePath().c_str());
+            return 2;
+        }
         formats::LoadSettings(store, settings, catalogue);
         formats::LoadCustomFormats(store, groups);
     }
@@ -200,8 +250,13 @@ int RunConvert(const std::vector<std::string>& args) {
                      formatText.empty() ? std::to_string(formatId).c_str() : formatText.c_str());
         return 2;
     }
+    if (format->Family == formats::FamilyCustomGroup &&
+        (!format->CustomFormat || formats::ResolveCustomFormat(catalogue, *format->CustomFormat).empty())) {
+        std::fprintf(stderr, "quillon-cli convert: custom group %s has no output formats\n",
+                     format->CustomFormat ? format->CustomFormat->name.c_str() : "");
+        return 2;
+    }
 
-    CatchInterrupt();
     const bool bass = audio::StartBassLibrary(platform::ProgramFolder()) == audio::BassStartResult::Started;
 
     app::FileList list;
@@ -219,7 +274,7 @@ int RunConvert(const std::vector<std::string>& args) {
         }
         TerminalLoadingWindow loading;
         const std::string failures = intake.LoadSources(files, &loading);
-        if (!failures.empty()) {
+        if (!failures.empty() && !gInterrupted) {
             Say("Failed to load the following files.\n\n" + failures);
             status = 1;
         }
@@ -239,6 +294,7 @@ int RunConvert(const std::vector<std::string>& args) {
     if (jobs.json) list.SetObserver(&rowPrinter);
     {
         app::ConversionRun run({list, catalogue, settings, host, events, {}, {}, {}, {}, {}});
+        gRunLoopWatching = true;
         if (!gInterrupted && list.RowCount() > 0) run.StartRun(false, !oneOutput.empty(), format);
         bool cancelled = false;
         while (run.Active()) {
@@ -252,6 +308,7 @@ int RunConvert(const std::vector<std::string>& args) {
         // The readers of killed engines still report; the queue must outlive them.
         while (run.ReportsOutstanding() > 0) events.RunOne(50);
         events.RunPending();
+        gRunLoopWatching = false;
     }
     list.SetObserver(nullptr);
     if (bass) audio::ReleaseBassLibrary();
@@ -268,6 +325,7 @@ int RunConvert(const std::vector<std::string>& args) {
             std::printf("%s\t%s\n", list.FileText(row).c_str(), list.Status(row).c_str());
         }
         if (groupRun && !item.isFormatCopy) continue;
+        if (list.Status(row) == engine::kTargetSkippedText) continue;  // left alone by the policy
         if (!written) {
             allWritten = false;
         } else if (item.outputPath != lastShown) {
@@ -276,7 +334,10 @@ int RunConvert(const std::vector<std::string>& args) {
         }
     }
     std::fflush(stdout);
-    if (gInterrupted) return 130;
+    if (gInterrupted) {
+        platform::KillChildProcessGroups();  // anything started after the watcher's last look
+        return 130;
+    }
     return allWritten && status == 0 ? 0 : 1;
 }
 

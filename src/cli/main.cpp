@@ -26,6 +26,14 @@ static void PrintUsage(std::FILE* to) {
               [](const CliCommand& a, const CliCommand& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const CliCommand& c : sorted) std::fprintf(to, "  quillon-cli %s\n", c.usage);
     std::fprintf(to, "  quillon-cli --version\n");
+    std::fprintf(to,
+                 "\n"
+                 "exit status of convert:\n"
+                 "  0    every file was converted, or skipped because its target exists (Skip policy)\n"
+                 "  1    at least one file could not be added or converted\n"
+                 "  2    usage or configuration error: unknown option, format or custom group, a custom\n"
+                 "       group with no output formats, a missing output folder, an unreadable settings store\n"
+                 "  130  interrupted (SIGINT, SIGTERM or SIGHUP); no engine is left running\n");
 }
 
 }  // namespace quillon::cli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "engine/engine_command_line.h"
 #include "util/paths.h"
@@ -90,6 +92,23 @@ std::string ConcatListLine(const std::string& path) {
     }
     line += "'\n";
     return line;
+}
+
+bool NeedsPlainNameLink(const std::string& path) { return path.find_first_of("\r\n") != std::string::npos; }
+
+std::string MakePlainNameLink(const std::string& target, const std::string& folder) {
+    std::string suffix;
+    if (const std::size_t dot = util::ExtensionPart(target); dot != std::string::npos) suffix = target.substr(dot);
+    if (NeedsPlainNameLink(suffix)) suffix.clear();
+    // The name is only likely to be free; another process may take it first.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = util::MakeTempName(folder, "link", suffix);
+        std::error_code ec;
+        std::filesystem::create_symlink(target, name, ec);
+        if (!ec) return name;
+        if (ec != std::errc::file_exists) break;
+    }
+    return {};
 }
 
 std::string WriteConcatListFile(const std::vector<std::string>& inputs, const std::string& folder) {

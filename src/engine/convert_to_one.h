@@ -21,6 +21,13 @@ formats::OutputFormat BuildNormalizationFormat(const std::vector<const SourceIte
 // concat reader gets the path back unchanged.
 std::string ConcatListLine(const std::string& path);
 
+// True when the list cannot carry the path: its lines end at a line break.
+bool NeedsPlainNameLink(const std::string& path);
+
+// A new symbolic link in folder, with a plain name and the target's extension, pointing at
+// target. Returns its path; empty when none could be made.
+std::string MakePlainNameLink(const std::string& target, const std::string& folder);
+
 // Writes the list (UTF-8, one line per non-empty input) to a new temporary ".txt" file in
 // folder. Returns its path; empty when nothing could be written (no file is left then).
 std::string WriteConcatListFile(const std::vector<std::string>& inputs, const std::string& folder);

@@ -1,5 +1,6 @@
 #include "engine/engine_command_line.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,12 +14,21 @@ namespace quillon::engine {
 
 namespace {
 
+// Always the whole text: a cut number would run into the option written after it.
 template <typename... Args>
 std::string Format(const char* pattern, Args... args) {
     char buffer[256];
-    std::snprintf(buffer, sizeof buffer, pattern, args...);
-    return buffer;
+    const int needed = std::snprintf(buffer, sizeof buffer, pattern, args...);
+    if (needed < 0) return {};
+    if (static_cast<std::size_t>(needed) < sizeof buffer) return std::string(buffer, static_cast<std::size_t>(needed));
+    std::string text(static_cast<std::size_t>(needed) + 1, '\0');
+    std::snprintf(text.data(), text.size(), pattern, args...);
+    text.resize(static_cast<std::size_t>(needed));
+    return text;
 }
+
+// A rate the engine reads as a number: finite and above 0.
+bool UsableRate(double rate) { return std::isfinite(rate) && rate > 0; }
 
 enum class VideoClass { None, X264, X265, Vpx };
 
@@ -243,7 +253,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
 
         const bool imageSequence = format.Family == formats::FamilyImageSequence;
         std::string fpsFilter;
-        if (imageSequence && format.VideoFrameRate > 0) fpsFilter = Format("fps=fps=%.3f", format.VideoFrameRate);
+        if (imageSequence && UsableRate(format.VideoFrameRate)) fpsFilter = Format("fps=fps=%.3f", format.VideoFrameRate);
 
         if (size.padFilter.empty() && cropFilter.empty() && rotateFilter.empty() && fpsFilter.empty()) {
             line += size.sizeOption;
@@ -288,9 +298,9 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
             }
         }
 
-        if (format.VideoFrameRate > 0) {
+        if (UsableRate(format.VideoFrameRate)) {
             if (!imageSequence) line += Format("-r %.3f ", format.VideoFrameRate);
-        } else if (source.frameRate > 0) {
+        } else if (UsableRate(source.frameRate)) {
             line += Format("-r %.3f ", source.frameRate);
         } else {
             line += "-r 30 ";
@@ -350,45 +360,67 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         line += "-an ";
     }
 
-    long long remaining = static_cast<long long>(source.durationSeconds) * 1000;
     if (settings.EnableSkipLength && settings.SkipLength > 0) {
         line += "-ss " + FormatTimeOption(settings.SkipLength) + " ";
-        remaining = settings.SkipLength < remaining ? remaining - settings.SkipLength : 0;
     }
     if (settings.EnableConvertLength && settings.ConvertLength > 0) {
         line += "-t " + FormatTimeOption(settings.ConvertLength) + " ";
     } else if (settings.EnableIgnoreTheLast && settings.IgnoreLength > 0) {
-        line += remaining > settings.IgnoreLength ? "-t " + FormatTimeOption(remaining - settings.IgnoreLength) + " "
-                                                  : std::string("-t 0 ");
+        line += "-t " + FormatTimeOption(ConvertedLengthMs(settings, source.durationSeconds)) + " ";
     }
 
     if (!settings.KeepID3Tag) line += "-map_metadata -1 ";
 
     std::string output = source.outputPath;
     if (format.Family == formats::FamilyImageSequence) {
-        std::size_t at = util::ExtensionPart(output);
-        if (at == std::string::npos) at = output.size();
-        std::string pattern = "_%d";
-        std::string first = "_1";
-        if (source.durationSeconds > 0) {
-            double fps = format.VideoFrameRate > 0 ? format.VideoFrameRate : source.frameRate > 0 ? source.frameRate : 30.0;
-            const int digits = DecimalDigits(Truncate(source.durationSeconds * fps));
-            pattern = Format("_%%0%dd", digits);
-            first = Format(pattern.c_str(), 1);
-        }
-        source.outputPath = output.substr(0, at) + first + output.substr(at);
-        // The image writer reads "%" as the start of a number pattern; "%%" is a plain one.
-        std::string escaped;
-        for (std::size_t i = 0; i < output.size(); ++i) {
-            if (i == at) escaped += pattern;
-            escaped += output[i];
-            if (output[i] == '%') escaped += '%';
-        }
-        if (at == output.size()) escaped += pattern;
-        output = escaped;
+        const ImageSequenceNames names = ImageSequenceNamesFor(format, source, output);
+        source.outputPath = names.firstImage;
+        output = names.pattern;
     }
     line += "-y " + platform::QuoteArgument(output);
     return line;
+}
+
+long long ConvertedLengthMs(const formats::ConversionSettings& settings, uint32_t durationSeconds) {
+    const long long duration = static_cast<long long>(durationSeconds) * 1000;
+    long long remaining = duration;
+    if (settings.EnableSkipLength && settings.SkipLength > 0) {
+        remaining = settings.SkipLength < remaining ? remaining - settings.SkipLength : 0;
+    }
+    if (settings.EnableConvertLength && settings.ConvertLength > 0) {
+        // An unknown length is taken to be long enough.
+        return duration == 0 ? settings.ConvertLength : std::min<long long>(settings.ConvertLength, remaining);
+    }
+    if (settings.EnableIgnoreTheLast && settings.IgnoreLength > 0) {
+        return remaining > settings.IgnoreLength ? remaining - settings.IgnoreLength : 0;
+    }
+    return remaining;
+}
+
+ImageSequenceNames ImageSequenceNamesFor(const formats::OutputFormat& format, const SourceItem& source,
+                                         const std::string& outputPath) {
+    std::size_t at = util::ExtensionPart(outputPath);
+    if (at == std::string::npos) at = outputPath.size();
+    std::string number = "_%d";
+    std::string first = "_1";
+    if (source.durationSeconds > 0) {
+        const double fps = UsableRate(format.VideoFrameRate) ? format.VideoFrameRate
+                           : UsableRate(source.frameRate)    ? source.frameRate
+                                                             : 30.0;
+        const int digits = DecimalDigits(Truncate(source.durationSeconds * fps));
+        number = Format("_%%0%dd", digits);
+        first = Format(number.c_str(), 1);
+    }
+    ImageSequenceNames names;
+    names.firstImage = outputPath.substr(0, at) + first + outputPath.substr(at);
+    // The image writer reads "%" as the start of a number pattern; "%%" is a plain one.
+    for (std::size_t i = 0; i < outputPath.size(); ++i) {
+        if (i == at) names.pattern += number;
+        names.pattern += outputPath[i];
+        if (outputPath[i] == '%') names.pattern += '%';
+    }
+    if (at == outputPath.size()) names.pattern += number;
+    return names;
 }
 
 }  // namespace quillon::engine

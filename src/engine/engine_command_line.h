@@ -54,6 +54,19 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
                                    formats::ConversionSettings& settings,
                                    const std::string& enginePath);
 
+// Milliseconds the line converts of a source lasting durationSeconds, after From, Length and
+// Ignore last; 0 when unknown (and no Length is set).
+long long ConvertedLengthMs(const formats::ConversionSettings& settings, uint32_t durationSeconds);
+
+// An image sequence written for outputPath ("x.jpg"): the engine's number pattern
+// ("x_%03d.jpg") and the name of its first image ("x_001.jpg").
+struct ImageSequenceNames {
+    std::string pattern;
+    std::string firstImage;
+};
+ImageSequenceNames ImageSequenceNamesFor(const formats::OutputFormat& format, const SourceItem& source,
+                                         const std::string& outputPath);
+
 // Typed text as one argument: unchanged when it holds no blank, tab or double quote, else quoted.
 std::string ArgumentText(const std::string& text);
 

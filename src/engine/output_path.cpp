@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/engine_command_line.h"
 #include "util/paths.h"
 
 namespace quillon::engine {
@@ -48,6 +49,16 @@ std::string RandomBaseName() {
 std::string FolderFailure(const std::string& folder) { return "Failed to create folder \"" + folder + "\""; }
 
 }  // namespace
+
+void RunSourceFiles::Add(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) files_.emplace(st.st_dev, st.st_ino);
+}
+
+bool RunSourceFiles::Contains(const std::string& path) const {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && files_.count({st.st_dev, st.st_ino}) != 0;
+}
 
 bool ClaimedOutputNames::Contains(const std::string& path) const { return names_.count(Upper(path)) != 0; }
 void ClaimedOutputNames::Add(const std::string& path) { names_.insert(Upper(path)); }
@@ -115,42 +126,54 @@ bool ResolveOutputPath(const formats::OutputFormat& format, SourceItem& source, 
             }
             const std::string stem = folder + baseName;
             std::string path = stem + extension;
-            if (AnythingAt(path) || context.claimed.Contains(path)) {
+            // What shows that a target is there: for an image sequence its first image.
+            auto targetFile = [&](const std::string& candidate) {
+                return format.Family == formats::FamilyImageSequence
+                           ? ImageSequenceNamesFor(format, source, candidate).firstImage
+                           : candidate;
+            };
+            auto isRunSource = [&](const std::string& candidate) {
+                const std::string file = targetFile(candidate);
+                return SameFile(file, namingSource) || (context.sources && context.sources->Contains(file));
+            };
+            // The next numbered name that is not taken: under Overwrite an existing file may
+            // be replaced, but never one the run reads or has handed out.
+            auto numberedName = [&](bool overwrite) {
+                for (int n = 1;; ++n) {
+                    std::string numbered = stem + "_" + std::to_string(n) + extension;
+                    if (context.claimed.Contains(numbered)) continue;
+                    if (overwrite ? !isRunSource(numbered) : !AnythingAt(targetFile(numbered))) return numbered;
+                }
+            };
+            if (AnythingAt(targetFile(path)) || context.claimed.Contains(path)) {
                 if (policy == formats::kTargetSkip) {
-                    message = "Target exists and skipped";
+                    message = kTargetSkippedText;
                     return false;
                 }
                 if (policy == formats::kTargetOverwrite) {
-                    if (SameFile(path, namingSource)) {
+                    if (SameFile(targetFile(path), namingSource)) {
                         message =
                             "Target file name is same as original file that can't be overwritten. Please output "
                             "files to a custom folder.";
                         return false;
                     }
-                    // A numbered name may never be the source itself: the engine would
-                    // overwrite the file it is reading.
-                    if (context.claimed.Contains(path)) {
-                        for (int n = 1;; ++n) {
-                            path = stem + "_" + std::to_string(n) + extension;
-                            if (!context.claimed.Contains(path) && !SameFile(path, namingSource)) break;
-                        }
-                    }
+                    // Another row's source or output is never overwritten: the engine would
+                    // destroy a file the run still reads, or one it has just written.
+                    if (context.claimed.Contains(path) || isRunSource(path)) path = numberedName(true);
                 } else {
-                    for (int n = 1;; ++n) {
-                        path = stem + "_" + std::to_string(n) + extension;
-                        if (!AnythingAt(path) && !context.claimed.Contains(path)) break;
-                    }
+                    path = numberedName(false);
                 }
             }
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            const std::string probe = targetFile(path);
+            const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
             if (fd >= 0) {
                 close(fd);
-                unlink(path.c_str());
+                unlink(probe.c_str());
                 source.outputPath = path;
                 context.claimed.Add(path);
                 return true;
             }
-            message = "Failed to create file \"" + path + "\"";
+            message = "Failed to create file \"" + probe + "\"";
         }
 
         if (!settings.OutputFiles2MyDocuments || fallbackUsed) return false;

@@ -25,19 +25,39 @@ private:
     std::set<std::string> names_;
 };
 
+// The files the rows of a run read. None of them may become another row's output, whatever
+// the exists policy says. Known by file identity, so links and other spellings count too.
+class RunSourceFiles {
+public:
+    void Clear() { files_.clear(); }
+    // Files that do not exist (yet) are not recorded.
+    void Add(const std::string& path);
+    bool Contains(const std::string& path) const;
+
+private:
+    std::set<std::pair<unsigned long long, unsigned long long>> files_;  // device, inode
+};
+
 struct OutputPathContext {
     const formats::ConversionSettings& settings;
     ClaimedOutputNames& claimed;
     // The user's documents folder for the fallback (created when missing); empty when unknown.
     std::function<std::string()> documentsFolder;
+    const RunSourceFiles* sources = nullptr;  // the run's sources; none when null
 };
+
+// The text a row shows when the Skip policy left its existing target alone.
+inline constexpr const char* kTargetSkippedText = "Target exists and skipped";
 
 // The path the output names derive from: the source's path, or for a DVD title
 // "<dvdFolder>DVD_Title_<ordinal>.vob".
 std::string NamingSourcePath(const SourceItem& source);
 
 // On success stores the path in source.outputPath, claims it and returns true; the file does
-// not exist afterwards (it is created once to prove it can be, then removed). On failure
+// not exist afterwards (it is created once to prove it can be, then removed). An image
+// sequence is one target, named by its first image: the path stored is the plain name the
+// sequence derives from. Under Overwrite a file that is a source of the run, or already
+// claimed, is not overwritten: the next free numbered name is taken instead. On failure
 // returns false with the status text in message and leaves outputPath alone.
 bool ResolveOutputPath(const formats::OutputFormat& format, SourceItem& source, bool convertToOne,
                        const OutputPathContext& context, std::string& message);

@@ -1,6 +1,7 @@
 #include "engine/theora_command_line.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "engine/engine_command_line.h"
@@ -65,8 +66,9 @@ std::string BuildTheoraCommandLine(formats::OutputFormat& format, SourceItem& so
         if (!format.VideoAspect.empty()) line += "--aspect " + ArgumentText(format.VideoAspect) + " ";
         format.VideoVBRQuality = std::clamp(format.VideoVBRQuality, 1, 10);
         line += Number("-v", format.VideoVBRQuality);
-        if (format.VideoFrameRate > 0) {
-            char rate[64];
+        // Never cut: a cut number would run into the next option.
+        if (std::isfinite(format.VideoFrameRate) && format.VideoFrameRate > 0) {
+            char rate[400];
             std::snprintf(rate, sizeof rate, "-F %.3f ", format.VideoFrameRate);
             line += rate;
         }

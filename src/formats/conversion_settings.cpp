@@ -1,5 +1,6 @@
 #include "formats/conversion_settings.h"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 
@@ -147,6 +148,37 @@ void ReadDouble(const RegValue* stored, double& field) {
     field = std::bit_cast<double>(LittleEndian(stored->data.data(), 8));
 }
 
+// Hand-edited or damaged stores can hold anything; each number is brought into the range the
+// options pages allow, so no later step meets an absurd value.
+void CorrectGlobalValue(std::string_view name, int32_t& value) {
+    if (IsCropMargin(name)) {
+        value = CorrectCropMargin(value);
+    } else if (name == "SkipLength" || name == "ConvertLength" || name == "IgnoreLength") {
+        value = std::max(value, 0);
+    } else if (name == "ConversionThreads") {
+        value = std::clamp(value, 1, 32);
+    } else if (name == "RotateFlip") {
+        if (value < 0 || value > 6) value = 0;
+    } else if (name == "RequestAudioIndex") {
+        value = std::clamp(value, 0, 32767);
+    }
+}
+
+void CorrectFormatValues(OutputFormat& f) {
+    f.VideoWidth = std::clamp(f.VideoWidth, 0, kMaxFrameSide);
+    f.VideoHeight = std::clamp(f.VideoHeight, 0, kMaxFrameSide);
+    f.VideoBitRate = std::clamp(f.VideoBitRate, 0, kMaxBitRate);
+    f.VideoVBRQuality = std::clamp(f.VideoVBRQuality, -1, kMaxQuality);
+    // Not a usable rate (NaN, infinite, 0, negative, beyond any encoder): the source's rate.
+    if (!(f.VideoFrameRate > 0 && f.VideoFrameRate <= kMaxFrameRate)) f.VideoFrameRate = -1.0;
+    f.AudioBitRate = std::clamp(f.AudioBitRate, 0, kMaxBitRate);
+    f.AudioVBRQuality = std::clamp(f.AudioVBRQuality, -1, kMaxQuality);
+    f.AudioCompressionLevel = std::clamp(f.AudioCompressionLevel, -1, kMaxQuality);
+    f.AudioSampleRate = std::clamp(f.AudioSampleRate, 0, kMaxSampleRate);
+    f.AudioChannels = std::clamp(f.AudioChannels, 0, kMaxChannels);
+    f.AudioVolume = std::clamp(f.AudioVolume, kMinVolume, kMaxVolume);
+}
+
 }  // namespace
 
 void WriteSettingValue(RegistryTree& store, const SettingValue& v) {
@@ -260,7 +292,7 @@ void LoadSettings(const RegistryTree& store, ConversionSettings& settings, Forma
             ReadString(stored, 1, *v.text);
         } else {
             ReadDword(stored, *v.dword);
-            if (IsCropMargin(name)) *v.dword = CorrectCropMargin(*v.dword);
+            CorrectGlobalValue(name, *v.dword);
         }
         if (v.name == "FilterExts") RebuildExtensionFilter(settings);
     }
@@ -277,6 +309,7 @@ void LoadSettings(const RegistryTree& store, ConversionSettings& settings, Forma
                 f.AudioCodec = "aac";
             }
         }
+        CorrectFormatValues(f);
     }
 }
 

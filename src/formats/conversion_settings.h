@@ -90,6 +90,16 @@ bool SaveSettings(platform::RegistryStore& store, const ConversionSettings& sett
 
 void RebuildExtensionFilter(ConversionSettings& settings);
 
+// The ranges stored numbers are corrected to at load.
+inline constexpr int32_t kMaxFrameSide = 32767;
+inline constexpr int32_t kMaxBitRate = 1'000'000'000;  // bit/s
+inline constexpr int32_t kMaxQuality = 100;
+inline constexpr double kMaxFrameRate = 1000.0;
+inline constexpr int32_t kMaxSampleRate = 768'000;
+inline constexpr int32_t kMaxChannels = 64;
+inline constexpr int32_t kMinVolume = 10;  // percent
+inline constexpr int32_t kMaxVolume = 3000;
+
 // A negative margin becomes 0, an odd one the next even number.
 int32_t CorrectCropMargin(int32_t margin);
 

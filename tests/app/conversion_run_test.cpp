@@ -373,6 +373,129 @@ TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
     EXPECT_EQ(host.ended, 2);
 }
 
+TEST_F(RunTest, ConvertToOneReachesNewlineNamesThroughLinksAndRemovesThem) {
+    AddSource("a.avi", 2);
+    AddSource("new\nline.avi", 2);
+    settings.NormalizeFile = 0;
+    host.oneOutput = (dir / "joined.mp4").string();
+
+    // Success: the list names a plain link to the source; the link goes with the list.
+    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 1u);
+    const std::string listText = test::ReadFile(launched[0].item->path);
+    EXPECT_EQ(listText.find("new\nline"), std::string::npos) << listText;
+    const std::size_t second = listText.find("file '", 1);
+    ASSERT_NE(second, std::string::npos);
+    const fs::path link = listText.substr(second + 6, listText.size() - second - 6 - 2);
+    EXPECT_EQ(link.filename().string().find('\n'), std::string::npos);
+    EXPECT_EQ(link.extension(), ".avi");
+    EXPECT_EQ(fs::read_symlink(link), dir / "new\nline.avi");
+    Finish(0, true);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    EXPECT_EQ(list.Status(1), "joined.mp4");
+
+    // A failed engine and a cancel remove their links as well.
+    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 2u);
+    std::vector<fs::path> links;
+    for (const auto& e : fs::directory_iterator(fs::temp_directory_path())) {
+        if (fs::is_symlink(e.symlink_status())) links.push_back(e.path());
+    }
+    ASSERT_EQ(links.size(), 1u);
+    Finish(1, false, "broken");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(links[0])));
+    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 3u);
+    Run().OnCancel();
+    for (const auto& e : fs::directory_iterator(fs::temp_directory_path())) {
+        EXPECT_FALSE(fs::is_symlink(e.symlink_status())) << e.path();
+    }
+    EXPECT_TRUE(fs::exists(dir / "new\nline.avi"));  // only the link went
+}
+
+TEST_F(RunTest, FailedCombiningStartShowsTheFailureInTheRows) {
+    AddSource("a.avi", 2);
+    AddSource("b.avi", 2);
+    settings.NormalizeFile = 0;
+    host.oneOutput = (dir / "joined.mp4").string();
+    // No temporary folder can hold the list: a folder below a regular file.
+    const std::string savedTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    test::WriteFile(dir / "plain", "x");
+    setenv("TMPDIR", (dir / "plain" / "tmp").c_str(), 1);
+    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    setenv("TMPDIR", savedTmp.c_str(), 1);
+    EXPECT_TRUE(launched.empty());
+    EXPECT_FALSE(Run().Active());
+    EXPECT_EQ(host.messages.back(), "Failed to create temporary file. Conversion failed.");
+    EXPECT_EQ(Statuses(), (std::vector<std::string>(
+                              2, "Conversion failure (Failed to create temporary file. Conversion failed.)")));
+    EXPECT_EQ(host.ended, 1);
+    EXPECT_TRUE(host.mainWindowEnabled);
+}
+
+TEST_F(RunTest, ProgressWithATimeRangeCountsOnlyTheConvertedPart) {
+    AddSource("range.avi", 100);
+    struct Case {
+        int32_t from, length, ignore;
+        uint32_t duration;
+        int64_t elapsedMs;
+        const char* status;
+    };
+    const Case cases[] = {
+        {40'000, 0, 0, 100, 30'000, "50% [00:30.000]"},   // 60 s are converted
+        {40'000, 0, 0, 100, 59'400, "99% [00:59.400]"},
+        {40'000, 0, 0, 100, 60'000, "100% [01:00.000]"},
+        {0, 20'000, 0, 100, 5'000, "25% [00:05.000]"},
+        {0, 0, 75'000, 100, 10'000, "40% [00:10.000]"},
+        {0, 0, 75'000, 0, 10'000, "[00:10.000]"},  // unknown length: only the time
+    };
+    for (const Case& c : cases) {
+        settings.EnableSkipLength = c.from > 0;
+        settings.SkipLength = c.from;
+        settings.EnableConvertLength = c.length > 0;
+        settings.ConvertLength = c.length;
+        settings.EnableIgnoreTheLast = c.ignore > 0;
+        settings.IgnoreLength = c.ignore;
+        list.Item(0).durationSeconds = c.duration;
+        Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+        const std::size_t launch = launched.size() - 1;
+        Progress(launch, c.duration > 0 ? 1 : -1, c.elapsedMs);
+        EXPECT_EQ(list.Status(0), c.status);
+        if (std::string(c.status).starts_with("100%")) {
+            EXPECT_EQ(Run().OverallPercent(), 100);
+        }
+        Finish(launch, true);
+    }
+}
+
+TEST_F(RunTest, OverwriteNeverReplacesAnotherRowsSourceOrOutput) {
+    AddSource("a.avi");
+    AddSource("a.mp4");
+    AddSource("b.avi");
+    AddSource("b.mov");
+    AddSource("b_1.mp4");
+    settings.TargetExistsOpt = formats::kTargetOverwrite;
+    settings.ConversionThreads = 4;
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 3u);  // a.mp4 and b_1.mp4 would be their own outputs
+    // a.mp4 is a row of the list: a.avi takes the next numbered name.
+    EXPECT_EQ(launched[0].item->outputPath, (dir / "a_1.mp4").string());
+    EXPECT_EQ(list.Status(1),
+              "Target file name is same as original file that can't be overwritten. Please output files to a "
+              "custom folder.");
+    EXPECT_EQ(test::ReadFile(dir / "a.mp4"), "source");
+    // b.mp4 is claimed by b.avi; b.mov passes b_1.mp4, a source as well.
+    EXPECT_EQ(launched[1].item->outputPath, (dir / "b.mp4").string());
+    EXPECT_EQ(launched[2].item->outputPath, (dir / "b_2.mp4").string());
+    EXPECT_EQ(test::ReadFile(dir / "b_1.mp4"), "source");
+    for (std::size_t i = 0; i < launched.size(); ++i) Finish(i, true);
+
+    // An existing file that no row reads is still overwritten.
+    list.RemoveRow(1);
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    EXPECT_EQ(launched[3].item->outputPath, (dir / "a.mp4").string());
+}
+
 TEST_F(RunTest, ThreadCountRaisedDuringTheRunStartsMore) {
     for (const char* n : {"a.avi", "b.avi", "c.avi", "d.avi"}) AddSource(n);
     settings.ConversionThreads = 1;

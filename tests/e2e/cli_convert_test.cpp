@@ -1,13 +1,20 @@
 // quillon-cli convert as a user runs it, on generated media.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <map>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <sstream>
 #include <thread>
 
+#include "formats/custom_output_format.h"
 #include "platform/process.h"
+#include "platform/registry_store.h"
 #include "test_support.h"
 
 namespace quillon::test {
@@ -132,6 +139,222 @@ TEST_F(CliConvert, InterruptCancelsLikeTheCancelButton) {
         EXPECT_TRUE(listed) << e.path();
     }
     EXPECT_FALSE(AnyProcessMentions(out.path().string()));
+}
+
+// A process as /proc shows it: its parent, state and start time (which tells a reused id apart).
+struct ProcessEntry {
+    int parent = 0;
+    char state = 0;
+    unsigned long long start = 0;
+};
+
+std::optional<ProcessEntry> ReadEntry(int pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream fields(stat.substr(close + 2));
+    ProcessEntry e;
+    std::string skip;
+    fields >> e.state >> e.parent;
+    for (int i = 0; i < 17; ++i) fields >> skip;  // fields 5 to 21
+    fields >> e.start;
+    return e;
+}
+
+// Every living process below pid, with its start time.
+std::map<int, unsigned long long> Descendants(int pid) {
+    std::map<int, ProcessEntry> all;
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        const std::string name = e.path().filename().string();
+        if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+        if (auto entry = ReadEntry(std::atoi(name.c_str()))) all[std::atoi(name.c_str())] = *entry;
+    }
+    std::map<int, unsigned long long> found;
+    std::vector<int> parents{pid};
+    while (!parents.empty()) {
+        const int parent = parents.back();
+        parents.pop_back();
+        for (const auto& [id, entry] : all) {
+            if (entry.parent == parent && entry.state != 'Z' && !found.count(id)) {
+                found[id] = entry.start;
+                parents.push_back(id);
+            }
+        }
+    }
+    return found;
+}
+
+// Those of `seen` that still run (a zombie has ended).
+std::vector<int> StillRunning(const std::map<int, unsigned long long>& seen) {
+    std::vector<int> running;
+    for (const auto& [pid, start] : seen) {
+        const auto entry = ReadEntry(pid);
+        if (entry && entry->start == start && entry->state != 'Z' && entry->state != 'X') running.push_back(pid);
+    }
+    return running;
+}
+
+// A stand-in for ffmpeg that runs the real one, optionally held before a probe (which writes
+// no output file) or slowed to real time for a conversion.
+fs::path FfmpegWrapper(const TempDir& dir, bool holdProbe) {
+    const fs::path script = dir / (holdProbe ? "hold-probe-ffmpeg" : "real-time-ffmpeg");
+    WriteFile(script, std::string("#!/bin/sh\n") +
+                          "case \" $* \" in\n"
+                          "  *\" -y \"*) exec ffmpeg -re \"$@\" ;;\n"
+                          "esac\n" +
+                          (holdProbe ? "sleep 600\n" : "") + "exec ffmpeg \"$@\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+    return script;
+}
+
+struct Interrupted {
+    std::string output;
+    std::optional<int> exitCode;
+    std::map<int, unsigned long long> children;  // every process seen below the CLI
+    bool sent = false;
+};
+
+// Starts quillon-cli, sends `signo` once its output holds `cue` (and, with withChild, something
+// runs below it), and collects what it prints until it ends.
+Interrupted InterruptAt(const std::vector<std::string>& args, const std::string& cue, int signo,
+                        const fs::path& ffmpeg, bool withChild = true) {
+    Interrupted r;
+    setenv("QUILLON_FFMPEG", ffmpeg.c_str(), 1);
+    platform::StartedProcess cli;
+    std::vector<std::string> argv{Cli()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const bool started = platform::StartProcess(argv, {}, cli);
+    unsetenv("QUILLON_FFMPEG");
+    EXPECT_TRUE(started);
+    if (!started) return r;
+    char buffer[4096];
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+        const auto read = cli.output.Read(buffer, sizeof buffer, 20);
+        if (read.status == platform::PipeHandle::ReadStatus::Data) r.output.append(buffer, read.bytes);
+        if (read.status == platform::PipeHandle::ReadStatus::End) break;
+        const auto now = Descendants(cli.process.Pid());
+        r.children.insert(now.begin(), now.end());
+        if (!r.sent && r.output.find(cue) != std::string::npos && (!withChild || !now.empty())) {
+            ::kill(cli.process.Pid(), signo);
+            r.sent = true;
+        }
+        if (std::chrono::steady_clock::now() > limit) {
+            ADD_FAILURE() << "still running: " << r.output;
+            cli.process.Terminate();
+            break;
+        }
+    }
+    // Ended at once, not after the held probe's ten minutes.
+    EXPECT_TRUE(cli.process.Wait(10'000)) << r.output;
+    r.exitCode = cli.process.ExitCode();
+    return r;
+}
+
+void ExpectNothingLeft(const Interrupted& r, const TempDir& out) {
+    EXPECT_TRUE(r.sent) << r.output;
+    EXPECT_EQ(r.exitCode, 130) << r.output;
+    // SIGKILL is delivered at once, but the ending may take a moment to show.
+    std::vector<int> running = StillRunning(r.children);
+    for (int i = 0; i < 100 && !running.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        running = StillRunning(r.children);
+    }
+    EXPECT_TRUE(running.empty()) << "left running: " << running.size() << "\n" << r.output;
+    for (int pid : running) ::kill(pid, SIGKILL);  // not for the next test to meet
+    for (const auto& e : fs::directory_iterator(out.path())) ADD_FAILURE() << "left behind: " << e.path();
+}
+
+TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
+    ASSERT_TRUE(MakeClip(in / "clip.mp4", 20, 1, 2, 160, 120));
+    const fs::path holdProbe = FfmpegWrapper(in, true);
+    const fs::path realTime = FfmpegWrapper(in, false);
+
+    // Adding files: a probe that does not end.
+    ExpectNothingLeft(InterruptAt({"convert", "--format", "110", (in / "clip.mp4").string()}, "Adding file",
+                                  SIGTERM, holdProbe),
+                      out);
+
+    // Preparing: a long DWVW file is decoded by the program itself, no child involved.
+    ASSERT_TRUE(MakeAudio(in / "long.wav", 600, 1, 44100));
+    ASSERT_EQ(RunCommand({"sndfile-convert", "-dwvw16", (in / "long.wav").string(), (in / "long.aifc").string()})
+                  .exitCode,
+              0);
+    fs::remove(in / "long.wav");
+    const Interrupted preparing =
+        InterruptAt({"convert", "--format", "110", (in / "long.aifc").string(), (in / "clip.mp4").string()},
+                    "Loading long.aifc", SIGHUP, realTime, false);
+    ExpectNothingLeft(preparing, out);
+    EXPECT_NE(preparing.output.find("long.aifc\tCancelled"), std::string::npos) << preparing.output;
+    for (const auto& e : fs::directory_iterator(fs::temp_directory_path())) {
+        EXPECT_NE(e.path().extension(), ".wav") << "decoded file left: " << e.path();
+    }
+    fs::remove(in / "long.aifc");
+
+    // Converting, in real time.
+    const Interrupted converting =
+        InterruptAt({"convert", "--format", "110", (in / "clip.mp4").string()}, "%\n", SIGINT, realTime);
+    ExpectNothingLeft(converting, out);
+    EXPECT_NE(converting.output.find("clip.mp4\tCancelled"), std::string::npos) << converting.output;
+
+    // Joining into one file.
+    ASSERT_EQ(RunCommand({Cli(), "settings", "set", "NormalizeFile", "0"}).exitCode, 0);
+    fs::copy_file(in / "clip.mp4", in / "second.mp4");
+    ExpectNothingLeft(InterruptAt({"convert", "--one", (out / "one.mp4").string(), (in / "clip.mp4").string(),
+                                   (in / "second.mp4").string()},
+                                  "Combining files...", SIGTERM, realTime),
+                      out);
+}
+
+TEST_F(CliConvert, ExitStatusContract) {
+    const CommandResult help = RunCommand({Cli(), "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* line : {"  0    every file was converted", "  1    at least one file", "  2    usage or configuration",
+                             "  130  interrupted"}) {
+        EXPECT_NE(help.output.find(line), std::string::npos) << line << "\n" << help.output;
+    }
+
+    ASSERT_TRUE(MakeAudio(in / "a.wav", 1));
+    ASSERT_TRUE(MakeAudio(in / "b.wav", 1));
+    const std::string a = (in / "a.wav").string();
+    const std::string b = (in / "b.wav").string();
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "1040", a, b}).exitCode, 0);
+
+    // Skipped by the policy counts as done; one failed row makes it 1.
+    ASSERT_EQ(RunCommand({Cli(), "settings", "set", "TargetExistsOpt", "33"}).exitCode, 0);
+    const CommandResult skipped = RunCommand({Cli(), "convert", "--format", "1040", a, b});
+    EXPECT_EQ(skipped.exitCode, 0) << skipped.output;
+    EXPECT_EQ(RowLines(skipped.output), (std::vector<std::string>{"a.wav\tTarget exists and skipped",
+                                                                   "b.wav\tTarget exists and skipped"}));
+    fs::remove(out / "b.aiff");
+    WriteFile(in / "broken.wav", "RIFF");
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "1040", a, b, (in / "broken.wav").string()}).exitCode, 1);
+
+    // Usage and configuration errors.
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "99999", a}).exitCode, 2);
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "No such group", a}).exitCode, 2);
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--bogus", a}).exitCode, 2);
+    EXPECT_EQ(RunCommand({Cli(), "convert"}).exitCode, 2);
+    {
+        platform::RegistryStore store;
+        ASSERT_TRUE(formats::SaveCustomFormats(store, {{"Empty", {}}, {"Retired", {9999}}}));
+    }
+    // A group without ids is not kept by the store; one whose formats are all gone is.
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "Empty", a}).exitCode, 2);
+    const CommandResult retired = RunCommand({Cli(), "convert", "--format", "Retired", a});
+    EXPECT_EQ(retired.exitCode, 2) << retired.output;
+    EXPECT_NE(retired.output.find("custom group Retired has no output formats"), std::string::npos) << retired.output;
+    const std::string storePath = platform::RegistryStore().FilePath();
+    const std::string saved = ReadFile(storePath);
+    WriteFile(storePath, "\x01\x02 not a store");
+    const CommandResult damaged = RunCommand({Cli(), "convert", "--format", "1040", a});
+    EXPECT_EQ(damaged.exitCode, 2) << damaged.output;
+    EXPECT_EQ(ReadFile(storePath), "\x01\x02 not a store");  // left for the user to look at
+    fs::remove(storePath);
+    fs::create_directory(storePath);
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "1040", a}).exitCode, 2);
+    fs::remove(storePath);
+    WriteFile(storePath, saved);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Conversion runs with the real engine on generated media.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -270,6 +271,108 @@ TEST_F(RealRun, ConvertToOneWithoutNormalizationAndCancelledJoin) {
     EXPECT_FALSE(fs::exists(out / "cancelled.mp4"));
     EXPECT_EQ(TempLeftovers(), before);
     EXPECT_EQ(list.Status(0), "Cancelled");
+}
+
+TEST_F(RealRun, ConvertToOneReachesASourceWithANewlineInItsName) {
+    ASSERT_TRUE(test::MakeClip(in / "a.mp4", 1, 1, 2, 160, 120));
+    ASSERT_TRUE(test::MakeClip(in / "two\nlines.mp4", 2, 1, 2, 160, 120));
+    Add(in / "a.mp4");
+    Add(in / "two\nlines.mp4");
+    settings.NormalizeFile = 0;
+    auto links = [] {
+        std::size_t n = 0;
+        for (const auto& e : fs::directory_iterator(platform::TempFolder())) n += fs::is_symlink(e.symlink_status());
+        return n;
+    };
+    const auto before = TempLeftovers();
+    host.oneOutput = (out / "joined.mkv").string();
+    Run().StartRun(false, true, formats::FindFormat(catalogue, 90));
+    EXPECT_EQ(links(), 1u);
+    Drive();
+    EXPECT_EQ(list.Status(0), "joined.mkv");
+    EXPECT_EQ(list.Status(1), "joined.mkv");
+    EXPECT_NEAR(Duration(out / "joined.mkv"), 3.0, 0.35);
+    EXPECT_EQ(links(), 0u);
+    EXPECT_EQ(TempLeftovers(), before);
+    EXPECT_TRUE(fs::exists(in / "two\nlines.mp4"));
+
+    // A join the engine fails removes its link too.
+    fs::remove(in / "a.mp4");
+    host.oneOutput = (out / "failed.mkv").string();
+    Run().StartRun(false, true, formats::FindFormat(catalogue, 90));
+    Drive();
+    EXPECT_EQ(list.Status(1).substr(0, 18), "Conversion failure");
+    EXPECT_EQ(links(), 0u);
+    EXPECT_EQ(TempLeftovers(), before);
+}
+
+TEST_F(RealRun, OverwriteInTheSourceFolderKeepsEverySourceOfTheList) {
+    ASSERT_TRUE(test::MakeClip(in / "a.avi", 1, 1, 2, 160, 120));
+    ASSERT_TRUE(test::MakeClip(in / "a.mp4", 2, 1, 2, 160, 120));
+    Add(in / "a.avi");
+    Add(in / "a.mp4");
+    const std::string original = test::ReadFile(in / "a.mp4");
+    settings.DestOutputFolderOpt = formats::kOutputSameAsSource;
+    settings.TargetExistsOpt = formats::kTargetOverwrite;
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    Drive();
+    EXPECT_EQ(list.Status(0), "a_1.mp4");
+    EXPECT_EQ(list.Status(1).substr(0, 37), "Target file name is same as original ");
+    EXPECT_EQ(test::ReadFile(in / "a.mp4"), original);
+    EXPECT_NEAR(Duration(in / "a_1.mp4"), 1.0, 0.2);
+
+    // Run again: a_1.mp4 is an output, not a source, and is overwritten in place.
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    Drive();
+    EXPECT_EQ(list.Status(0), "a_1.mp4");
+    EXPECT_FALSE(fs::exists(in / "a_2.mp4"));
+    EXPECT_EQ(test::ReadFile(in / "a.mp4"), original);
+}
+
+TEST_F(RealRun, ImageSequenceFollowsTheExistsPolicyAsOneTarget) {
+    ASSERT_TRUE(test::MakeClip(in / "clip.mp4", 1, 1, 2, 64, 48, 5));
+    Add(in / "clip.mp4");
+    formats::OutputFormat* jpg = formats::FindFormat(catalogue, 710);
+    ASSERT_NE(jpg, nullptr);
+    auto frames = [&](const std::string& prefix) {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(out.path())) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind(prefix, 0) == 0) names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    Run().StartRun(false, false, jpg);
+    Drive();
+    const std::vector<std::string> first = frames("clip_");
+    ASSERT_GE(first.size(), 4u);
+    EXPECT_EQ(first.front(), "clip_1.jpg");  // 5 frames: one digit
+    EXPECT_EQ(list.Status(0), "clip_1.jpg");
+
+    // Skip: the sequence is there, nothing is written.
+    for (const std::string& f : first) test::WriteFile(out / f, "kept");
+    settings.TargetExistsOpt = formats::kTargetSkip;
+    Run().StartRun(false, false, jpg);
+    Drive();
+    EXPECT_EQ(list.Status(0), "Target exists and skipped");
+    for (const std::string& f : first) EXPECT_EQ(test::ReadFile(out / f), "kept") << f;
+    EXPECT_EQ(frames("clip_"), first);
+
+    // Rename: a new numbered pattern beside the old one.
+    settings.TargetExistsOpt = formats::kTargetRename;
+    Run().StartRun(false, false, jpg);
+    Drive();
+    EXPECT_EQ(list.Status(0), "clip_1_1.jpg");
+    for (const std::string& f : first) EXPECT_EQ(test::ReadFile(out / f), "kept") << f;
+    EXPECT_EQ(frames("clip_1_").size(), first.size());
+
+    // Overwrite: the plain pattern is written again.
+    settings.TargetExistsOpt = formats::kTargetOverwrite;
+    Run().StartRun(false, false, jpg);
+    Drive();
+    EXPECT_EQ(list.Status(0), "clip_1.jpg");
+    EXPECT_NE(test::ReadFile(out / "clip_1.jpg"), "kept");
 }
 
 TEST_F(RealRun, DvdTitleIsJoinedFromItsPiecesUnlessSpaceIsShort) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
 
 #include "formats/output_format.h"
 #include "platform/process.h"
@@ -224,6 +227,29 @@ TEST_F(CommandLineTest, TimeRanges) {
     EXPECT_NE(Theora(135).find("--nosubtitles -s 0 -e 0 -x"), std::string::npos);
 }
 
+TEST(ConvertedLength, FollowsFromLengthAndIgnoreLast) {
+    formats::ConversionSettings s;
+    EXPECT_EQ(ConvertedLengthMs(s, 100), 100'000);
+    EXPECT_EQ(ConvertedLengthMs(s, 0), 0);
+    s.SkipLength = 40'000;
+    EXPECT_EQ(ConvertedLengthMs(s, 100), 100'000);  // not enabled
+    s.EnableSkipLength = 1;
+    EXPECT_EQ(ConvertedLengthMs(s, 100), 60'000);
+    EXPECT_EQ(ConvertedLengthMs(s, 30), 0);  // starts past the end
+    s.EnableConvertLength = 1;
+    s.ConvertLength = 20'000;
+    EXPECT_EQ(ConvertedLengthMs(s, 100), 20'000);
+    EXPECT_EQ(ConvertedLengthMs(s, 50), 10'000);  // the source ends first
+    EXPECT_EQ(ConvertedLengthMs(s, 0), 20'000);   // unknown length: the Length
+    s.EnableConvertLength = 0;
+    s.EnableIgnoreTheLast = 1;
+    s.IgnoreLength = 15'000;
+    EXPECT_EQ(ConvertedLengthMs(s, 100), 45'000);
+    EXPECT_EQ(ConvertedLengthMs(s, 50), 0);
+    s.EnableSkipLength = 0;
+    EXPECT_EQ(ConvertedLengthMs(s, 4'000'000'000u), 3'999'999'985'000LL);
+}
+
 TEST_F(CommandLineTest, AudioStreamsAndCodecOptions) {
     source = MakeSource(320, 240, 25, 10, {{2, 44100}, {6, 48000}});
     source.selectedAudioStream = 1;
@@ -362,6 +388,38 @@ TEST_F(CommandLineTest, AbsurdStoredValuesStillGiveALine) {
     EXPECT_NE(Line(110).find("-vol 2147483647 "), std::string::npos);
     Format(710).VideoFrameRate = 1e300;
     EXPECT_NE(Line(710).find("_%010d"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, NumbersAreWrittenWholeAndNeverRunIntoTheNextOption) {
+    // Each argument after "-r" must read back as the rate, with "-c:a" its own argument.
+    auto rateArguments = [&](double formatRate, double sourceRate) {
+        Format(110).VideoFrameRate = formatRate;
+        source.frameRate = sourceRate;
+        const std::vector<std::string> args = platform::SplitCommandLine(Line(110));
+        const auto r = std::find(args.begin(), args.end(), "-r");
+        EXPECT_NE(r, args.end());
+        EXPECT_TRUE(r != args.end() && r + 2 < args.end() && r[2] == "-c:a");
+        return r != args.end() && r + 1 < args.end() ? r[1] : std::string();
+    };
+    const std::string huge = rateArguments(2.02e301, 25);
+    EXPECT_GT(huge.size(), 300u);
+    EXPECT_EQ(huge.substr(huge.size() - 4), ".000");
+    EXPECT_DOUBLE_EQ(std::strtod(huge.c_str(), nullptr), 2.02e301);
+    // No rate the engine could read: the source's; none there either: 30.
+    EXPECT_EQ(rateArguments(std::numeric_limits<double>::infinity(), 25), "25.000");
+    EXPECT_EQ(rateArguments(std::nan(""), 25), "25.000");
+    EXPECT_EQ(rateArguments(-1, std::numeric_limits<double>::infinity()), "30");
+    EXPECT_EQ(rateArguments(-1, std::nan("")), "30");
+    EXPECT_EQ(rateArguments(-1, 1.7976931348623157e308).size(), 313u);
+
+    Format(135).VideoFrameRate = 1.7976931348623157e308;
+    const std::vector<std::string> theora = platform::SplitCommandLine(Theora(135));
+    const auto f = std::find(theora.begin(), theora.end(), "-F");
+    ASSERT_TRUE(f != theora.end() && f + 2 < theora.end());
+    EXPECT_DOUBLE_EQ(std::strtod(f[1].c_str(), nullptr), 1.7976931348623157e308);
+    EXPECT_EQ(f[2].substr(0, 1), "-");
+    Format(135).VideoFrameRate = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(Theora(135).find("-F "), std::string::npos);
 }
 
 TEST(CommandLineHelpers, ValuesAndLists) {

@@ -102,6 +102,80 @@ TEST_F(OutputPathTest, OverwriteNumberingNeverLandsOnTheSource) {
     EXPECT_EQ(test::ReadFile(dir / "d.mov"), "source");
 }
 
+TEST_F(OutputPathTest, OverwriteSparesEveryFileTheRunReads) {
+    settings.TargetExistsOpt = formats::kTargetOverwrite;
+    RunSourceFiles sources;
+    for (const char* name : {"g.avi", "g.mp4", "h.wmv", "h.mkv"}) {
+        WriteFile(dir / name, name);
+        sources.Add(P(name));
+    }
+    fs::create_symlink(dir / "h.mkv", dir / "h.mp4");  // h.mkv's file under the target's name
+    fs::create_symlink(dir / "g.avi", dir / "g_1.mp4");
+    WriteFile(dir / "g_2.mp4", "an earlier output");
+    auto resolve = [&](SourceItem& source) {
+        std::string message;
+        const OutputPathContext context{settings, claimed, {}, &sources};
+        return ResolveOutputPath(mp4, source, false, context, message) ? source.outputPath : "!" + message;
+    };
+    // g.mp4 is another row's source and g_1.mp4 is g.avi itself: numbered on to g_2.mp4,
+    // which no row reads and Overwrite may replace.
+    auto g = Source("g.avi");
+    EXPECT_EQ(resolve(g), P("g_2.mp4"));
+    auto h = Source("h.wmv");
+    EXPECT_EQ(resolve(h), P("h_1.mp4"));
+    for (const char* name : {"g.avi", "g.mp4", "h.wmv", "h.mkv"}) EXPECT_EQ(test::ReadFile(dir / name), name);
+    // The row's own file keeps its refusal; files that no row reads are still overwritten.
+    auto self = Source("g.mp4");
+    EXPECT_EQ(resolve(self).substr(0, 12), "!Target file");
+    auto other = Source("k.avi");
+    WriteFile(dir / "k.mp4", "old");
+    EXPECT_EQ(resolve(other), P("k.mp4"));
+    // A missing source is no file to spare.
+    sources.Add(P("gone.avi"));
+    EXPECT_FALSE(sources.Contains(P("gone.avi")));
+}
+
+TEST_F(OutputPathTest, ImageSequenceIsOneTargetNamedByItsFirstImage) {
+    formats::OutputFormat jpg;
+    jpg.FormatId = 710;
+    jpg.Family = formats::FamilyImageSequence;
+    jpg.Extension = "jpg";
+    auto resolve = [&](SourceItem& source) {
+        std::string message;
+        const OutputPathContext context{settings, claimed, {}};
+        return ResolveOutputPath(jpg, source, false, context, message) ? source.outputPath : "!" + message;
+    };
+    auto clip = Source("clip.avi");
+    clip.durationSeconds = 10;
+    clip.frameRate = 25;  // 250 frames: clip_001.jpg first
+    WriteFile(clip.path, "source");
+
+    // Nothing there yet: the plain name; a stray clip.jpg is no sequence and stays.
+    WriteFile(dir / "clip.jpg", "photo");
+    settings.TargetExistsOpt = formats::kTargetSkip;
+    EXPECT_EQ(resolve(clip), P("clip.jpg"));
+    EXPECT_EQ(test::ReadFile(dir / "clip.jpg"), "photo");
+    claimed.Clear();
+
+    // A first image from an earlier run: Skip leaves the sequence alone.
+    WriteFile(dir / "clip_001.jpg", "frame");
+    EXPECT_EQ(resolve(clip), "!Target exists and skipped");
+    EXPECT_EQ(test::ReadFile(dir / "clip_001.jpg"), "frame");
+
+    // Rename picks a pattern whose first image is free.
+    settings.TargetExistsOpt = formats::kTargetRename;
+    WriteFile(dir / "clip_1_001.jpg", "frame");
+    EXPECT_EQ(resolve(clip), P("clip_2.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "clip_1_001.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "clip_2_001.jpg"));  // the writability probe is gone
+    claimed.Clear();
+
+    // Overwrite takes the plain pattern again.
+    settings.TargetExistsOpt = formats::kTargetOverwrite;
+    EXPECT_EQ(resolve(clip), P("clip.jpg"));
+    EXPECT_EQ(test::ReadFile(dir / "clip.jpg"), "photo");
+}
+
 TEST_F(OutputPathTest, SkipRefusesExistingAndClaimedTargets) {
     settings.TargetExistsOpt = formats::kTargetSkip;
     settings.OutputFiles2MyDocuments = 1;  // Skip never falls back

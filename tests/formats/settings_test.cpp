@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "formats/conversion_settings.h"
 #include "formats/settings_values.h"
@@ -60,6 +63,75 @@ TEST(Settings, CropMarginsAreCorrectedAsTheyLoad) {
     EXPECT_EQ(l.settings.CropTop, 6);
     EXPECT_EQ(l.settings.CropRight, 8);
     EXPECT_EQ(l.settings.CropBottom, INT32_MAX - 1);  // raising it would overflow
+}
+
+void SetDouble(RegistryTree& store, const std::string& name, double value) {
+    const auto bits = std::bit_cast<uint64_t>(value);
+    uint8_t bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+    store.SetBinary(kOptionsKey, name, bytes, sizeof bytes);
+}
+
+TEST(Settings, AbsurdNumbersAreBroughtIntoRangeAsTheyLoad) {
+    FormatCatalogue names;
+    BuildCatalogue(names);
+    auto name = [&](int32_t id, const char* value) { return RegistryPrefix(*FindFormat(names, id)) + value; };
+    RegistryTree store;
+    SetDouble(store, name(110, "VideoFrameRate"), 2.02e301);
+    SetDouble(store, name(90, "VideoFrameRate"), std::numeric_limits<double>::infinity());
+    SetDouble(store, name(40, "VideoFrameRate"), std::nan(""));
+    SetDouble(store, name(80, "VideoFrameRate"), -25.0);
+    SetDouble(store, name(120, "VideoFrameRate"), 29.97);
+    store.SetDword(kOptionsKey, "MP4VideoWidth", INT32_MAX);
+    store.SetDword(kOptionsKey, "MP4VideoHeight", -480);
+    store.SetDword(kOptionsKey, "MP4VideoBitRate", INT32_MAX);
+    store.SetDword(kOptionsKey, "MP4AudioBitRate", -128000);
+    store.SetDword(kOptionsKey, "MP4AudioSampleRate", INT32_MAX);
+    store.SetDword(kOptionsKey, "MP4AudioChannels", -2);
+    store.SetDword(kOptionsKey, "MP4AudioVolume", INT32_MIN);
+    store.SetDword(kOptionsKey, name(90, "AudioVolume"), INT32_MAX);
+    store.SetDword(kOptionsKey, "MP4VideoVBRQuality", INT32_MIN);
+    store.SetDword(kOptionsKey, "SkipLength", -5000);
+    store.SetDword(kOptionsKey, "ConversionThreads", 1000);
+    store.SetDword(kOptionsKey, "RotateFlip", 7);
+    Loaded l = LoadFrom(store);
+    const OutputFormat& mp4 = *FindFormat(l.catalogue, 110);
+    EXPECT_EQ(mp4.VideoFrameRate, -1.0);  // not a rate: the source's
+    EXPECT_EQ(FindFormat(l.catalogue, 90)->VideoFrameRate, -1.0);
+    EXPECT_EQ(FindFormat(l.catalogue, 40)->VideoFrameRate, -1.0);
+    EXPECT_EQ(FindFormat(l.catalogue, 80)->VideoFrameRate, -1.0);
+    EXPECT_DOUBLE_EQ(FindFormat(l.catalogue, 120)->VideoFrameRate, 29.97);
+    EXPECT_EQ(mp4.VideoWidth, kMaxFrameSide);
+    EXPECT_EQ(mp4.VideoHeight, 0);
+    EXPECT_EQ(mp4.VideoBitRate, kMaxBitRate);
+    EXPECT_EQ(mp4.AudioBitRate, 0);
+    EXPECT_EQ(mp4.AudioSampleRate, kMaxSampleRate);
+    EXPECT_EQ(mp4.AudioChannels, 0);
+    EXPECT_EQ(mp4.AudioVolume, kMinVolume);
+    EXPECT_EQ(FindFormat(l.catalogue, 90)->AudioVolume, kMaxVolume);
+    EXPECT_EQ(mp4.VideoVBRQuality, -1);
+    EXPECT_EQ(l.settings.SkipLength, 0);
+    EXPECT_EQ(l.settings.ConversionThreads, 32);
+    EXPECT_EQ(l.settings.RotateFlip, 0);
+
+    // Every default is in range: loading a store without values changes no record.
+    RegistryTree empty;
+    empty.CreateKey(kOptionsKey);
+    Loaded defaults = LoadFrom(empty);
+    FormatCatalogue fresh;
+    BuildCatalogue(fresh);
+    ASSERT_EQ(defaults.catalogue.size(), fresh.size());
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const OutputFormat& a = defaults.catalogue[i];
+        const OutputFormat& b = fresh[i];
+        EXPECT_TRUE(a.VideoWidth == b.VideoWidth && a.VideoHeight == b.VideoHeight &&
+                    a.VideoBitRate == b.VideoBitRate && a.VideoVBRQuality == b.VideoVBRQuality &&
+                    a.VideoFrameRate == b.VideoFrameRate && a.AudioBitRate == b.AudioBitRate &&
+                    a.AudioVBRQuality == b.AudioVBRQuality && a.AudioCompressionLevel == b.AudioCompressionLevel &&
+                    a.AudioSampleRate == b.AudioSampleRate && a.AudioChannels == b.AudioChannels &&
+                    a.AudioVolume == b.AudioVolume)
+            << b.FormatId;
+    }
 }
 
 TEST(Settings, RetiredAacEncodersLoadAsAac) {
