@@ -23,6 +23,7 @@ TEST(MapInputFormat, ForcesFormatsOfRawStreamsOnly) {
     EXPECT_EQ(MapInputFormat("722"), "g722 -ar 7k -ac 1");
     EXPECT_EQ(MapInputFormat("g723_1"), "g723_1 -ar 8k -ac 1");
     EXPECT_EQ(MapInputFormat("729"), "g729 -ar 8k -ac 1");
+    EXPECT_EQ(MapInputFormat("gsm"), "gsm");
     EXPECT_EQ(MapInputFormat("mp4"), "");
     EXPECT_EQ(MapInputFormat(""), "");
     EXPECT_EQ(MapInputFormat("H264"), "");  // callers pass the extension in lower case
