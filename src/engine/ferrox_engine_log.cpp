@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "engine/text_numbers.h"
+
 namespace quillon::engine {
+
+using detail::StartsWith;
 
 namespace {
 
@@ -10,18 +14,13 @@ namespace {
 // without a line end is passed on as it is.
 constexpr std::size_t kLongestLine = 64 * 1024;
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    return text;
+    return detail::SkipBlanks(text);
 }
 
 bool IsLevelName(std::string_view name) {
