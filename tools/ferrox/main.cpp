@@ -1,6 +1,6 @@
 // ferrox: the program's media engine. It runs the system's ffmpeg as its child in its own
-// process group, so ffmpeg's output and exit status are ferrox's, and ending ferrox's group (or
-// ferrox alone) ends ffmpeg. What ffmpeg cannot write here (AMR; G.722 and GSM in AIFF) takes
+// process group, so ffmpeg's output and exit status are ferrox's (a failed run ending with
+// ffmpeg's first error line), and ending ferrox's group (or ferrox alone) ends ffmpeg. What ffmpeg cannot write here (AMR; G.722 and GSM in AIFF) takes
 // a detour through more than one ffmpeg run.
 #include <cstdio>
 #include <string>
