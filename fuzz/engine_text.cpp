@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/engine_output.h"
+#include "engine/ferrox_engine_log.h"
 #include "engine/probe_parser.h"
 #include "platform/process.h"
 
@@ -38,6 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     reader.Feed(text.substr(0, size / 2));
     reader.Feed(text.substr(size / 2));
     reader.Finish();
+
+    // ferrox only takes level tags out of what it passes on; text without brackets goes through whole.
+    quillon::engine::EngineLog log;
+    std::string passed = log.Feed(text.substr(0, size / 3));
+    passed += log.Feed(text.substr(size / 3));
+    passed += log.Finish();
+    if (passed.size() > size || (text.find('[') == std::string_view::npos && passed != text)) std::abort();
+    std::string closing;
+    log.Conclude(static_cast<int>(size % 300), closing);
 
     quillon::platform::SplitCommandLine(text);
     const auto items = quillon::platform::SplitCommandLine("p " + quillon::platform::QuoteArgument(text));

@@ -59,6 +59,32 @@ const Translation* FindTranslation(std::string_view arg) {
     return nullptr;
 }
 
+// Raw G.722, G.723.1 and G.729 streams carry a fixed rate and layout, and their readers take
+// no "-ar"/"-ac" (ffmpeg stops with "Option sample_rate not found"); drop them from the
+// options of such an input.
+void DropFixedRateInputOptions(Arguments& args) {
+    std::size_t groupStart = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "-i") continue;
+        std::string_view format;
+        for (std::size_t j = groupStart; j + 1 < i; ++j) {
+            if (args[j] == "-f") format = args[j + 1];
+        }
+        if (format == "g722" || format == "g723_1" || format == "g729") {
+            for (std::size_t j = groupStart; j + 1 < i;) {
+                if (args[j] == "-ar" || args[j] == "-ac") {
+                    args.erase(args.begin() + static_cast<std::ptrdiff_t>(j), args.begin() + static_cast<std::ptrdiff_t>(j + 2));
+                    i -= 2;
+                } else {
+                    j += args[j] == "-f" ? 2 : 1;
+                }
+            }
+        }
+        groupStart = i + 2;
+        ++i;
+    }
+}
+
 }  // namespace
 
 Arguments TranslateFerroxArguments(Arguments args) {
@@ -79,6 +105,7 @@ Arguments TranslateFerroxArguments(Arguments args) {
             }
         }
     }
+    DropFixedRateInputOptions(args);
     TranslateCodecChoices(args);
     return args;
 }

@@ -53,6 +53,28 @@ int OutputHeight(const Arguments& args, std::size_t start) {
     return 0;
 }
 
+// Encoders of the formats people play on devices, players and the web. Given a 4:4:4, 4:2:2,
+// RGB or 10-bit source they keep its sampling and write profiles few decoders support (or,
+// with a baseline or main profile, refuse to start), so they get 8-bit 4:2:0. Editing and
+// archiving codecs (ProRes, DV, MJPEG, lossless ones, images) keep what their encoder picks.
+bool PlaysOnlyAs420(std::string_view codec) {
+    static constexpr std::string_view kCodecs[] = {
+        "libx264", "libx265", "mpeg4",      "libxvid",    "msmpeg4", "msmpeg4v2", "h263",     "h263p",
+        "flv",     "wmv1",    "wmv2",       "mpeg1video", "mpeg2video", "libvpx", "libvpx-vp9", "libtheora",
+        "h261",
+    };
+    return std::find(std::begin(kCodecs), std::end(kCodecs), codec) != std::end(kCodecs);
+}
+
+// The start of the output options (behind the last input's file name), 0 without an input.
+std::size_t OutputStart(const Arguments& args) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") start = i + 2;
+    }
+    return start;
+}
+
 }  // namespace
 
 void TranslateCodecChoices(Arguments& args) {
@@ -121,27 +143,38 @@ void TranslateCodecChoices(Arguments& args) {
             SetOption(args, start, "-tag:v", "hvc1");
         }
     }
+
+    if (codecAt && PlaysOnlyAs420(args[codecAt]) && !FindValue(args, start, "-pix_fmt")) {
+        SetOption(args, start, "-pix_fmt", "yuv420p");
+    }
 }
 
 std::string UnreadableCombination(const Arguments& args) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == "-i") start = i + 2;
-    }
-    if (start == 0) return {};
+    const std::size_t start = OutputStart(args);
+    if (start == 0 || start >= args.size()) return {};
     const std::size_t codecAt = FindValue(args, start, "-c:v");
-    if (!codecAt || util::LowerExtension(args.back()) != "avi" || FindValue(args, start, "-f")) return {};
-    if (args[codecAt] == "rv10" || args[codecAt] == "rv20") {
+    const std::string videoCodec = codecAt ? args[codecAt] : std::string();
+    const std::size_t audioAt = FindValue(args, start, "-c:a");
+    const std::string audioCodec = audioAt ? args[audioAt] : std::string();
+    const std::size_t formatAt = FindValue(args, start, "-f");
+    const std::string extension = util::LowerExtension(args.back());
+    const std::string container = formatAt ? args[formatAt] : extension;
+
+    if (container == "avi" && (videoCodec == "rv10" || videoCodec == "rv20")) {
         return "RealVideo cannot be stored in an AVI file that players can read; choose another codec";
+    }
+    // ffmpeg's SWF writer stops at the header for anything else, after it has created the file.
+    if (container == "swf") {
+        const bool videoFits = videoCodec.empty() || videoCodec == "flv" || videoCodec == "mjpeg" || videoCodec == "copy";
+        if (!videoFits) return "An SWF file holds only Flash Video (FLV1) or Motion JPEG video; choose one of those codecs";
+        const bool audioFits = audioCodec.empty() || audioCodec == "libmp3lame" || audioCodec == "mp3" || audioCodec == "copy";
+        if (!audioFits) return "An SWF file holds only MP3 audio; choose the MP3 codec";
     }
     return {};
 }
 
 std::string ConversionOutputFile(const Arguments& args) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == "-i") start = i + 2;
-    }
+    const std::size_t start = OutputStart(args);
     if (start == 0 || start >= args.size()) return {};
     const std::string& output = args.back();
     if (output.find('%') != std::string::npos) return {};

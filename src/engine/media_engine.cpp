@@ -36,6 +36,8 @@ std::string MapInputFormat(std::string_view extension) {
         {"g723_1", "g723_1 -ar 8k -ac 1"},
         {"729", "g729 -ar 8k -ac 1"},
         {"g729", "g729 -ar 8k -ac 1"},
+        // A short GSM file looks like too many other formats to be recognised by its content.
+        {"gsm", "gsm"},
     };
     for (const Entry& e : kFormats) {
         if (e.extension == extension) return std::string(e.format);

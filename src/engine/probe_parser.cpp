@@ -21,6 +21,13 @@ int32_t ToInt32(uint64_t value) {
     return static_cast<int32_t>(std::min<uint64_t>(value, INT32_MAX));
 }
 
+// ffmpeg prints an unset 32-bit bit rate (UINT32_MAX bit/s) as 4294967 kb/s: that is no rate.
+uint64_t BitRateOf(std::string_view token) {
+    constexpr uint64_t kUnsetBitRate = UINT32_MAX / 1000;
+    const uint64_t kbps = LeadingUnsigned(token);
+    return kbps >= kUnsetBitRate ? 0 : kbps;
+}
+
 // A saturated, absurd width stays even too: later size arithmetic relies on even widths.
 int32_t RoundUpToEven(int32_t value) {
     if (value % 2 == 0) return value;
@@ -107,7 +114,7 @@ VideoStreamFacts ParseVideoStream(std::string_view text) {
         } else if (Contains(token, " tbr")) {
             tbr = LeadingDouble(token);
         } else if (Contains(token, " kb/s")) {
-            facts.bitRate = ToInt32(LeadingUnsigned(token));
+            facts.bitRate = ToInt32(BitRateOf(token));
         } else {
             double ratio = 0;
             if (ReadDar(token, ratio)) facts.displayAspectRatio = ratio;
@@ -134,7 +141,7 @@ AudioStreamFacts ParseAudioStream(std::string_view text) {
         if (Contains(token, " Hz")) {
             facts.sampleRate = toUint32(LeadingUnsigned(token));
         } else if (Contains(token, " kb/s")) {
-            facts.bitRate = toUint32(LeadingUnsigned(token));
+            facts.bitRate = toUint32(BitRateOf(token));
         } else if (Contains(token, " channels")) {
             facts.channels = toUint32(LeadingUnsigned(token));
         } else {

@@ -16,6 +16,7 @@ enum class ChildOutput {
     Inherit,      // the parent's standard output
     Capture,      // a pipe the caller reads (binary data, e.g. raw PCM)
     CaptureBoth,  // one pipe for standard output and error (text lines)
+    CaptureError, // a pipe for standard error only; standard output is the parent's
 };
 
 class ChildProcess {

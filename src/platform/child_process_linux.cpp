@@ -103,8 +103,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, ChildOutput outpu
         for (int signo : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) signal(signo, SIG_DFL);
         int devnull = open("/dev/null", O_RDONLY);
         if (devnull >= 0) dup2(devnull, 0);
-        if (output != ChildOutput::Inherit) dup2(fds[1], 1);
-        if (output == ChildOutput::CaptureBoth) dup2(fds[1], 2);
+        if (output == ChildOutput::Capture || output == ChildOutput::CaptureBoth) dup2(fds[1], 1);
+        if (output == ChildOutput::CaptureBoth || output == ChildOutput::CaptureError) dup2(fds[1], 2);
         execvp(args[0], args.data());
         const std::string message = std::string("cannot run ") + args[0] + ": " + std::strerror(errno) + "\n";
         if (write(2, message.data(), message.size()) < 0) _exit(127);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -41,9 +42,19 @@ std::string StreamCodecName(const std::string& encoder) {
     return it == names.end() ? encoder : it->second;
 }
 
+// Encoders of formats for players and devices, whose output must be 8-bit 4:2:0 whatever the
+// source's sampling and depth.
+bool MustPlayAs420(const std::string& encoder) {
+    static const std::set<std::string> codecs = {
+        "libx264", "h264mp", "h264bp", "libx265", "mpeg4", "libxvid", "msmpeg4", "msmpeg4v2", "h263", "h263p",
+        "flv", "wmv1", "wmv2", "mpeg1video", "mpeg2video", "libvpx", "libvpx-vp9", "libtheora", "h261"};
+    return codecs.count(encoder) > 0;
+}
+
 struct Job {
     formats::OutputFormat format;
     std::string label;
+    const SourceItem* video = nullptr;  // the video source; the default clip when null
 };
 
 struct Outcome {
@@ -61,10 +72,27 @@ protected:
         ASSERT_TRUE(test::MakeAudio(folder_->path() / "tone.wav", 2, 2, 44100));
         Probe(folder_->path() / "clip.mkv", *clip_);
         Probe(folder_->path() / "tone.wav", *audio_);
+        // Camera and editing sources: H.264 4:4:4, ProRes 4:2:2 10-bit, lossless RGB; short, as
+        // every video format converts them.
+        const std::pair<const char*, std::vector<std::string>> kinds[] = {
+            {"clip444.mkv", {"-pix_fmt", "yuv444p", "-c:v", "libx264"}},
+            {"clip422p10.mov", {"-pix_fmt", "yuv422p10le", "-c:v", "prores_ks"}},
+            {"cliprgb.mkv", {"-pix_fmt", "bgr0", "-c:v", "ffv1"}},
+        };
+        for (const auto& [name, encoding] : kinds) {
+            std::vector<std::string> args{"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=1",
+                                          "-f", "lavfi", "-i", "sine=sample_rate=44100:duration=1"};
+            args.insert(args.end(), encoding.begin(), encoding.end());
+            args.insert(args.end(), {"-c:a", "pcm_s16le", (folder_->path() / name).string()});
+            ASSERT_TRUE(test::RunFfmpeg(args));
+            sources_.emplace_back();
+            Probe(folder_->path() / name, sources_.back());
+        }
     }
     static void TearDownTestSuite() {
         delete clip_;
         delete audio_;
+        sources_.clear();
         delete folder_;
     }
 
@@ -92,7 +120,7 @@ protected:
         formats::OutputFormat& format = job.format;
         Outcome outcome{job.label, {}};
         const bool audioOnly = format.Family == formats::FamilyAudio;
-        SourceItem item = audioOnly ? *audio_ : *clip_;
+        SourceItem item = audioOnly ? *audio_ : job.video ? *job.video : *clip_;
         const fs::path out = folder_->path() / std::to_string(index);
         fs::create_directories(out);
         item.outputPath = (out / ("out." + format.Extension)).string();
@@ -143,13 +171,16 @@ protected:
             if (probe.size() == 3) probe.push_back("-f");
             probe.push_back(piece);
         }
-        probe.insert(probe.end(), {"-show_entries", "stream=codec_type,codec_name", "-of", "csv=p=0", item.outputPath});
+        probe.insert(probe.end(), {"-show_entries", "stream=codec_name,codec_type,pix_fmt", "-of", "csv=p=0", item.outputPath});
         const test::CommandResult r = test::RunCommand(probe);
         std::set<std::string> found;
         for (const std::string& row : util::SplitText(r.output, '\n')) {
             const std::vector<std::string> fields = util::SplitText(row, ',');
             if (fields.size() >= 2 && (fields[1] == "video" || fields[1] == "audio")) {
                 found.insert(fields[1] + ":" + fields[0]);
+            }
+            if (fields.size() >= 3 && fields[1] == "video" && MustPlayAs420(format.VideoCodec) && fields[2] != "yuv420p") {
+                outcome.problem += " video is " + fields[2] + ", not yuv420p;";
             }
         }
         if (found != expected) {
@@ -168,11 +199,13 @@ protected:
     static TempDir* folder_;
     static SourceItem* clip_;
     static SourceItem* audio_;
+    static std::deque<SourceItem> sources_;  // 4:4:4, 4:2:2 10-bit, RGB
 };
 
 TempDir* ConversionMatrix::folder_ = nullptr;
 SourceItem* ConversionMatrix::clip_ = nullptr;
 SourceItem* ConversionMatrix::audio_ = nullptr;
+std::deque<SourceItem> ConversionMatrix::sources_;
 
 TEST_F(ConversionMatrix, EveryFormatWithItsDefaults) {
     formats::FormatCatalogue catalogue;
@@ -180,6 +213,26 @@ TEST_F(ConversionMatrix, EveryFormatWithItsDefaults) {
     ASSERT_EQ(catalogue.size(), 79u);
     std::vector<Job> jobs;
     for (const formats::OutputFormat& f : catalogue) jobs.push_back({f, std::to_string(f.FormatId) + " " + f.Extension});
+    Report(RunAll(jobs));
+}
+
+// Sources players cannot take as they are: every video format still converts them, and the
+// formats for devices and players come out 8-bit 4:2:0 (checked in Convert).
+TEST_F(ConversionMatrix, EveryVideoFormatFromSourcesThatAreNot420) {
+    formats::FormatCatalogue catalogue;
+    formats::BuildCatalogue(catalogue);
+    std::vector<Job> jobs;
+    ASSERT_EQ(sources_.size(), 3u);
+    for (const SourceItem& source : sources_) {
+        const bool rgb = source.path.find("rgb") != std::string::npos;
+        for (const formats::OutputFormat& f : catalogue) {
+            if (f.Family == formats::FamilyAudio || !f.VideoCodecs || !f.VideoEnable) continue;
+            // The RGB source only through the formats meant for devices and players.
+            if (rgb && !MustPlayAs420(f.VideoCodec)) continue;
+            jobs.push_back({f, std::to_string(f.FormatId) + " " + f.Extension + " from " + fs::path(source.path).filename().string(),
+                            &source});
+        }
+    }
     Report(RunAll(jobs));
 }
 

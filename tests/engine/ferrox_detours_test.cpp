@@ -24,8 +24,9 @@ TEST(FerroxTranslations, CodecChoicesBecomeWorkingEquivalents) {
               "-i in.mkv -c:v vc2 -s 176x144 -r 25.000 -y -b:v 6500k out.mkv");
     EXPECT_EQ(Translate("-i in.mkv -c:v libschroedinger -b:v 900000 -y out.ts"), "-i in.mkv -c:v vc2 -b:v 900000 -y out.ts");
     EXPECT_EQ(Translate("-i in -c:v libvpx-vp9 -qmin 40 -qmax 40 -r 30 -y out.webm"),
-              "-i in -c:v libvpx-vp9 -r 30 -y -crf 40 -b:v 0 out.webm");
-    EXPECT_EQ(Translate("-i in -c:v libvpx -qmin 4 -qmax 40 -y out.webm"), "-i in -c:v libvpx -qmin 4 -qmax 40 -y out.webm");
+              "-i in -c:v libvpx-vp9 -r 30 -y -crf 40 -b:v 0 -pix_fmt yuv420p out.webm");
+    EXPECT_EQ(Translate("-i in -c:v libvpx -qmin 4 -qmax 40 -y out.webm"),
+              "-i in -c:v libvpx -qmin 4 -qmax 40 -y -pix_fmt yuv420p out.webm");
     // DV takes the frame rate (and for NTSC the sampling) of the system its height names.
     EXPECT_EQ(Translate("-i in -c:v dvvideo -vf \"scale=586:480,pad=720:480:68:0\" -r 25.000 -y out.avi"),
               "-i in -c:v dvvideo -vf scale=586:480,pad=720:480:68:0 -r 30000/1001 -y -pix_fmt yuv411p out.avi");
@@ -36,20 +37,68 @@ TEST(FerroxTranslations, CodecChoicesBecomeWorkingEquivalents) {
               "-i in -c:v dvvideo -target pal-dv -r 25 -c:a pcm_s16le -y -af aresample=async=1:first_pts=0 out.dv");
     EXPECT_EQ(Translate("-i in -c:v dvvideo -target pal-dv -an -y out.dv"),
               "-i in -c:v dvvideo -target pal-dv -an -y -r 25 out.dv");
-    EXPECT_EQ(Translate("-i in -c:v libx265 -preset fast -y out.avi"), "-i in -c:v libx265 -preset fast -y -tag:v HEVC out.avi");
-    EXPECT_EQ(Translate("-i in -f ipod -c:v libx265 -y out.m4v"), "-i in -f mp4 -c:v libx265 -y -tag:v hvc1 out.m4v");
-    EXPECT_EQ(Translate("-i in -c:v libx265 -y out.mkv"), "-i in -c:v libx265 -y out.mkv");
+    EXPECT_EQ(Translate("-i in -c:v libx265 -preset fast -y out.avi"),
+              "-i in -c:v libx265 -preset fast -y -tag:v HEVC -pix_fmt yuv420p out.avi");
+    EXPECT_EQ(Translate("-i in -f ipod -c:v libx265 -y out.m4v"),
+              "-i in -f mp4 -c:v libx265 -y -tag:v hvc1 -pix_fmt yuv420p out.m4v");
+    EXPECT_EQ(Translate("-i in -c:v libx265 -y out.mkv"), "-i in -c:v libx265 -y -pix_fmt yuv420p out.mkv");
     EXPECT_EQ(Translate("-f concat -i \"/tmp/list 1.txt\" -dn -c:v mpeg4 -y out.mp4"),
-              "-f concat -safe 0 -i /tmp/list 1.txt -dn -c:v mpeg4 -y out.mp4");
+              "-f concat -safe 0 -i /tmp/list 1.txt -dn -c:v mpeg4 -y -pix_fmt yuv420p out.mp4");
     // File names are never taken for options.
-    EXPECT_EQ(Translate("-i -qmin -c:v libvpx -y -qmax"), "-i -qmin -c:v libvpx -y -qmax");
+    EXPECT_EQ(Translate("-i -qmin -c:v libvpx -y -qmax"), "-i -qmin -c:v libvpx -y -pix_fmt yuv420p -qmax");
 }
 
-TEST(FerroxTranslations, RealVideoInAviIsRefused) {
+TEST(FerroxTranslations, ConsumerVideoBecomesEightBit420) {
+    // Device presets: a baseline or main profile cannot take a 4:4:4 or 10-bit picture at all.
+    EXPECT_EQ(Translate("-i in.mkv -dn -sn -c:v libx264 -profile:v baseline -preset medium -s 320x240 -y o.mp4"),
+              "-i in.mkv -dn -sn -c:v libx264 -profile:v baseline -preset medium -s 320x240 -y -pix_fmt yuv420p o.mp4");
+    for (const char* codec : {"mpeg4 -vtag divx", "libxvid", "msmpeg4", "h263", "flv", "wmv2", "mpeg1video",
+                              "mpeg2video", "libvpx-vp9", "libtheora"}) {
+        EXPECT_EQ(Translate(std::string("-i in -c:v ") + codec + " -y o"), std::string("-i in -c:v ") + codec + " -y -pix_fmt yuv420p o")
+            << codec;
+    }
+    // Editing and archiving codecs keep their encoder's choice; an explicit choice stays.
+    for (const char* kept : {"-c:v prores_ks -profile:v 3", "-c:v dvvideo", "-c:v mjpeg", "-c:v huffyuv",
+                             "-c:v ffv1", "-c:v png", "-c:v gif", "-c:v copy", "-c:v libschroedinger -b:v 9k",
+                             "-f image2 -pix_fmt rgb24 -c:v tiff", "-c:v libx264 -pix_fmt yuv444p", "-vn -c:a aac"}) {
+        const std::string translated = Translate(std::string("-i in ") + kept + " -y o");
+        EXPECT_EQ(translated.find("yuv420p"), std::string::npos) << translated;
+    }
+    // The source's own options are not the output's.
+    EXPECT_EQ(Translate("-pix_fmt yuv444p -i in -c:v h263p -y o"), "-pix_fmt yuv444p -i in -c:v h263p -y -pix_fmt yuv420p o");
+}
+
+TEST(FerroxTranslations, FixedRateVoiceInputsLoseTheRateOptions) {
+    EXPECT_EQ(Translate("-f g722 -ar 7k -ac 1 -i a.722"), "-f g722 -i a.722");
+    EXPECT_EQ(Translate("-f g723_1 -ar 8k -ac 1 -i \"/m/a b.g723_1\" -c:a pcm_s16le -ar 8000 -ac 1 -y o.wav"),
+              "-f g723_1 -i /m/a b.g723_1 -c:a pcm_s16le -ar 8000 -ac 1 -y o.wav");
+    EXPECT_EQ(Translate("-ar 8k -f g729 -ac 1 -i a.729"), "-f g729 -i a.729");
+    // Other raw audio takes them; only the voice input of several loses them.
+    EXPECT_EQ(Translate("-f mulaw -ar 8k -ac 1 -i a.ulw"), "-f mulaw -ar 8k -ac 1 -i a.ulw");
+    EXPECT_EQ(Translate("-f alaw -ar 8k -i a.alw -f g722 -ar 7k -i b.722 -y o.wav"),
+              "-f alaw -ar 8k -i a.alw -f g722 -i b.722 -y o.wav");
+    // A file named like an option is still a file.
+    EXPECT_EQ(Translate("-f g729 -i -ar"), "-f g729 -i -ar");
+}
+
+TEST(FerroxTranslations, OffersNoWriterCanHonourAreRefused) {
     EXPECT_NE(UnreadableCombination({"-i", "in", "-c:v", "rv20", "-y", "out.AVI"}), "");
+    EXPECT_NE(UnreadableCombination({"-i", "in", "-f", "avi", "-c:v", "rv10", "-y", "out"}), "");
     EXPECT_EQ(UnreadableCombination({"-i", "in", "-c:v", "rv20", "-y", "out.rm"}), "");
     EXPECT_EQ(UnreadableCombination({"-i", "in", "-c:v", "mpeg4", "-y", "out.avi"}), "");
     EXPECT_EQ(UnreadableCombination({"-i", "x.avi"}), "");
+    EXPECT_EQ(UnreadableCombination({"-i", "in", "-f", "matroska", "-c:v", "rv20", "-y", "out.avi"}), "");
+
+    const std::string h264 = UnreadableCombination(
+        {"-i", "in", "-dn", "-sn", "-c:v", "libx264", "-profile:v", "main", "-c:a", "libmp3lame", "-y", "o.swf"});
+    EXPECT_NE(h264.find("Motion JPEG"), std::string::npos) << h264;
+    const std::string aac = UnreadableCombination({"-i", "in", "-c:v", "flv", "-c:a", "aac", "-y", "/v/O.SWF"});
+    EXPECT_NE(aac.find("MP3"), std::string::npos) << aac;
+    EXPECT_EQ(UnreadableCombination({"-i", "in", "-c:v", "flv", "-c:a", "libmp3lame", "-y", "o.swf"}), "");
+    EXPECT_EQ(UnreadableCombination({"-i", "in", "-c:v", "mjpeg", "-an", "-y", "o.swf"}), "");
+    EXPECT_EQ(UnreadableCombination({"-i", "in", "-vn", "-c:a", "libmp3lame", "-y", "o.swf"}), "");
+    // The input's name says nothing about the output.
+    EXPECT_EQ(UnreadableCombination({"-i", "in.swf", "-c:v", "libx264", "-y", "o.mp4"}), "");
 }
 
 TEST(FerroxTranslations, TheOutputFileOfAConversion) {

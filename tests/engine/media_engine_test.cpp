@@ -23,6 +23,7 @@ TEST(MapInputFormat, ForcesFormatsOfRawStreamsOnly) {
     EXPECT_EQ(MapInputFormat("722"), "g722 -ar 7k -ac 1");
     EXPECT_EQ(MapInputFormat("g723_1"), "g723_1 -ar 8k -ac 1");
     EXPECT_EQ(MapInputFormat("729"), "g729 -ar 8k -ac 1");
+    EXPECT_EQ(MapInputFormat("gsm"), "gsm");
     EXPECT_EQ(MapInputFormat("mp4"), "");
     EXPECT_EQ(MapInputFormat(""), "");
     EXPECT_EQ(MapInputFormat("H264"), "");  // callers pass the extension in lower case
@@ -48,7 +49,7 @@ TEST(TranslateFerroxArguments, TurnsDeinterlaceIntoTheYadifFilter) {
     EXPECT_EQ(TranslateFerroxArguments({"-i", "in.vob", "-c:v", "mpeg4", "-vf", "scale=640:480,pad=640:480:0:0",
                                         "-deinterlace", "-r", "25", "-y", "out.avi"}),
               (Args{"-i", "in.vob", "-c:v", "mpeg4", "-vf", "yadif,scale=640:480,pad=640:480:0:0", "-r", "25", "-y",
-                    "out.avi"}));
+                    "-pix_fmt", "yuv420p", "out.avi"}));
     // Without a chain, a new one where the option stood.
     EXPECT_EQ(TranslateFerroxArguments({"-i", "in.vob", "-s", "320x240", "-deinterlace", "-y", "out.avi"}),
               (Args{"-i", "in.vob", "-s", "320x240", "-vf", "yadif", "-y", "out.avi"}));
@@ -60,7 +61,8 @@ TEST(TranslateFerroxArguments, LeavesFileNamesAndOtherArgumentsAlone) {
     const Args probe{"-f", "h264", "-i", "/m/raw.264"};
     EXPECT_EQ(TranslateFerroxArguments(probe), probe);
     const Args named{"-i", "-deinterlace", "-c:v", "mpeg4", "-y", "-deinterlace"};
-    EXPECT_EQ(TranslateFerroxArguments(named), named);
+    EXPECT_EQ(TranslateFerroxArguments(named),
+              (Args{"-i", "-deinterlace", "-c:v", "mpeg4", "-y", "-pix_fmt", "yuv420p", "-deinterlace"}));
     EXPECT_EQ(TranslateFerroxArguments({}), Args{});
     // A -vf of an earlier section (before the last input) is not this output's chain.
     EXPECT_EQ(TranslateFerroxArguments({"-vf", "x", "-i", "a", "-deinterlace", "o"}),

@@ -30,6 +30,7 @@ TEST(ParseVideoStream, ReadsSizeRateAspectAndBitRate) {
     const VideoStreamFacts pal = ParseVideoStream(" mpeg2video (Main), yuv420p(tv, top first), 720x576 [SAR 16:15 DAR 4:3], 25 fps");
     EXPECT_EQ(pal.width, 720);
     EXPECT_DOUBLE_EQ(pal.displayAspectRatio, 4.0 / 3.0);
+    EXPECT_EQ(ParseVideoStream(" theora, yuv420p, 320x240, 4294967 kb/s, 25 fps").bitRate, 0);
 }
 
 TEST(ParseVideoStream, UsesTbrOnlyWithoutFpsAndBelowSixtyPointOne) {
@@ -66,6 +67,10 @@ TEST(ParseAudioStream, ReadsRateChannelsAndBitRate) {
         {" aac, 48000 Hz, 4.0, fltp", 48000, 4, 0},
         {" aac, 48000 Hz, 2.1, fltp", 48000, 3, 0},
         {" aac, 48000 Hz, quad, fltp", 48000, 0, 0},
+        // An unset nominal rate (Vorbis) is printed as 4294967 kb/s; no real stream has it.
+        {" vorbis, 44100 Hz, stereo, fltp, 4294967 kb/s", 44100, 2, 0},
+        {" vorbis, 44100 Hz, stereo, fltp, 99999999999 kb/s", 44100, 2, 0},
+        {" flac, 48000 Hz, stereo, s32, 4294966 kb/s", 48000, 2, 4294966},
     };
     for (const Case& c : cases) {
         const AudioStreamFacts f = ParseAudioStream(c.text);

@@ -1,5 +1,7 @@
 #include "aifc_wrapping.h"
 
+#include "engine_run.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -9,13 +11,11 @@
 
 namespace quillon::ferrox {
 
-int RunAifcWrap(const engine::AifcPlan& plan, const std::string& rawFile) {
+int RunAifcWrap(const engine::AifcPlan& plan, const std::string& rawFile, engine::EngineLog& log) {
     platform::RemoveFileOnSignal(rawFile);
     int status;
-    {
-        platform::ChildProcess encode;
-        status = encode.Start(plan.encodeArgs, platform::ChildOutput::Inherit) ? encode.Wait() : 127;
-    }
+    status = RunEngine(plan.encodeArgs, log);
+    if (status == 0 && log.WriteFailed()) status = 1;
     if (status == 0) {
         std::ifstream in(rawFile, std::ios::binary);
         const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,5 +1,7 @@
 #include "amr_encoding.h"
 
+#include "engine_run.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -72,15 +74,14 @@ bool EncodePcm(int fd, const engine::AmrPlan& plan, const std::string& amrFile) 
 
 }  // namespace
 
-int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, const std::string& intermediate) {
+int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, const std::string& intermediate,
+                     engine::EngineLog& log) {
     const std::string amrFile = util::MakeTempName(platform::TempFolder(), "ferrox", ".amr");
     platform::RemoveFileOnSignal(intermediate);
     platform::RemoveFileOnSignal(amrFile);
     int status = 0;
-    {
-        platform::ChildProcess encode;
-        status = encode.Start(plan.encodeArgs, platform::ChildOutput::Inherit) ? encode.Wait() : 127;
-    }
+    status = RunEngine(plan.encodeArgs, log);
+    if (status == 0 && log.WriteFailed()) status = 1;
     if (status == 0) {
         platform::ChildProcess pcm;
         if (pcm.Start(engine::AmrPcmArguments(ffmpeg, plan, intermediate), platform::ChildOutput::Capture)) {

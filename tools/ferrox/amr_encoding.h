@@ -4,10 +4,13 @@
 #include <string>
 
 #include "engine/ferrox_amr.h"
+#include "engine/ferrox_engine_log.h"
 
 namespace quillon::ferrox {
 
-// Carries out the plan; returns the exit status of the first failing step, 0 on success.
-int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, const std::string& intermediate);
+// Carries out the plan; returns the exit status of the first failing step, 0 on success. The
+// first step's output goes through `log`.
+int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, const std::string& intermediate,
+                     engine::EngineLog& log);
 
 }  // namespace quillon::ferrox

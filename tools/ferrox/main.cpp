@@ -1,6 +1,6 @@
 // ferrox: the program's media engine. It runs the system's ffmpeg as its child in its own
-// process group, so ffmpeg's output and exit status are ferrox's, and ending ferrox's group (or
-// ferrox alone) ends ffmpeg. What ffmpeg cannot write here (AMR; G.722 and GSM in AIFF) takes
+// process group, so ffmpeg's output and exit status are ferrox's (a failed run ending with
+// ffmpeg's first error line), and ending ferrox's group (or ferrox alone) ends ffmpeg. What ffmpeg cannot write here (AMR; G.722 and GSM in AIFF) takes
 // a detour through more than one ffmpeg run.
 #include <cstdio>
 #include <string>
@@ -10,11 +10,11 @@
 
 #include "aifc_wrapping.h"
 #include "amr_encoding.h"
+#include "engine_run.h"
 #include "engine/ferrox_aifc.h"
 #include "engine/ferrox_amr.h"
 #include "engine/ferrox_arguments.h"
 #include "engine/ferrox_codec_translations.h"
-#include "platform/child_process.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
 
@@ -55,16 +55,20 @@ int main(int argc, char** argv) {
     const std::string program = engine::FerroxFfmpegProgram();
     args.insert(args.begin(), program);
     int status;
+    engine::EngineLog log;
     const std::string intermediate = util::MakeTempName(platform::TempFolder(), "ferrox", ".nut");
     const std::string rawFile = util::MakeTempName(platform::TempFolder(), "ferrox", ".raw");
     if (auto amr = engine::PlanAmrEncoding(args, intermediate)) {
-        status = ferrox::RunAmrConversion(*amr, program, intermediate);
+        status = ferrox::RunAmrConversion(*amr, program, intermediate, log);
     } else if (auto aifc = engine::PlanAifcWrap(args, rawFile)) {
-        status = ferrox::RunAifcWrap(*aifc, rawFile);
+        status = ferrox::RunAifcWrap(*aifc, rawFile, log);
     } else {
-        platform::ChildProcess ffmpeg;
-        status = ffmpeg.Start(args, platform::ChildOutput::Inherit) ? ffmpeg.Wait() : 127;
+        status = ferrox::RunEngine(args, log);
     }
+    // The program shows the last line of a failed run as its reason: make it ffmpeg's own.
+    std::string reason;
+    status = log.Conclude(status, reason);
+    if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
     if (status != 0 && Changed(before, StateOf(output))) unlink(output.c_str());
     return status;
 }
