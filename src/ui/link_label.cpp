@@ -1,6 +1,5 @@
 #include "ui/link_label.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>

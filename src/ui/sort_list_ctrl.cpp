@@ -92,7 +92,7 @@ protected:
             QHeaderView::paintSection(painter, rect, logicalIndex);
             return;
         }
-        QStyleOptionHeader option;
+        QStyleOptionHeaderV2 option;  // carries the elide mode: a caption too long is elided, not cut
         initStyleOption(&option);
         initStyleOptionForIndex(&option, logicalIndex);
         option.rect = rect;
@@ -103,12 +103,12 @@ protected:
         const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, &option, this);
         const int arrowWidth = std::min(rect.width() / 2, rect.height() / 2 + 2 * margin);
         const bool rightToLeft = option.direction == Qt::RightToLeft;
-        QStyleOptionHeader arrow = option;
+        QStyleOptionHeaderV2 arrow = option;
         arrow.rect = rightToLeft ? QRect(rect.left(), rect.top(), arrowWidth, rect.height())
                                  : QRect(rect.right() - arrowWidth + 1, rect.top(), arrowWidth, rect.height());
         style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
 
-        QStyleOptionHeader label = option;
+        QStyleOptionHeaderV2 label = option;
         label.sortIndicator = QStyleOptionHeader::None;
         label.rect = rightToLeft ? rect.adjusted(arrowWidth, 0, 0, 0) : rect.adjusted(0, 0, -arrowWidth, 0);
         label.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &label, this);

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include "formats/conversion_settings.h"
@@ -31,11 +32,14 @@ constexpr int32_t kAvi = 40;
 void TypeInto(QComboBox* box, const QString& text) {
     QLineEdit* edit = box->lineEdit();
     ASSERT_NE(edit, nullptr);
+    QTest::mouseClick(edit, Qt::LeftButton);  // the box takes the focus, as the completer needs
+    ASSERT_TRUE(edit->hasFocus());
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(edit, text);
 }
 
 void TypeInto(QSpinBox* field, const QString& text) {
+    field->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(field, text);
 }
@@ -55,6 +59,13 @@ protected:
         test::Recorder().Reset();
         formats::BuildCatalogue(catalogue);
         settings = formats::DefaultSettings("/home/me/Documents/");
+    }
+
+    // Shows the sheet as the active window, where typing goes.
+    static void Show(COptSheet& sheet) {
+        sheet.show();
+        sheet.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
     }
 
     // Presses OK as a person does; true when the sheet closed.
@@ -97,7 +108,7 @@ TEST_F(OptionsTypingTest, TypedFolderAndFilterAreStoredAsTyped) {
     folders.Save(store);
 
     COptSheet sheet(settings, catalogue, store);
-    sheet.show();
+    Show(sheet);
     COptOutputPage* page = sheet.GeneralPage();
     QTest::keyClick(page->FilterCheck(), Qt::Key_Space);
     ASSERT_TRUE(page->FilterBox()->isEnabled());
@@ -125,7 +136,7 @@ TEST_F(OptionsTypingTest, TypedFolderAndFilterAreStoredAsTyped) {
 
 TEST_F(OptionsTypingTest, AFilterOfSeparatorsIsRefusedAsEmpty) {
     COptSheet sheet(settings, catalogue, store);
-    sheet.show();
+    Show(sheet);
     COptOutputPage* page = sheet.GeneralPage();
     QTest::keyClick(page->FilterCheck(), Qt::Key_Space);
     TypeInto(page->FilterBox(), QStringLiteral(";"));
@@ -146,7 +157,7 @@ TEST_F(OptionsTypingTest, TypedRatesAreStoredAsTyped) {
     settings.OutputFormat = kAvi;
     {
         COptSheet sheet(settings, catalogue, store);
-        sheet.show();
+        Show(sheet);
         COptVideoPage* page = sheet.VideoPage();
         ChooseFormat(*page, kAvi);
         if (page->VideoCbr()->isVisible()) QTest::mouseClick(page->VideoCbr(), Qt::LeftButton);
@@ -170,7 +181,7 @@ TEST_F(OptionsTypingTest, TypedRatesAreStoredAsTyped) {
     // A sign or a word reads as no number at all, never as a negative rate.
     for (const QString& typed : {QStringLiteral("-3"), QStringLiteral("fast")}) {
         COptSheet sheet(settings, catalogue, store);
-        sheet.show();
+        Show(sheet);
         COptVideoPage* page = sheet.VideoPage();
         ChooseFormat(*page, kAvi);
         TypeInto(page->VideoRateBox(), typed);
@@ -194,7 +205,7 @@ TEST_F(OptionsTypingTest, StoredValuesOutOfRangeAreShownAsTheyWillBeStored) {
         avi.VideoWidth = c.width;
         avi.VideoHeight = 480;
         COptSheet sheet(settings, catalogue, store);
-        sheet.show();
+        Show(sheet);
         COptVideoPage* page = sheet.VideoPage();
         ChooseFormat(*page, kAvi);
         ASSERT_TRUE(page->WidthField()->isEnabled()) << c.width;
@@ -212,7 +223,7 @@ TEST_F(OptionsTypingTest, StoredValuesOutOfRangeAreShownAsTheyWillBeStored) {
     // Typed into the field, the value is what is stored too.
     avi.VideoWidth = 650;
     COptSheet sheet(settings, catalogue, store);
-    sheet.show();
+    Show(sheet);
     COptVideoPage* page = sheet.VideoPage();
     ChooseFormat(*page, kAvi);
     TypeInto(page->VolumeField(), QStringLiteral("250"));

@@ -118,7 +118,7 @@ std::unique_ptr<engine::SourceItem> Clip(const fs::path& path) {
 }
 
 class WindowBusyTest : public testing::Test {
-protected:
+public:
     void SetUp() override {
         test::Recorder().Reset();
         outFolder = (dir / "out").string() + "/";
@@ -138,6 +138,12 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         test::Recorder().Reset();  // the first-run help
+    }
+
+    // The progress window has closed: the main window is the active one again.
+    bool Reactivate() {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
     }
 
     void AddRows(std::initializer_list<const char*> names) {
@@ -219,6 +225,7 @@ TEST_F(WindowBusyTest, CommandsDuringARunAreRefusedAndTheRunEndsNormally) {
     QTest::mouseClick(window->Button(kCmdConvert), Qt::LeftButton);
     ASSERT_TRUE(window->Run().Active());
     ASSERT_FALSE(window->Button(kCmdConvert)->isEnabled());
+    ASSERT_TRUE(Reactivate());  // the person clicks on the main window beside the progress window
 
     Press(Qt::Key_Delete, Qt::ControlModifier);  // Remove All
     Press(Qt::Key_A, Qt::ControlModifier);       // Select All, then Remove
@@ -271,6 +278,7 @@ TEST_F(WindowBusyTest, CommandsDuringARunAreRefusedAndTheRunEndsNormally) {
     EXPECT_EQ(engines.Sources().size(), 4u);
 
     // Afterwards the same keys work again.
+    ASSERT_TRUE(Reactivate());
     window->List()->setFocus();
     Press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_TRUE(Shown().isEmpty());
@@ -337,6 +345,7 @@ TEST_F(WindowBusyTest, ConvertSelectedAfterAGroupRunConvertsWhatIsShownSelected)
     ASSERT_TRUE(WaitFor([&] { return !window->Run().Active(); }, 30000));
     ASSERT_EQ(window->List()->ItemCount(), 12);
     ASSERT_EQ(engines.Sources().size(), 8u);
+    ASSERT_TRUE(Reactivate());
 
     // The person selects c and d as the view shows them, then Convert Selected.
     const int c = static_cast<int>(Shown().indexOf(QStringLiteral("c.mp4")));
