@@ -84,17 +84,7 @@ protected:
         formats::LoadSettings(again, loaded, restarted);
     }
 
-    void ChooseFormat(COptVideoPage& page, int32_t id) {
-        ColorComboBox* box = page.FormatBox();
-        for (int i = 0; i < box->count(); ++i) {
-            if (static_cast<const OutputFormat*>(box->GetItemUser(i))->FormatId == id) {
-                box->setCurrentIndex(i);
-                Q_EMIT box->activated(i);
-                return;
-            }
-        }
-        FAIL() << "no format " << id;
-    }
+    static void ChooseFormat(COptVideoPage& page, int32_t id) { test::ChooseFormatOn(page, id); }
 
     test::TempDir dir;
     platform::RegistryStore store{dir.path().string()};

@@ -34,15 +34,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace app::command;
 
-template <typename Condition>
-bool WaitFor(Condition condition, int timeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+using test::WaitFor;
 
 // Engines that report a step every few milliseconds and write their output at the end. Each
 // launch is finished exactly once, also when the run was cancelled or the window went away.
