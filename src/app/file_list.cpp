@@ -48,6 +48,7 @@ bool PrepareSource(engine::SourceItem& item, engine::LoadingWindow& window, std:
 FileList::~FileList() {
     // A list going away tells nobody: its observer (a view, or a test's recorder) may be gone.
     observer_ = nullptr;
+    removalLocked_ = false;
     RemoveAll();
 }
 
@@ -150,29 +151,51 @@ void FileList::SetStatusColumnWidth(int width) {
 }
 
 void FileList::RemoveRow(std::size_t row) {
-    if (row >= rows_.size()) return;
-    const engine::SourceItem& item = *rows_[row].item;
-    // A copy row shares its source row's prepared file; only the source row owns it.
-    if (!item.isFormatCopy && item.needsPreparation && !item.preparedPath.empty()) {
-        std::remove(item.preparedPath.c_str());
+    RemoveRowsIf([row](std::size_t at, const engine::SourceItem&) { return at == row; });
+}
+
+std::size_t FileList::RemoveRowsIf(const std::function<bool(std::size_t, const engine::SourceItem&)>& pick,
+                                   const std::function<void(engine::SourceItem&)>& beforeRemoval) {
+    if (removalLocked_) return 0;
+    std::vector<std::size_t> removed;  // highest first
+    for (std::size_t row = rows_.size(); row-- > 0;) {
+        if (pick(row, *rows_[row].item)) removed.push_back(row);
     }
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
-    if (focused_ == static_cast<int>(row)) {
-        focused_ = -1;
-    } else if (focused_ > static_cast<int>(row)) {
-        --focused_;
+    if (removed.empty()) return 0;
+    std::vector<Row> kept;
+    kept.reserve(rows_.size() - removed.size());
+    int focused = -1;
+    for (std::size_t row = 0, next = removed.size(); row < rows_.size(); ++row) {
+        if (next > 0 && removed[next - 1] == row) {
+            --next;
+            engine::SourceItem& item = *rows_[row].item;
+            if (beforeRemoval) beforeRemoval(item);
+            // A copy row shares its source row's prepared file; only the source row owns it.
+            if (!item.isFormatCopy && item.needsPreparation && !item.preparedPath.empty()) {
+                std::remove(item.preparedPath.c_str());
+            }
+            continue;
+        }
+        if (static_cast<int>(row) == focused_) focused = static_cast<int>(kept.size());
+        kept.push_back(std::move(rows_[row]));
     }
-    if (observer_) observer_->RowRemoved(row);
+    // The observer is told once the list is whole again, and the items still exist until then
+    // (a view may hold pointers to them).
+    std::vector<Row> gone = std::exchange(rows_, std::move(kept));
+    focused_ = focused;
+    if (observer_) {
+        if (removed.size() == 1) observer_->RowRemoved(removed.front());
+        else observer_->RowsRemoved(removed);
+    }
+    return removed.size();
 }
 
 void FileList::RemoveAll() {
-    while (!rows_.empty()) RemoveRow(rows_.size() - 1);
+    RemoveRowsIf([](std::size_t, const engine::SourceItem&) { return true; });
 }
 
 void FileList::RemoveFormatCopies() {
-    for (std::size_t i = rows_.size(); i-- > 0;) {
-        if (rows_[i].item->isFormatCopy) RemoveRow(i);
-    }
+    RemoveRowsIf([](std::size_t, const engine::SourceItem& item) { return item.isFormatCopy; });
 }
 
 bool FileList::NeedsPreparation(bool selectedOnly) const {

@@ -20,6 +20,11 @@ public:
     virtual ~FileListObserver() = default;
     virtual void RowInserted(std::size_t /*row*/) {}
     virtual void RowRemoved(std::size_t /*row*/) {}
+    // Several rows went in one operation; rows holds their former indexes, highest first.
+    // Untold, a view would see every step; by default it is told row by row.
+    virtual void RowsRemoved(const std::vector<std::size_t>& rows) {
+        for (const std::size_t row : rows) RowRemoved(row);
+    }
     virtual void StatusChanged(std::size_t /*row*/) {}
     virtual void ScrollIntoView(std::size_t /*row*/) {}
     virtual void StatusColumnWidthChanged(int /*width*/) {}
@@ -87,7 +92,14 @@ public:
 
     // Removes a row and destroys its item; a source row's prepared file goes with it.
     void RemoveRow(std::size_t row);
+    // Removes every row the test picks, in one operation; the removed items are passed to
+    // beforeRemoval first (while they still exist). Returns how many went.
+    std::size_t RemoveRowsIf(const std::function<bool(std::size_t row, const engine::SourceItem&)>& pick,
+                             const std::function<void(engine::SourceItem&)>& beforeRemoval = {});
     void RemoveAll();
+    // While locked no row can be removed: a running engine reports to its row's item.
+    void SetRemovalLocked(bool locked) { removalLocked_ = locked; }
+    bool RemovalLocked() const { return removalLocked_; }
 
     // The operations a run calls, for all rows or only the selected ones.
     void RemoveFormatCopies();
@@ -115,6 +127,7 @@ private:
     FileListObserver* observer_ = nullptr;
     int statusColumnWidth_ = kStatusColumnWidth;
     int focused_ = -1;
+    bool removalLocked_ = false;
 };
 
 // The File column text of a source item.

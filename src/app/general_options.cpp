@@ -29,6 +29,8 @@ std::string CleanFilterText(const std::string& text) {
         if (c == ' ' || c == '\t') continue;
         clean.push_back(c == ';' ? ',' : c);
     }
+    // Separators alone name no extension at all: that is an empty filter, not a filter of "".
+    if (clean.find_first_not_of(',') == std::string::npos) clean.clear();
     return clean;
 }
 

@@ -61,4 +61,24 @@ RowTexts RowCellTexts(const engine::SourceItem& item) {
     return cells;
 }
 
+std::string OneLineText(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\n') {
+            line += "\u21b5";
+        } else if (byte < 0x20) {
+            // U+2400 + byte, in UTF-8: E2 90 80+byte.
+            line += "\xe2\x90";
+            line.push_back(static_cast<char>(0x80 + byte));
+        } else if (byte == 0x7f) {
+            line += "\u2421";
+        } else {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
 }  // namespace quillon::app

@@ -38,4 +38,8 @@ std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item);
 // Columns 1 to 8 of a row (File and Status come from the list).
 RowTexts RowCellTexts(const engine::SourceItem& item);
 
+// A name as one line: a line break shows as "\u21b5", other control characters as their
+// visible pictures (U+2400...), so that nothing of a name is cut off or hidden.
+std::string OneLineText(const std::string& text);
+
 }  // namespace quillon::app

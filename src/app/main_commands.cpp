@@ -70,7 +70,30 @@ const std::vector<int>& HelpMenuLayout() {
     return layout;
 }
 
-bool CommandEnabled(int id, const FileList& list) {
+bool ChangesListOrSettings(int id) {
+    if (id >= kAudioStreamFirst && id <= kAudioStreamLast) return true;
+    switch (id) {
+    case kPlaySource:
+    case kPlayDestination:
+    case kBrowseSource:
+    case kBrowseDestination:
+    case kSelectedLength:
+    case kAllLength:
+    case kHelpTopics:
+    case kAbout:
+    case kTellAFriend:
+    case kFeedback:
+    case kHomePage:
+    case kCheckUpdates:
+    case kHelpButton:
+    case kMinimize:
+    case kClose: return false;
+    default: return true;
+    }
+}
+
+bool CommandEnabled(int id, const FileList& list, bool busy) {
+    if (busy && id != kSeparator && ChangesListOrSettings(id)) return false;
     if (id == kAudioStreamsSubmenu) {
         const std::vector<AudioStreamEntry> entries = AudioStreamsMenu(list);
         return !entries.empty() && entries.front().enabled;
@@ -119,14 +142,10 @@ bool ChooseAudioStreamCommand(FileList& list, int id) {
 }
 
 void RemoveSelectedRows(FileList& list, SourceIndex& index) {
-    for (std::size_t row = 0; row < list.RowCount();) {
-        if (!list.Selected(row)) {
-            ++row;
-            continue;
-        }
-        if (!list.Item(row).isFormatCopy) index.RemoveItem(&list.Item(row));
-        list.RemoveRow(row);
-    }
+    list.RemoveRowsIf([&list](std::size_t row, const engine::SourceItem&) { return list.Selected(row); },
+                      [&index](engine::SourceItem& item) {
+                          if (!item.isFormatCopy) index.RemoveItem(&item);
+                      });
 }
 
 void RemoveAllRows(FileList& list, SourceIndex& index) {

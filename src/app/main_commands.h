@@ -68,7 +68,11 @@ const std::vector<int>& HelpMenuLayout();
 inline constexpr const char* kAudioStreamsMenuText = "Audio &Streams";
 
 // Whether a menu entry is enabled for the list as it is now; a submenu follows its first entry.
-bool CommandEnabled(int id, const FileList& list);
+// While the list is busy (a run or a load going on) only commands that change nothing work.
+bool CommandEnabled(int id, const FileList& list, bool busy = false);
+// Commands that add, remove, reorder or reselect rows, convert, or change the options: none of
+// them may act while a run or a load holds the list.
+bool ChangesListOrSettings(int id);
 
 struct AudioStreamEntry {
     int id;

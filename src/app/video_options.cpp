@@ -160,21 +160,14 @@ int ChoiceList::Find(int32_t value) const {
 }
 
 int32_t LeadingNumber(const std::string& text) {
+    // As the page's number fields read: digits first, else 0 (no sign, so never negative).
     const auto start = text.find_first_not_of(" \t");
     if (start == std::string::npos) return 0;
-    const char* first = text.data() + start;
-    const char* last = text.data() + text.size();
-    if (first < last && *first == '+') ++first;
     int64_t value = 0;
-    bool negative = false;
-    if (first < last && *first == '-') {
-        negative = true;
-        ++first;
+    for (std::size_t i = start; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), INT32_MAX);
     }
-    for (; first < last && *first >= '0' && *first <= '9'; ++first) {
-        value = std::min<int64_t>(value * 10 + (*first - '0'), INT32_MAX);
-    }
-    return static_cast<int32_t>(negative ? -value : value);
+    return static_cast<int32_t>(value);
 }
 
 bool IsOptimizedOgg(int32_t formatId) { return formatId == 135 || formatId == 145 || formatId == 155; }

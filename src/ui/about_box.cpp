@@ -51,9 +51,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(updates, &QPushButton::clicked, this,
-            [] { Services().OpenDocument(QString::fromUtf8(app::kUpdatesUrl)); });
+            [this] { OpenHyperlink(this, QString::fromUtf8(app::kUpdatesUrl)); });
     connect(tell, &QPushButton::clicked, this,
-            [] { Services().OpenDocument(QString::fromUtf8(app::kTellAFriendMail)); });
+            [this] { OpenHyperlink(this, QString::fromUtf8(app::kTellAFriendMail)); });
 
     auto* text = new QVBoxLayout();
     text->setSpacing(6);

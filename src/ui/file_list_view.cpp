@@ -3,6 +3,9 @@
 #include <QSignalBlocker>
 
 #include <QHeaderView>
+#include <QTextDocument>
+
+#include <unordered_map>
 
 #include "app/list_cells.h"
 
@@ -71,7 +74,20 @@ void FileListView::RowInserted(std::size_t row) {
     if (list_->Selected(row)) topLevelItem(at)->setSelected(true);
 }
 
-void FileListView::RowRemoved(std::size_t row) { DeleteItem(static_cast<int>(row)); }
+void FileListView::RowRemoved(std::size_t row) { DeleteRows({row}); }
+
+void FileListView::RowsRemoved(const std::vector<std::size_t>& rows) { DeleteRows(rows); }
+
+void FileListView::DeleteRows(const std::vector<std::size_t>& rows) {
+    const QSignalBlocker quiet(this);
+    for (const std::size_t row : rows) DeleteItem(static_cast<int>(row));
+    if (!list_) return;
+    for (int row = 0; row < ItemCount() && static_cast<std::size_t>(row) < list_->RowCount(); ++row) {
+        topLevelItem(row)->setSelected(list_->Selected(static_cast<std::size_t>(row)));
+    }
+    const int focused = list_->FocusedRow();
+    if (focused >= 0) setCurrentItem(topLevelItem(focused), 0, QItemSelectionModel::NoUpdate);
+}
 
 void FileListView::StatusChanged(std::size_t row) {
     SetItemText(static_cast<int>(row), statusColumn_, QString::fromStdString(list_->Status(row)));
@@ -104,7 +120,12 @@ void FileListView::RefreshRow(int row) {
     const engine::SourceItem* item = ItemAt(row);
     if (!item || !list_) return;
     const app::RowTexts cells = app::RowCellTexts(*item);
-    SetItemText(row, app::ColumnFile, QString::fromStdString(list_->FileText(static_cast<std::size_t>(row))));
+    // A name may hold line breaks: one line in the cell, the name as it is in the tooltip.
+    const std::string& name = list_->FileText(static_cast<std::size_t>(row));
+    SetItemText(row, app::ColumnFile, QString::fromStdString(app::OneLineText(name)));
+    if (QTreeWidgetItem* cell = topLevelItem(row)) {
+        cell->setToolTip(app::ColumnFile, Qt::convertFromPlainText(QString::fromStdString(name), Qt::WhiteSpacePre));
+    }
     for (int column = app::ColumnDuration; column < app::ColumnStatus; ++column) {
         SetItemText(row, column, QString::fromStdString(cells[column]));
     }
@@ -138,10 +159,20 @@ void FileListView::OnSorted() {
 
 void FileListView::OnSelectionChanged() {
     if (!list_) return;
-    for (int row = 0; row < ItemCount() && static_cast<std::size_t>(row) < list_->RowCount(); ++row) {
-        list_->SetSelected(static_cast<std::size_t>(row), topLevelItem(row)->isSelected());
+    // By item, never by position: while rows come and go the two may briefly differ.
+    std::unordered_map<const engine::SourceItem*, std::size_t> rowOf;
+    rowOf.reserve(list_->RowCount());
+    for (std::size_t row = 0; row < list_->RowCount(); ++row) rowOf.emplace(&list_->Item(row), row);
+    for (int row = 0; row < ItemCount(); ++row) {
+        const auto found = rowOf.find(ItemAt(row));
+        if (found != rowOf.end()) list_->SetSelected(found->second, topLevelItem(row)->isSelected());
     }
-    list_->SetFocusedRow(currentItem() ? indexOfTopLevelItem(currentItem()) : -1);
+    int focused = -1;
+    if (QTreeWidgetItem* current = currentItem()) {
+        const auto found = rowOf.find(ItemAt(indexOfTopLevelItem(current)));
+        if (found != rowOf.end()) focused = static_cast<int>(found->second);
+    }
+    list_->SetFocusedRow(focused);
 }
 
 }  // namespace quillon::ui

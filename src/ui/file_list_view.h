@@ -31,6 +31,7 @@ public:
 private:
     void RowInserted(std::size_t row) override;
     void RowRemoved(std::size_t row) override;
+    void RowsRemoved(const std::vector<std::size_t>& rows) override;
     void StatusChanged(std::size_t row) override;
     void ScrollIntoView(std::size_t row) override;
     void StatusColumnWidthChanged(int width) override;
@@ -39,6 +40,9 @@ private:
 
     void OnSorted();
     void OnSelectionChanged();
+    // Deletes rows (highest first) without reporting the half-updated selection, then shows
+    // the list's own selection and focus.
+    void DeleteRows(const std::vector<std::size_t>& rows);
 
     app::FileList* list_ = nullptr;
     int statusColumn_ = 0;

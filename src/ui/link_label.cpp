@@ -1,6 +1,5 @@
 #include "ui/link_label.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
@@ -117,16 +116,9 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 void LinkLabel::OnClick() {
     hovering_ = false;
     hoverTimer_.stop();
-    const int result = Services().OpenDocument(target_);
-    if (result > 32) {
-        visited_ = true;
-        update();
-        return;
-    }
+    // Only a link that really opened counts as visited.
+    if (OpenHyperlink(this, target_)) visited_ = true;
     update();
-    QApplication::beep();
-    Services().ShowMessage(this, MessageIcon::Warning,
-                           QStringLiteral("Unable to open hyperlink:\n\n") + OpenErrorText(result));
 }
 
 void LinkLabel::paintEvent(QPaintEvent*) {

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "app/main_commands.h"
 #include "app/product_info.h"
 #include "engine/media_engine.h"
 #include "platform/known_folders.h"
@@ -78,7 +79,12 @@ MainWindow::MainWindow(std::string programFolder, QWidget* parent)
 
     intake_ = std::make_unique<app::Intake>(files_, index_, settings_,
                                             programFolder_ + engine::kEngineProgramName);
-    app::RunEnvironment environment{files_, catalogue_, settings_, *this, WindowDispatcher(), {}, {}, {}, {}, {}};
+    UseEngineLaunch({});
+}
+
+void MainWindow::UseEngineLaunch(app::EngineLaunch launch) {
+    if (run_ && run_->Active()) return;
+    app::RunEnvironment environment{files_, catalogue_, settings_, *this, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
     environment.enginePath = programFolder_ + engine::kEngineProgramName;
     environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
     run_ = std::make_unique<app::ConversionRun>(std::move(environment));
@@ -242,7 +248,12 @@ void MainWindow::RefreshBackground() {
     update();
 }
 
+bool MainWindow::Busy() const { return loads_ > 0 || (run_ && run_->Active()); }
+
+bool MainWindow::Refuses(int commandId) const { return Busy() && app::ChangesListOrSettings(commandId); }
+
 void MainWindow::OnCommand(int id) {
+    if (Refuses(id)) return;
     switch (id) {
     case kCmdRemoveAll: RemoveAllRows(); return;
     case kCmdConvert: StartConversion(false, false); return;
@@ -254,10 +265,10 @@ void MainWindow::OnCommand(int id) {
     case kCmdClose: close(); return;
     case kCmdHelpTopics: OpenHelpTopics(); return;
     case kCmdAbout: ShowAbout(); return;
-    case kCmdHomePage: Services().OpenDocument(QString::fromUtf8(app::kHomePageUrl)); return;
-    case kCmdTellAFriend: Services().OpenDocument(QString::fromUtf8(app::kTellAFriendMail)); return;
-    case kCmdFeedback: Services().OpenDocument(QString::fromUtf8(app::kSupportMail)); return;
-    case kCmdCheckUpdates: Services().OpenDocument(QString::fromUtf8(app::kUpdatesUrl)); return;
+    case kCmdHomePage: OpenHyperlink(this, QString::fromUtf8(app::kHomePageUrl)); return;
+    case kCmdTellAFriend: OpenHyperlink(this, QString::fromUtf8(app::kTellAFriendMail)); return;
+    case kCmdFeedback: OpenHyperlink(this, QString::fromUtf8(app::kSupportMail)); return;
+    case kCmdCheckUpdates: OpenHyperlink(this, QString::fromUtf8(app::kUpdatesUrl)); return;
     default: Q_EMIT CommandRequested(id); return;
     }
 }
@@ -267,24 +278,28 @@ int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
 }
 
 void MainWindow::AddSourcePaths(const std::vector<std::string>& paths, LoadingDialog* open) {
-    if (paths.empty()) return;
-    SetMainWindowEnabled(false);
+    if (paths.empty() || Busy()) return;
+    ++loads_;
+    ApplyControlsEnabled();
     std::string failures;
     {
         std::unique_ptr<LoadingDialog> own = open ? nullptr : std::make_unique<LoadingDialog>(this);
         failures = intake_->LoadSources(paths, open ? open : own.get());
         if (open) open->close();
     }
-    SetMainWindowEnabled(true);
+    --loads_;
+    ApplyControlsEnabled();
     if (!failures.empty()) ShowMessage(intake_->FailureReport(failures), app::MessageIcon::Warning);
 }
 
 void MainWindow::RemoveAllRows() {
+    if (Busy()) return;
     files_.RemoveAll();
     index_.Clear();
 }
 
 void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
+    if (Busy()) return;
     const int index = formatBox_->currentIndex();
     const formats::OutputFormat* selected = formatBox_->FormatAt(index);
     if (index <= 0 || !selected) return;
@@ -300,6 +315,19 @@ void MainWindow::ShowMessage(const std::string& text, app::MessageIcon icon) {
 }
 
 void MainWindow::SetMainWindowEnabled(bool enabled) {
+    runDisabled_ = !enabled;
+    files_.SetRemovalLocked(!enabled);
+    ApplyControlsEnabled();
+}
+
+void MainWindow::RunEnded() {
+    runDisabled_ = false;
+    files_.SetRemovalLocked(false);
+    ApplyControlsEnabled();
+}
+
+void MainWindow::ApplyControlsEnabled() {
+    const bool enabled = !runDisabled_ && !Busy();
     // The controls, not the window: the progress and loading windows belong to it and stay usable.
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (!child->isWindow()) child->setEnabled(enabled);

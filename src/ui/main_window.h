@@ -76,6 +76,8 @@ public:
 
     app::FileList& Files() { return files_; }
     app::ConversionRun& Run() { return *run_; }
+    // Starts engines through launch instead of ferrox (tests); ignored while a run is active.
+    void UseEngineLaunch(app::EngineLaunch launch);
     // The progress window of the run going on, or null.
     ProgressDialog* ProgressWindow() const;
 
@@ -88,6 +90,9 @@ public:
     app::Intake& SourceIntake() { return *intake_; }
     app::SourceIndex& Index() { return index_; }
     WindowCommands* Commands() const { return commands_; }
+    // A run or a load holds the list; commands that would change it are refused meanwhile.
+    bool Busy() const;
+    bool Refuses(int commandId) const;
     // Removes every row; sources that were prepared lose their temporary files.
     void RemoveAllRows();
     // Convert, Convert Selected, Convert to One and Convert Selected to One.
@@ -125,6 +130,9 @@ private:
     // The run's host.
     void ShowMessage(const std::string& text, app::MessageIcon icon) override;
     void SetMainWindowEnabled(bool enabled) override;
+    void RunEnded() override;
+    // The controls are usable only when neither the run nor a load holds them.
+    void ApplyControlsEnabled();
     std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override;
     std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup& setup) override;
     std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override;
@@ -154,6 +162,8 @@ private:
     QPoint dragOffset_;
     bool dragging_ = false;
     bool shutDown_ = false;
+    bool runDisabled_ = false;  // the run asked for the controls to wait
+    int loads_ = 0;             // loads going on (a load may run the event loop)
     int countdownTickMs_ = app::ShutdownCountdown::kTickMs;
 };
 

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/registry_store.h"
+#include "ui/typed_combo.h"
 #include "ui/ui_services.h"
 #include "util/paths.h"
 
@@ -60,8 +61,7 @@ void COptOutputPage::BuildControls() {
     filterCheck_ = new QCheckBox(
         QStringLiteral("O&nly add the following file extensions for \"Add Folder\" and Drag/Drop"), adding);
     filterBox_ = new QComboBox(adding);
-    filterBox_->setEditable(true);
-    filterBox_->setInsertPolicy(QComboBox::NoInsert);
+    KeepTypedText(filterBox_);
     auto* note = new QLabel(QStringLiteral("Note: use comma (,) to separate multiple extensions. For example: "
                                            "mp4,mp3,avi,ogg,mov,wmv"),
                             adding);
@@ -136,8 +136,7 @@ void COptOutputPage::BuildControls() {
 
     auto* folderLabel = new QLabel(QStringLiteral("&Specific folder:"), output);
     folderBox_ = new QComboBox(output);
-    folderBox_->setEditable(true);
-    folderBox_->setInsertPolicy(QComboBox::NoInsert);
+    KeepTypedText(folderBox_);
     folderBox_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     folderLabel->setBuddy(folderBox_);
     browseButton_ = new QPushButton(QStringLiteral("Bro&wse"), output);

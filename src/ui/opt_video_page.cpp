@@ -14,6 +14,7 @@
 #include "ui/color_combo_box.h"
 #include "ui/output_format_box.h"
 #include "ui/step_spin_ctrl.h"
+#include "ui/typed_combo.h"
 #include "ui/ui_services.h"
 
 namespace quillon::ui {
@@ -21,6 +22,8 @@ namespace quillon::ui {
 namespace {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+constexpr int kMaxEven = 32766;
 
 StepSpinCtrl* SpinField(int minimum, int maximum, int step, QWidget* parent) {
     auto* field = new StepSpinCtrl(parent);
@@ -33,8 +36,7 @@ StepSpinCtrl* SpinField(int minimum, int maximum, int step, QWidget* parent) {
 
 QComboBox* ListBox(bool editable, QWidget* parent) {
     auto* box = new QComboBox(parent);
-    box->setEditable(editable);
-    if (editable) box->setInsertPolicy(QComboBox::NoInsert);
+    if (editable) KeepTypedText(box);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(16);
     box->setMaxVisibleItems(20);
@@ -103,8 +105,9 @@ void COptVideoPage::BuildControls() {
     size_ = ListBox(false, video);
     v->addWidget(Label(QStringLiteral("&Size: "), size_, video), 5, 0);
     v->addWidget(size_, 5, 1, 1, 2);
-    width_ = SpinField(0, 32767, 2, video);
-    height_ = SpinField(0, 32767, 2, video);
+    // Sizes and crops must be even: the highest is 32766, so a clamped value is still accepted.
+    width_ = SpinField(0, kMaxEven, 2, video);
+    height_ = SpinField(0, kMaxEven, 2, video);
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(Label(QStringLiteral("&Width:"), width_, video));
     sizeRow->addWidget(width_);
@@ -137,7 +140,7 @@ void COptVideoPage::BuildControls() {
     const QString cropNames[4] = {QStringLiteral("Left:"), QStringLiteral("Right:"), QStringLiteral("Top:"),
                                   QStringLiteral("Bottom:")};
     for (int margin = 0; margin < 4; ++margin) {
-        cropFields_[margin] = SpinField(0, 32767, 2, picture);
+        cropFields_[margin] = SpinField(0, kMaxEven, 2, picture);
         const int row = 2 + margin / 2;
         const int column = margin % 2 * 2;
         p->addWidget(Label(cropNames[margin], cropFields_[margin], picture), row, column);
@@ -324,6 +327,19 @@ void COptVideoPage::Refresh() {
         volume_->setEnabled(model_->VolumeEnabled());
     }
     refreshing_ = false;
+    KeepShownValues();
+}
+
+void COptVideoPage::KeepShownValues() {
+    // A stored value outside a field's range is shown clamped; OK stores what is shown.
+    app::VideoPageModel& m = *model_;
+    const app::VideoPageState& s = m.State();
+    if (volume_->value() != s.volume) m.SetVolume(volume_->value());
+    if (width_->value() != s.width || height_->value() != s.height) m.SetCustomSize(width_->value(), height_->value());
+    if (cropFields_[0]->value() != s.picture.CropLeft) m.SetCropLeft(cropFields_[0]->value());
+    if (cropFields_[1]->value() != s.picture.CropRight) m.SetCropRight(cropFields_[1]->value());
+    if (cropFields_[2]->value() != s.picture.CropTop) m.SetCropTop(cropFields_[2]->value());
+    if (cropFields_[3]->value() != s.picture.CropBottom) m.SetCropBottom(cropFields_[3]->value());
 }
 
 bool COptVideoPage::LeavePage() {

@@ -67,6 +67,8 @@ private:
     void BuildControls();
     // Shows the model's state in every control.
     void Refresh();
+    // Gives the model what the clamped number fields show.
+    void KeepShownValues();
     void ShowList(QComboBox* box, const app::ChoiceList& list, bool editable);
     void Act(const std::function<void()>& action);
 

@@ -1,6 +1,8 @@
 #include "ui/sort_list_ctrl.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyleOptionHeader>
 #include <QStringList>
 
 #include <algorithm>
@@ -78,6 +80,46 @@ public:
     }
 };
 
+// A header whose sorted column keeps its own place for the arrow at the section's end: the style
+// would draw the arrow over a right-aligned or long caption.
+class SortHeader final : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        if (!rect.isValid() || !isSortIndicatorShown() || sortIndicatorSection() != logicalIndex) {
+            QHeaderView::paintSection(painter, rect, logicalIndex);
+            return;
+        }
+        QStyleOptionHeaderV2 option;  // carries the elide mode: a caption too long is elided, not cut
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, logicalIndex);
+        option.rect = rect;
+        const QPointF origin = painter->brushOrigin();
+        painter->setBrushOrigin(rect.topLeft());
+        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+
+        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, &option, this);
+        const int arrowWidth = std::min(rect.width() / 2, rect.height() / 2 + 2 * margin);
+        const bool rightToLeft = option.direction == Qt::RightToLeft;
+        QStyleOptionHeaderV2 arrow = option;
+        arrow.rect = rightToLeft ? QRect(rect.left(), rect.top(), arrowWidth, rect.height())
+                                 : QRect(rect.right() - arrowWidth + 1, rect.top(), arrowWidth, rect.height());
+        style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
+
+        QStyleOptionHeaderV2 label = option;
+        label.sortIndicator = QStyleOptionHeader::None;
+        label.rect = rightToLeft ? rect.adjusted(arrowWidth, 0, 0, 0) : rect.adjusted(0, 0, -arrowWidth, 0);
+        label.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &label, this);
+        painter->save();
+        painter->setClipRect(label.rect, Qt::IntersectClip);
+        style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
+        painter->restore();
+        painter->setBrushOrigin(origin);
+    }
+};
+
 }  // namespace
 
 int CompareSortTexts(int sortType, const QString& a, const QString& b) {
@@ -106,6 +148,10 @@ SortListCtrl::SortListCtrl(QWidget* parent) : QTreeWidget(parent) {
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto* sortHeader = new SortHeader(Qt::Horizontal, this);
+    sortHeader->setSectionsMovable(true);
+    sortHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setHeader(sortHeader);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     header()->setStretchLastSection(false);

@@ -1,6 +1,7 @@
 #include "ui/ui_services.h"
 
-#include <QDesktopServices>
+#include <QApplication>
+#include <QProcess>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
@@ -14,16 +15,7 @@ namespace {
 
 class DesktopServices final : public UiServices {
 public:
-    int OpenDocument(const QString& target) override {
-        QUrl url;
-        if (target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))) {
-            url = QUrl(target);
-        } else {
-            if (!QFileInfo::exists(target)) return kOpenFileNotFound;
-            url = QUrl::fromLocalFile(target);
-        }
-        return QDesktopServices::openUrl(url) ? kOpenSucceeded : kOpenNoAssociation;
-    }
+    int OpenDocument(const QString& target) override { return OpenWithDesktop(target); }
 
     void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) override {
         QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Ok,
@@ -59,12 +51,50 @@ UiServices* g_services = nullptr;
 
 }  // namespace
 
+int OpenWithDesktop(const QString& target, int waitMs) {
+    QUrl url;
+    if (target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))) {
+        url = QUrl(target);
+    } else {
+        if (!QFileInfo::exists(target)) return kOpenFileNotFound;
+        url = QUrl::fromLocalFile(target);
+    }
+    // xdg-open tells by its exit status whether a handler took the address; a started opener
+    // alone proves nothing. One still running after the wait is taken as a handler at work and
+    // is left to end on its own.
+    auto* opener = new QProcess;
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    opener->start(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
+    if (!opener->waitForStarted(waitMs)) {
+        delete opener;
+        return kOpenNoAssociation;
+    }
+    if (!opener->waitForFinished(waitMs)) {
+        QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+        return kOpenSucceeded;
+    }
+    const bool ok = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+    const int code = opener->exitCode();
+    delete opener;
+    if (ok) return kOpenSucceeded;
+    return code == 2 ? kOpenFileNotFound : kOpenNoAssociation;  // 2: the file does not exist
+}
+
 UiServices& Services() {
     static DesktopServices desktop;
     return g_services ? *g_services : desktop;
 }
 
 void SetServices(UiServices* services) { g_services = services; }
+
+bool OpenHyperlink(QWidget* parent, const QString& target) {
+    const int result = Services().OpenDocument(target);
+    if (result > 32) return true;
+    QApplication::beep();
+    Services().ShowMessage(parent, MessageIcon::Warning,
+                           QStringLiteral("Unable to open hyperlink:\n\n") + OpenErrorText(result));
+    return false;
+}
 
 QString OpenErrorText(int code) {
     switch (code) {

@@ -32,6 +32,10 @@ public:
     virtual bool PowerOff(std::string& error) = 0;
 };
 
+// The desktop's opener (xdg-open) on a file, folder or address, waiting up to waitMs for its
+// verdict: kOpenSucceeded, kOpenFileNotFound, or kOpenNoAssociation when it is missing or failed.
+int OpenWithDesktop(const QString& target, int waitMs = 3000);
+
 // The services in use: the desktop's unless replaced.
 UiServices& Services();
 // Replaces the services (nullptr restores the desktop's); the caller keeps ownership.
@@ -39,5 +43,9 @@ void SetServices(UiServices* services);
 
 // The text a failed OpenDocument result stands for.
 QString OpenErrorText(int code);
+
+// Opens a link or web address; a failure is told ("Unable to open hyperlink" and the reason)
+// rather than passed over. False when it failed.
+bool OpenHyperlink(QWidget* parent, const QString& target);
 
 }  // namespace quillon::ui

@@ -70,6 +70,7 @@ void WindowCommands::InstallAccelerators() {
 
 QMenu* WindowCommands::BuildContextMenu() {
     app::FileList& files = window_->Files();
+    const bool busy = window_->Busy();
     auto* menu = new QMenu(window_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (int id : app::ContextMenuLayout()) {
@@ -79,17 +80,17 @@ QMenu* WindowCommands::BuildContextMenu() {
             QMenu* streams = menu->addMenu(QString::fromUtf8(app::kAudioStreamsMenuText));
             for (const app::AudioStreamEntry& entry : app::AudioStreamsMenu(files)) {
                 QAction* action = streams->addAction(Text(entry.text));
-                action->setEnabled(entry.enabled);
+                action->setEnabled(entry.enabled && !busy);
                 action->setCheckable(entry.checked);
                 action->setChecked(entry.checked);
                 const int entryId = entry.id;
                 connect(action, &QAction::triggered, this, [this, entryId] { Execute(entryId); });
             }
-            streams->menuAction()->setEnabled(app::CommandEnabled(id, files));
+            streams->menuAction()->setEnabled(app::CommandEnabled(id, files, busy));
         } else {
             const app::CommandInfo* info = app::FindCommand(id);
             QAction* action = menu->addAction(QString::fromUtf8(info->menuText));
-            action->setEnabled(app::CommandEnabled(id, files));
+            action->setEnabled(app::CommandEnabled(id, files, busy));
             connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
         }
     }
@@ -103,6 +104,8 @@ void WindowCommands::ShowContextMenu(const QPoint& at, bool fromKeyboard) {
 }
 
 void WindowCommands::Execute(int id) {
+    // Accelerators and menus answer even while the controls are greyed out.
+    if (window_->Refuses(id)) return;
     app::FileList& files = window_->Files();
     if (id >= kAudioStreamFirst && id <= kAudioStreamLast) {
         app::ChooseAudioStreamCommand(files, id);
@@ -191,6 +194,7 @@ void WindowCommands::AddDvd() {
 }
 
 void WindowCommands::AddDropped(const std::vector<std::string>& dropped) {
+    if (window_->Refuses(kAddFiles)) return;
     std::unique_ptr<LoadingDialog> loading = SearchingWindow(window_);
     std::vector<std::string> paths;
     window_->SourceIntake().CollectDroppedPaths(paths, dropped);
@@ -199,6 +203,13 @@ void WindowCommands::AddDropped(const std::vector<std::string>& dropped) {
 }
 
 bool WindowCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+        event->type() == QEvent::Drop) {
+        if (window_->Refuses(kAddFiles)) {
+            static_cast<QDropEvent*>(event)->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDropEvent*>(event);
         if (drag->mimeData()->hasUrls()) {
@@ -223,6 +234,6 @@ void WindowCommands::OpenPath(const std::string& path) { Services().OpenDocument
 
 void WindowCommands::ShowInFolder(const std::string& path) { Services().ShowInFileManager(Text(path)); }
 
-void WindowCommands::OpenUrl(const std::string& url) { Services().OpenDocument(Text(url)); }
+void WindowCommands::OpenUrl(const std::string& url) { OpenHyperlink(window_, Text(url)); }
 
 }  // namespace quillon::ui

@@ -117,6 +117,65 @@ TEST(FileList, PreparationIsReusedWhileItsFileExistsAndGoesWithTheSourceRow) {
     EXPECT_FALSE(fs::exists(second));
 }
 
+// Records what a view would be told, and checks that every item it is told of still exists.
+class RemovalRecorder final : public FileListObserver {
+public:
+    explicit RemovalRecorder(FileList& list) : list_(list) {}
+    void RowRemoved(std::size_t row) override { calls.push_back({row}); }
+    void RowsRemoved(const std::vector<std::size_t>& rows) override {
+        calls.push_back(rows);
+        rowsLeftWhenTold = list_.RowCount();
+    }
+    std::vector<std::vector<std::size_t>> calls;
+    std::size_t rowsLeftWhenTold = 0;
+
+private:
+    FileList& list_;
+};
+
+TEST(FileList, SeveralRowsGoInOneOperationAndNoneWhileLocked) {
+    test::TempDir dir;
+    const std::string prepared = (dir / "b.wav").string();
+    test::WriteFile(prepared, "RIFF");
+    FileList list;
+    RemovalRecorder recorder(list);
+    list.SetObserver(&recorder);
+    for (const char* name : {"/m/a", "/m/b", "/m/c", "/m/d", "/m/e"}) list.InsertRow(Item(name), 1);
+    list.Item(1).needsPreparation = true;
+    list.Item(1).preparedPath = prepared;
+    for (std::size_t row : {0u, 1u, 3u}) list.SetSelected(row, true);
+    list.SetSelected(4, true);
+    list.SetSelected(4, false);
+    list.SetFocusedRow(4);
+
+    // Locked (an engine reports to these rows), nothing goes.
+    list.SetRemovalLocked(true);
+    EXPECT_EQ(list.RemoveRowsIf([&](std::size_t row, const SourceItem&) { return list.Selected(row); }), 0u);
+    list.RemoveAll();
+    EXPECT_EQ(list.RowCount(), 5u);
+    EXPECT_TRUE(recorder.calls.empty());
+    EXPECT_TRUE(fs::exists(prepared));
+    list.SetRemovalLocked(false);
+
+    std::vector<std::string> seen;
+    EXPECT_EQ(list.RemoveRowsIf([&](std::size_t row, const SourceItem&) { return list.Selected(row); },
+                                [&](SourceItem& item) { seen.push_back(item.path); }),
+              3u);
+    EXPECT_EQ(seen, (std::vector<std::string>{"/m/a", "/m/b", "/m/d"}));
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(recorder.calls[0], (std::vector<std::size_t>{3, 1, 0}));
+    EXPECT_EQ(recorder.rowsLeftWhenTold, 2u);  // told once, with the list whole again
+    ASSERT_EQ(list.RowCount(), 2u);
+    EXPECT_EQ(list.Item(0).path, "/m/c");
+    EXPECT_EQ(list.Item(1).path, "/m/e");
+    EXPECT_FALSE(list.Selected(0));
+    EXPECT_FALSE(fs::exists(prepared));
+    // The focus follows its row to its new place.
+    list.SetSelected(1, true);
+    EXPECT_EQ(list.FocusedRow(), 1);
+    list.SetObserver(nullptr);
+}
+
 TEST(FileList, CancelInPreparationStopsAtOnce) {
     FileList list;
     list.InsertRow(Item("/m/a.aif", 1, true), 1);

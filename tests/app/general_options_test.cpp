@@ -27,6 +27,9 @@ TEST(GeneralPage, TimeFieldsSplitAndJoin) {
 TEST(GeneralPage, FilterCleanUp) {
     EXPECT_EQ(CleanFilterText("mp4; avi"), "mp4,avi");
     EXPECT_EQ(CleanFilterText(" \tmkv ;;ogg "), "mkv,,ogg");
+    // Separators alone are an empty filter, refused like one.
+    EXPECT_EQ(CleanFilterText(";"), "");
+    EXPECT_EQ(CleanFilterText(" , ;"), "");
     EXPECT_EQ(DefaultFilterEntries().size(), 8u);
     EXPECT_EQ(DefaultFilterEntries().front(), "avi");
     EXPECT_EQ(DefaultFilterEntries().back(), "wmv");
@@ -39,10 +42,12 @@ TEST(GeneralPage, FilterCleanUp) {
     EXPECT_EQ(settings.FilterExts, "mp4,avi");
     EXPECT_EQ(settings.EnableExtFilter, 1);
 
-    input.filterText = " \t ";
-    const GeneralPageProblem problem = ValidateGeneralPage(input, settings);
-    EXPECT_EQ(problem.message, "Please enter file extensions you need to filter.");
-    EXPECT_EQ(problem.focus, GeneralPageFocus::Filter);
+    for (const char* empty : {" \t ", ";", ",,"}) {
+        input.filterText = empty;
+        const GeneralPageProblem problem = ValidateGeneralPage(input, settings);
+        EXPECT_EQ(problem.message, "Please enter file extensions you need to filter.") << empty;
+        EXPECT_EQ(problem.focus, GeneralPageFocus::Filter);
+    }
 
     // An unchecked filter may be empty.
     input.filterChecked = false;

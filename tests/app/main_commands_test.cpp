@@ -216,6 +216,29 @@ TEST(CommandMenus, EnableRulesFollowTheListAndMenusKeepTheirOrder) {
     }
 }
 
+TEST(CommandMenus, WhileBusyOnlyCommandsThatChangeNothingAreOffered) {
+    FileList list;
+    list.InsertRow(Item("/m/a"), 0);
+    list.Item(0).outputPath = "/m/out.mp3";
+    list.Item(0).audioSampleRates = {8000, 44100};
+    list.SetSelected(0, true);
+    list.SetFocusedRow(0);
+    for (int id : ContextMenuLayout()) {
+        if (id == kSeparator) continue;
+        const bool readOnly = id == kPlaySource || id == kPlayDestination || id == kBrowseSource ||
+                              id == kBrowseDestination || id == kSelectedLength || id == kAllLength;
+        EXPECT_TRUE(CommandEnabled(id, list)) << id;
+        EXPECT_EQ(CommandEnabled(id, list, true), readOnly) << id;
+        EXPECT_EQ(ChangesListOrSettings(id), !readOnly) << id;
+    }
+    for (int id : {kSelectAll, kOptions, kAudioStreamFirst, kAudioStreamFirst + 1}) EXPECT_TRUE(ChangesListOrSettings(id)) << id;
+    for (int id : HelpMenuLayout()) {
+        if (id != kSeparator) {
+            EXPECT_FALSE(ChangesListOrSettings(id)) << id;
+        }
+    }
+}
+
 struct FakeShell : Shell {
     std::vector<std::string> calls;
     void OpenPath(const std::string& path) override { calls.push_back("open " + path); }

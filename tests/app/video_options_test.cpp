@@ -216,6 +216,10 @@ TEST_F(VideoPageTest, TypedBitRatesAndOtherTexts) {
 
     EXPECT_EQ(LeadingNumber("Auto"), 0);
     EXPECT_EQ(LeadingNumber(" 26 (normal quality)"), 26);
+    // A sign is no digit: a typed "-3" must never become a negative bit rate.
+    EXPECT_EQ(LeadingNumber("-3"), 0);
+    EXPECT_EQ(LeadingNumber("+150"), 0);
+    EXPECT_EQ(LeadingNumber("99999999999"), INT32_MAX);
 }
 
 TEST_F(VideoPageTest, AspectStartingWithNIsLeftAlone) {

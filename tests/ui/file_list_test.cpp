@@ -2,6 +2,10 @@
 // its chosen stream, and how the list sorts by them.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
+#include <QImage>
+#include <QTextDocument>
+
 #include "app/list_cells.h"
 #include "ui/file_list_view.h"
 #include "ui_test_support.h"
@@ -149,6 +153,68 @@ TEST(FileListTest, SortingMovesTheListRowsAndFollowsRemovals) {
     EXPECT_EQ(shown.view.ItemText(1, 0), QStringLiteral("short.wav"));
     shown.list.RemoveAll();
     EXPECT_EQ(shown.view.ItemCount(), 0);
+}
+
+TEST(FileListTest, ANameWithLineBreaksShowsWholeOnOneLine) {
+    ShownList shown;
+    shown.Add(Clip("/a/first line\nsecond\tpart <b>.mp4", 1, {}, {}, {}));
+    const QString cell = shown.view.ItemText(0, 0);
+    EXPECT_EQ(cell, QString::fromUtf8("first line\u21b5second\u2409part <b>.mp4"));
+    EXPECT_FALSE(cell.contains(QLatin1Char('\n')));
+    // The tooltip holds the name as it is, markup characters shown as text.
+    QTextDocument tip;
+    tip.setHtml(shown.view.topLevelItem(0)->toolTip(0));
+    EXPECT_TRUE(tip.toPlainText().startsWith(QStringLiteral("first line\nsecond"))) << tip.toPlainText().toStdString();
+    EXPECT_TRUE(tip.toPlainText().endsWith(QStringLiteral("part <b>.mp4"))) << tip.toPlainText().toStdString();
+    EXPECT_EQ(app::OneLineText(std::string("a\x7f\rb")), "a\u2421\u240db");
+    EXPECT_EQ(app::OneLineText("plain é.mp4"), "plain é.mp4");
+}
+
+// The pixels a header section draws differently from a blank one, within the section.
+QImage Grab(FileListView& view) { return view.header()->grab().toImage(); }
+
+std::vector<QPoint> Differing(const QImage& a, const QImage& b, const QRect& within) {
+    std::vector<QPoint> points;
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        for (int x = within.left(); x <= within.right(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) points.push_back({x, y});
+        }
+    }
+    return points;
+}
+
+TEST(FileListTest, TheSortArrowNeverCoversTheHeaderText) {
+    FileListView view;
+    view.resize(900, 200);
+    view.show();
+    for (int column : {2, 6, 7, 0, 8}) {  // right-aligned narrow ones and left-aligned ones
+        const QString caption = view.headerItem()->text(column);
+        const QRect section(view.header()->sectionViewportPosition(column), 0,
+                            view.header()->sectionSize(column), view.header()->height());
+        view.Sort(column, true);
+        const QImage both = Grab(view);
+        view.headerItem()->setText(column, QString());
+        const QImage arrowOnly = Grab(view);
+        view.header()->setSortIndicatorShown(false);
+        const QImage blank = Grab(view);
+        view.headerItem()->setText(column, caption);
+        const QImage textOnly = Grab(view);
+        view.header()->setSortIndicatorShown(true);
+
+        // The arrow: what the indicator adds to a blank section; the text: what the caption adds
+        // to the section with its arrow.
+        const std::vector<QPoint> arrow = Differing(arrowOnly, blank, section);
+        const std::vector<QPoint> text = Differing(both, arrowOnly, section);
+        ASSERT_FALSE(arrow.empty()) << column;
+        ASSERT_FALSE(text.empty()) << column;
+        QRect arrowBox;
+        for (const QPoint& p : arrow) arrowBox |= QRect(p, QSize(1, 1));
+        int covered = 0;
+        for (const QPoint& p : text) covered += arrowBox.contains(p) ? 1 : 0;
+        EXPECT_EQ(covered, 0) << "column " << column;
+        // Without the arrow the caption is drawn in full again.
+        EXPECT_FALSE(Differing(textOnly, blank, section).empty()) << column;
+    }
 }
 
 TEST(FileListTest, ReorderRowsRefusesWhatIsNoPermutation) {

@@ -36,18 +36,7 @@ namespace {
 
 using formats::OutputFormat;
 
-// Chooses a format on the page as the user does.
-void ChooseFormatOn(COptVideoPage& page, int32_t id) {
-    ColorComboBox* box = page.FormatBox();
-    for (int i = 0; i < box->count(); ++i) {
-        if (static_cast<const OutputFormat*>(box->GetItemUser(i))->FormatId == id) {
-            box->setCurrentIndex(i);
-            Q_EMIT box->activated(i);
-            return;
-        }
-    }
-    FAIL() << "no format " << id;
-}
+using test::ChooseFormatOn;
 
 class OptionsSheetTest : public testing::Test {
 protected:

@@ -8,7 +8,23 @@
 #include <cstdlib>
 #include <memory>
 
+#include "formats/output_format.h"
+#include "ui/color_combo_box.h"
+#include "ui/opt_video_page.h"
+
 namespace quillon::test {
+
+void ChooseFormatOn(ui::COptVideoPage& page, int32_t id) {
+    ui::ColorComboBox* box = page.FormatBox();
+    for (int i = 0; i < box->count(); ++i) {
+        if (static_cast<const formats::OutputFormat*>(box->GetItemUser(i))->FormatId == id) {
+            box->setCurrentIndex(i);
+            Q_EMIT box->activated(i);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no format " << id;
+}
 
 RecordingServices& Recorder() {
     static RecordingServices services;

@@ -4,6 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTest>
+
+#include <chrono>
+#include <cstdint>
 
 #include <ostream>
 #include <vector>
@@ -13,7 +17,25 @@
 // Readable texts in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
+namespace quillon::ui {
+class COptVideoPage;
+}
+
 namespace quillon::test {
+
+// Lets the event loop run until condition holds; false after timeoutMs.
+template <typename Condition>
+bool WaitFor(Condition condition, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// Chooses an output format on the video page as the user does (adds a failure without it).
+void ChooseFormatOn(ui::COptVideoPage& page, int32_t id);
 
 class RecordingServices final : public ui::UiServices {
 public:

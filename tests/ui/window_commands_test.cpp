@@ -46,6 +46,9 @@ TEST(WindowCommandsTest, MovesStreamsAndMenusShowInTheView) {
     test::Recorder().Reset();
     MainWindow window(test::BinDir().string() + "/");
     window.SetUpMainWindow();
+    // The stored settings are shared by the tests of this process; another one may have stored
+    // a second audio stream as the one to take.
+    window.Settings().RequestAudioIndex = 1;
     WindowCommands* commands = window.Commands();
     ASSERT_NE(commands, nullptr);
     FileListView* view = window.List();

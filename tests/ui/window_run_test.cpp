@@ -26,15 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-template <typename Condition>
-bool WaitFor(Condition condition, int timeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
+using test::WaitFor;
 
 class WindowRunTest : public testing::Test {
 protected:
