@@ -65,6 +65,11 @@ bool IsFile(const std::string& path) {
     return StatPath(path, st) && !S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFileOrLinkToOne(const std::string& path) {
+    struct stat st;
+    return StatPath(path, st) && S_ISREG(st.st_mode);
+}
+
 bool IsFolder(const std::string& path) {
     struct stat st;
     return StatPath(path, st) && S_ISDIR(st.st_mode);

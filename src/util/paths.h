@@ -29,6 +29,9 @@ std::optional<std::string> InstallFolder();
 bool Exists(const std::string& path);
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
+// A regular file, or a symbolic link (through any chain) to one: not a folder, FIFO, device or
+// socket, which a reader could block on or never finish.
+bool IsRegularFileOrLinkToOne(const std::string& path);
 std::optional<std::int64_t> FileSize(const std::string& path);
 std::optional<std::uint32_t> FileSizeLow(const std::string& path);
 
