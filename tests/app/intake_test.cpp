@@ -274,7 +274,8 @@ TEST_F(PooledIntake, RowsComeInPathOrderAndOnlyRegularFilesAreProbed) {
     ASSERT_EQ(::mkfifo((dir / "pipe.wav").c_str(), 0644), 0);
     fs::create_directories(dir / "folder.wav");
     fs::create_symlink(dir / "clip3.wav", dir / "link to clip.wav");
-    fs::create_symlink(dir / "pipe.wav", dir / "link to pipe.wav");
+    ASSERT_EQ(::mkfifo((dir / "other pipe").c_str(), 0644), 0);
+    fs::create_symlink(dir / "other pipe", dir / "link to pipe.wav");
     const std::string dying = Touch("die.wav");
     const std::vector<std::string> more = {(dir / "pipe.wav").string(), (dir / "folder.wav").string(), paths[5],
                                            (dir / "link to pipe.wav").string(), dying, (dir / "missing.wav").string()};
