@@ -321,32 +321,51 @@ void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::stri
     }
 }
 
-bool ProbeSourceItem(const std::string& path, const std::string& enginePath, SourceItem& item,
-                     bool* cdTrackFailed) {
+namespace {
+
+enum class FirstLook { OwnReaderRead, Failed, ForEngine };
+
+// What every probe does before the engine: path, extension and kind set; a file that is not
+// regular refused (a FIFO or a device could keep a reader waiting for ever); the program's own
+// reader for CD tracks, AIFC and voice-recorder files.
+FirstLook LookFirst(const std::string& path, SourceItem& item, bool& cdTrackFailed, std::string& failure) {
     item.path = path;
     item.extension = util::LowerExtension(path);
     item.kind = SourceKind::EngineFile;
-    if (!util::IsRegularFileOrLinkToOne(path)) return false;
-
-    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item.extension);
-    if (readerKind != audio::OwnReaderKind::None) {
-        audio::OwnReaderFacts facts;
-        if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
-            item.kind = KindForReader(readerKind);
-            item.durationSeconds = facts.durationSeconds;
-            item.audioSampleRates.push_back(facts.sampleRate);
-            item.audioBitRates.push_back(facts.bitrateKbps);
-            item.audioChannels.push_back(facts.outputChannels);
-            item.needsPreparation = true;
-            return true;
-        }
-        // A CD track is nothing the engine could read; other kinds fall back to the engine
-        // (a plain AIFF, a Creative Voice file).
-        if (readerKind == audio::OwnReaderKind::Bass) {
-            if (cdTrackFailed) *cdTrackFailed = true;
-            return false;
-        }
+    if (!util::IsRegularFileOrLinkToOne(path)) {
+        if (util::Exists(path)) failure = "not a regular file";
+        return FirstLook::Failed;
     }
+    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item.extension);
+    if (readerKind == audio::OwnReaderKind::None) return FirstLook::ForEngine;
+    audio::OwnReaderFacts facts;
+    if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
+        item.kind = KindForReader(readerKind);
+        item.durationSeconds = facts.durationSeconds;
+        item.audioSampleRates.push_back(facts.sampleRate);
+        item.audioBitRates.push_back(facts.bitrateKbps);
+        item.audioChannels.push_back(facts.outputChannels);
+        item.needsPreparation = true;
+        return FirstLook::OwnReaderRead;
+    }
+    // A CD track is nothing the engine could read; other kinds fall back to the engine
+    // (a plain AIFF, a Creative Voice file).
+    if (readerKind == audio::OwnReaderKind::Bass) {
+        cdTrackFailed = true;
+        return FirstLook::Failed;
+    }
+    return FirstLook::ForEngine;
+}
+
+}  // namespace
+
+bool ProbeSourceItem(const std::string& path, const std::string& enginePath, SourceItem& item,
+                     bool* cdTrackFailed) {
+    bool cdFailed = false;
+    std::string failure;
+    const FirstLook look = LookFirst(path, item, cdFailed, failure);
+    if (cdFailed && cdTrackFailed) *cdTrackFailed = true;
+    if (look != FirstLook::ForEngine) return look == FirstLook::OwnReaderRead;
     const std::string line = engine::BuildProbeCommandLine(enginePath, path, item.extension);
     return engine::LaunchEngine(line, &item, true, 0, nullptr);
 }
@@ -354,31 +373,9 @@ bool ProbeSourceItem(const std::string& path, const std::string& enginePath, Sou
 bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const engine::ProbeBatch* batch,
                      SourceItem& item, bool& cdTrackFailed, std::string& failure) {
     failure.clear();
-    item.path = path;
-    item.extension = util::LowerExtension(path);
-    item.kind = SourceKind::EngineFile;
-    // A FIFO or a device could keep a reader waiting for ever; nothing of that kind is a source.
-    if (!util::IsRegularFileOrLinkToOne(path)) {
-        if (util::Exists(path)) failure = "not a regular file";
-        return false;
-    }
-    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item.extension);
-    if (readerKind != audio::OwnReaderKind::None) {
-        audio::OwnReaderFacts facts;
-        if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
-            item.kind = KindForReader(readerKind);
-            item.durationSeconds = facts.durationSeconds;
-            item.audioSampleRates.push_back(facts.sampleRate);
-            item.audioBitRates.push_back(facts.bitrateKbps);
-            item.audioChannels.push_back(facts.outputChannels);
-            item.needsPreparation = true;
-            return true;
-        }
-        if (readerKind == audio::OwnReaderKind::Bass) {
-            cdTrackFailed = true;
-            return false;
-        }
-    }
+    const FirstLook look = LookFirst(path, item, cdTrackFailed, failure);
+    if (look != FirstLook::ForEngine) return look == FirstLook::OwnReaderRead;
+    // The worker takes the arguments a lone probe would get, its program name left out.
     std::vector<std::string> args = platform::SplitCommandLine(engine::BuildProbeCommandLine("ferrox", path, item.extension));
     args.erase(args.begin());
     return worker.Probe(args, item.mediaInfo(), failure, batch);
