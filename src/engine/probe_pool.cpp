@@ -68,6 +68,7 @@ bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, s
     LineAssembler lines;
     auto onLine = [&](std::string_view line) { parser.ParseLine(line); };
     std::string held;
+    std::size_t markerAt = std::string::npos;
     auto buffer = std::make_unique<char[]>(kReadSize);
     auto lastOutput = Clock::now();
     using Status = platform::PipeHandle::ReadStatus;
@@ -77,11 +78,12 @@ bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, s
             lastOutput = Clock::now();
             const std::size_t searchFrom = held.size() >= marker.size() ? held.size() - marker.size() + 1 : 0;
             held.append(buffer.get(), r.bytes);
-            const std::size_t at = held.find(marker, searchFrom);
-            if (at != std::string::npos) {
-                const std::size_t lineEnd = held.find('\n', at + marker.size());
+            if (markerAt == std::string::npos) markerAt = held.find(marker, searchFrom);
+            if (markerAt != std::string::npos) {
+                // The status after the token may come in a later read.
+                const std::size_t lineEnd = held.find('\n', markerAt + marker.size());
                 if (lineEnd != std::string::npos) {
-                    lines.Feed(std::string_view(held).substr(0, at), onLine);
+                    lines.Feed(std::string_view(held).substr(0, markerAt), onLine);
                     lines.Finish(onLine);
                     // Anything after the marker would belong to no request: start afresh next time.
                     if (lineEnd + 1 != held.size()) Stop();

@@ -222,7 +222,7 @@ TEST(PooledLoad, FiveHundredFilesAddedOrCancelledWithNoProcessLeft) {
         for (std::size_t row = 0; row < second.RowCount(); ++row) EXPECT_EQ(second.Item(row).path, paths[row]);
     }
     EXPECT_FALSE(sessions.empty());
-    EXPECT_TRUE(test::ProcessesInSessions(sessions).empty());
+    EXPECT_TRUE(test::LeftInSessions(sessions).empty());
     EXPECT_TRUE(test::ChildPids().empty());
 }
 

@@ -2,7 +2,7 @@
 // A stand-in for the engine's probe server, written as a shell script: it answers every
 // request with one mono 8 kHz audio stream after `delaySeconds`, never answers for a path
 // whose file name contains "hang", and kills itself in the middle of a request for a file name
-// containing "die".
+// containing "die". For a file name containing "slowend" the end line comes in two pieces.
 
 #include <filesystem>
 #include <string>
@@ -25,7 +25,9 @@ inline std::vector<std::string> FakeProbeWorker(const std::filesystem::path& fol
               "  sleep " + std::to_string(delaySeconds) + "\n"
               "  printf '  Duration: 00:00:02.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
               "  printf '  Stream #0:0: Audio: pcm_s16le, 8000 Hz, mono, s16, 128 kb/s\\n' >&2\n"
-              "  printf '\\n@ferrox-probe-end %s 1\\n' \"$token\" >&2\n"
+              "  printf '\\n@ferrox-probe-end %s ' \"$token\" >&2\n"
+              "  case \"${path##*/}\" in *slowend*) sleep 0.2 ;; esac\n"
+              "  printf '1\\n' >&2\n"
               "done\n");
     ::chmod(script.c_str(), 0755);
     return {"/bin/bash", script.string()};

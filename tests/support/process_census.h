@@ -2,11 +2,13 @@
 // Which processes are still there: a child that leads its own session takes everything it
 // starts along, so an empty session census means nothing it started is left.
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace quillon::test {
@@ -43,6 +45,17 @@ inline std::set<int> ChildPids() {
 
 inline std::set<int> ProcessesInSessions(const std::set<int>& sessions) {
     return ProcessesWhere([&](int, int session) { return sessions.count(session) != 0; });
+}
+
+// What is still left in the sessions once a killed process had a moment to finish dying (a
+// SIGKILL is delivered at once, but a process sent one may take a little while to exit).
+inline std::set<int> LeftInSessions(const std::set<int>& sessions) {
+    std::set<int> left = ProcessesInSessions(sessions);
+    for (int i = 0; i < 200 && !left.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        left = ProcessesInSessions(sessions);
+    }
+    return left;
 }
 
 }  // namespace quillon::test

@@ -84,7 +84,8 @@ TEST(LoadingWindowWhileProbing, RepaintsCountsAndCancels) {
     const int rows = window.List()->ItemCount();
     EXPECT_GE(rows, 3);
     EXPECT_LE(rows, 4);
-    EXPECT_TRUE(test::Recorder().messages.empty());
+    EXPECT_TRUE(test::Recorder().messages.empty())
+        << test::Recorder().messages.front().text.toStdString() << statuses.join(QStringLiteral(" | ")).toStdString();
     EXPECT_TRUE(window.isEnabled());
 }
 
