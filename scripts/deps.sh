@@ -12,6 +12,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev
   libopencore-amrnb-dev libvo-amrwbenc-dev
   libbcg729-dev espeak-ng
+  libavformat-dev libavcodec-dev libavutil-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-dejavu-core
   dpkg-dev file lintian appstream man-db parallel

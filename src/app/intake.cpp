@@ -29,13 +29,42 @@ constexpr int64_t kMenuTitleSetSize = 1048576;
 // A chain of shortcuts pointing at one another ends here instead of going round for ever.
 constexpr int kMaxShortcutHops = 8;
 
+// The entries of a folder in NaturalNameLess order of their names.
+std::vector<fs::directory_entry> SortedEntries(const fs::path& folder) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) entries.push_back(entry);
+    std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
+        return NaturalNameLess(a.path().filename().string(), b.path().filename().string());
+    });
+    return entries;
+}
+
 void ListFolders(const fs::path& folder, std::vector<fs::path>& folders) {
     folders.push_back(folder);
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    for (const auto& entry : SortedEntries(folder)) {
         std::error_code typeError;
         if (entry.is_directory(typeError) && !entry.is_symlink(typeError)) ListFolders(entry.path(), folders);
     }
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// What a probe through a pool worker found.
+struct PendingSource {
+    std::string path;
+    std::string key;
+    std::unique_ptr<SourceItem> item;
+    bool found = false;
+    bool probed = false;
+    bool ran = false;
+    bool cdTrackFailed = false;
+    std::string failure;
+};
+
+std::string FailureLine(const std::string& path, const std::string& reason) {
+    return reason.empty() ? path + "\n" : path + " (" + reason + ")\n";
 }
 
 SourceKind KindForReader(audio::OwnReaderKind kind) {
@@ -56,9 +85,42 @@ std::string DvdTitleKey(const std::string& dvdFolder, int titleNumber) {
     return "DVD:" + util::WithSlash(platform::CanonicalPath(dvdFolder).value_or(dvdFolder)) + std::to_string(titleNumber);
 }
 
-Intake::Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings, std::string enginePath)
+Intake::Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings, std::string enginePath,
+               engine::ProbePool* pool)
     : list_(list), index_(index), settings_(settings),
-      enginePath_(enginePath.empty() ? engine::EnginePath() : std::move(enginePath)) {}
+      enginePath_(enginePath.empty() ? engine::EnginePath() : std::move(enginePath)),
+      pool_(pool ? pool : &engine::SharedProbePool(enginePath_)) {}
+
+bool NaturalNameLess(const std::string& a, const std::string& b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            // Compare the runs by value: skip leading zeros, then the longer run is larger.
+            std::size_t ai = i;
+            std::size_t bj = j;
+            while (ai < a.size() && a[ai] == '0') ++ai;
+            while (bj < b.size() && b[bj] == '0') ++bj;
+            std::size_t aEnd = ai;
+            std::size_t bEnd = bj;
+            while (aEnd < a.size() && IsDigit(a[aEnd])) ++aEnd;
+            while (bEnd < b.size() && IsDigit(b[bEnd])) ++bEnd;
+            if (aEnd - ai != bEnd - bj) return aEnd - ai < bEnd - bj;
+            const int order = a.compare(ai, aEnd - ai, b, bj, bEnd - bj);
+            if (order != 0) return order < 0;
+            i = aEnd;
+            j = bEnd;
+            continue;
+        }
+        const char ca = LowerAscii(a[i]);
+        const char cb = LowerAscii(b[j]);
+        if (ca != cb) return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
+        ++i;
+        ++j;
+    }
+    if ((i < a.size()) != (j < b.size())) return j < b.size();
+    return a < b;
+}
 
 void SourceIndex::RemoveItem(const engine::SourceItem* item) {
     for (auto it = keys_.begin(); it != keys_.end(); ++it) {
@@ -249,8 +311,7 @@ void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::stri
     std::vector<fs::path> folders;
     ListFolders(fs::path(folder), folders);
     for (const fs::path& f : folders) {
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(f, ec)) {
+        for (const auto& entry : SortedEntries(f)) {
             std::error_code typeError;
             if (entry.is_directory(typeError)) continue;
             if (std::optional<std::string> accepted = AcceptedPath(entry.path().string())) {
@@ -260,45 +321,70 @@ void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::stri
     }
 }
 
-bool ProbeSourceItem(const std::string& path, const std::string& enginePath, SourceItem& item,
-                     bool* cdTrackFailed) {
+namespace {
+
+enum class FirstLook { OwnReaderRead, Failed, ForEngine };
+
+// What every probe does before the engine: path, extension and kind set; a file that is not
+// regular refused (a FIFO or a device could keep a reader waiting for ever); the program's own
+// reader for CD tracks, AIFC and voice-recorder files.
+FirstLook LookFirst(const std::string& path, SourceItem& item, bool& cdTrackFailed, std::string& failure) {
     item.path = path;
     item.extension = util::LowerExtension(path);
     item.kind = SourceKind::EngineFile;
-
-    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item.extension);
-    if (readerKind != audio::OwnReaderKind::None) {
-        audio::OwnReaderFacts facts;
-        if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
-            item.kind = KindForReader(readerKind);
-            item.durationSeconds = facts.durationSeconds;
-            item.audioSampleRates.push_back(facts.sampleRate);
-            item.audioBitRates.push_back(facts.bitrateKbps);
-            item.audioChannels.push_back(facts.outputChannels);
-            item.needsPreparation = true;
-            return true;
-        }
-        // A CD track is nothing the engine could read; other kinds fall back to the engine
-        // (a plain AIFF, a Creative Voice file).
-        if (readerKind == audio::OwnReaderKind::Bass) {
-            if (cdTrackFailed) *cdTrackFailed = true;
-            return false;
-        }
+    if (!util::IsRegularFileOrLinkToOne(path)) {
+        if (util::Exists(path)) failure = "not a regular file";
+        return FirstLook::Failed;
     }
+    const audio::OwnReaderKind readerKind = audio::OwnReaderKindForExtension(item.extension);
+    if (readerKind == audio::OwnReaderKind::None) return FirstLook::ForEngine;
+    audio::OwnReaderFacts facts;
+    if (audio::ProbeWithOwnReader(path, readerKind, facts)) {
+        item.kind = KindForReader(readerKind);
+        item.durationSeconds = facts.durationSeconds;
+        item.audioSampleRates.push_back(facts.sampleRate);
+        item.audioBitRates.push_back(facts.bitrateKbps);
+        item.audioChannels.push_back(facts.outputChannels);
+        item.needsPreparation = true;
+        return FirstLook::OwnReaderRead;
+    }
+    // A CD track is nothing the engine could read; other kinds fall back to the engine
+    // (a plain AIFF, a Creative Voice file).
+    if (readerKind == audio::OwnReaderKind::Bass) {
+        cdTrackFailed = true;
+        return FirstLook::Failed;
+    }
+    return FirstLook::ForEngine;
+}
+
+}  // namespace
+
+bool ProbeSourceItem(const std::string& path, const std::string& enginePath, SourceItem& item,
+                     bool* cdTrackFailed) {
+    bool cdFailed = false;
+    std::string failure;
+    const FirstLook look = LookFirst(path, item, cdFailed, failure);
+    if (cdFailed && cdTrackFailed) *cdTrackFailed = true;
+    if (look != FirstLook::ForEngine) return look == FirstLook::OwnReaderRead;
     const std::string line = engine::BuildProbeCommandLine(enginePath, path, item.extension);
     return engine::LaunchEngine(line, &item, true, 0, nullptr);
 }
 
-ProbeOutcome Intake::ProbeSource(const std::string& path) {
-    const std::string key = SourceKey(path);
-    if (index_.Contains(key)) return ProbeOutcome::Duplicate;
+bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const engine::ProbeBatch* batch,
+                     SourceItem& item, bool& cdTrackFailed, std::string& failure) {
+    failure.clear();
+    const FirstLook look = LookFirst(path, item, cdTrackFailed, failure);
+    if (look != FirstLook::ForEngine) return look == FirstLook::OwnReaderRead;
+    // The worker takes the arguments a lone probe would get, its program name left out.
+    std::vector<std::string> args = platform::SplitCommandLine(engine::BuildProbeCommandLine("ferrox", path, item.extension));
+    args.erase(args.begin());
+    return worker.Probe(args, item.mediaInfo(), failure, batch);
+}
 
-    auto item = std::make_unique<SourceItem>();
-    if (!ProbeSourceItem(path, enginePath_, *item, &cdTrackFailed_)) return ProbeOutcome::Failed;
-    const engine::SourceItem* added = item.get();
-    lastRow_ = static_cast<int>(list_.InsertRow(std::move(item), settings_.RequestAudioIndex));
-    index_.Add(key, added);
-    return ProbeOutcome::Added;
+ProbeOutcome Intake::ProbeSource(const std::string& path) {
+    const std::string failures = LoadSources({path}, nullptr);
+    if (!failures.empty()) return ProbeOutcome::Failed;
+    return lastAddedInLoad_ ? ProbeOutcome::Added : ProbeOutcome::Duplicate;
 }
 
 ProbeOutcome Intake::ProbeDvdTitle(const std::string& dvdFolder, int ordinal, int titleNumber) {
@@ -312,9 +398,16 @@ ProbeOutcome Intake::ProbeDvdTitle(const std::string& dvdFolder, int ordinal, in
     item->needsPreparation = true;
     const std::string firstVob = engine::FindDvdPiece(item->dvdFolder, titleNumber, 1);
     if (firstVob.empty()) return ProbeOutcome::Failed;
-    if (!engine::LaunchEngine(engine::BuildDvdProbeCommandLine(enginePath_, firstVob), item.get(), true, 0, nullptr)) {
-        return ProbeOutcome::Failed;
-    }
+    // Through a pool worker as well, for its time limit.
+    auto batch = std::make_shared<engine::ProbeBatch>(1, &cancelRequested_);
+    bool found = false;
+    SourceItem* probed = item.get();
+    pool_->Run(batch, {[&found, probed, firstVob](engine::ProbeWorker& worker, const engine::ProbeBatch& b) {
+                   std::string failure;
+                   found = worker.Probe({"-i", firstVob}, probed->mediaInfo(), failure, &b);
+               }});
+    batch->WaitAll();
+    if (!found) return ProbeOutcome::Failed;
     item->durationSeconds = 0;  // the first piece does not tell the title's length
     item->path = "DVD Title " + std::to_string(ordinal);
     const engine::SourceItem* added = item.get();
@@ -325,30 +418,90 @@ ProbeOutcome Intake::ProbeDvdTitle(const std::string& dvdFolder, int ordinal, in
 
 std::string Intake::LoadSources(const std::vector<std::string>& paths, engine::LoadingWindow* window) {
     cdTrackFailed_ = false;
+    lastAddedInLoad_ = false;
+    const std::size_t total = paths.size();
+
+    // Keys first: a duplicate, of a row or of an earlier path of this load, is never probed.
+    auto pending = std::make_shared<std::vector<PendingSource>>(total);
+    std::vector<std::size_t> toProbe;
+    {
+        std::unordered_map<std::string, bool> seen;
+        for (std::size_t i = 0; i < total; ++i) {
+            PendingSource& p = (*pending)[i];
+            p.path = paths[i];
+            p.key = SourceKey(p.path);
+            if (index_.Contains(p.key) || !seen.emplace(p.key, true).second) continue;
+            p.probed = true;
+            toProbe.push_back(i);
+        }
+    }
+    auto batch = std::make_shared<engine::ProbeBatch>(toProbe.size(), &cancelRequested_);
+    std::vector<engine::ProbePool::Task> tasks;
+    tasks.reserve(toProbe.size());
+    for (std::size_t i : toProbe) {
+        tasks.push_back([pending, i](engine::ProbeWorker& worker, const engine::ProbeBatch& b) {
+            PendingSource& p = (*pending)[i];
+            auto item = std::make_unique<SourceItem>();
+            p.found = ProbeSourceItem(p.path, worker, &b, *item, p.cdTrackFailed, p.failure);
+            if (p.found) p.item = std::move(item);
+            p.ran = true;
+        });
+    }
+    pool_->Run(batch, std::move(tasks));
+
+    // Rows go in in path order, whatever order the answers come in.
+    constexpr int kPumpMs = 15;
     std::string failures;
     int failureCount = 0;
-    const std::size_t total = paths.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        const std::string& path = paths[i];
+    std::size_t batchIndex = 0;
+    bool cancelled = false;
+    for (std::size_t i = 0; i < total && !cancelled; ++i) {
+        PendingSource& p = (*pending)[i];
         if (window) {
             char counter[64];
             std::snprintf(counter, sizeof counter, "[%zu/%zu] Adding file ", i + 1, total);
-            window->SetStatus(counter + std::string(util::FileNamePart(path)) + "...");
+            window->SetStatus(counter + std::string(util::FileNamePart(p.path)) + "...");
             window->SetBarPosition(static_cast<int>((i + 1) * static_cast<std::size_t>(std::max(1, window->BarWidth())) / std::max<std::size_t>(1, total)));
         }
-        if (ProbeSource(path) == ProbeOutcome::Failed) {
-            if (failureCount < kMaxReportedFailures) {
-                failures += path + "\n";
-            } else if (failureCount == kMaxReportedFailures) {
-                failures += "<more files>...\n";
+        if (p.probed) {
+            const std::size_t index = batchIndex++;
+            while (!batch->WaitDone(index, window ? kPumpMs : 1000)) {
+                if (window) {
+                    window->ProcessPendingMessages();
+                    if (window->Cancelled()) batch->Cancel();
+                }
             }
-            ++failureCount;
+            if (batch->Cancelled()) {
+                // This file may have been cut short: it is neither a row nor a failure.
+                if (!p.ran || (!p.found && p.failure == "cancelled")) break;
+                cancelled = true;
+            }
+            if (p.cdTrackFailed) cdTrackFailed_ = true;
+            if (p.found) {
+                const engine::SourceItem* added = p.item.get();
+                lastRow_ = static_cast<int>(list_.InsertRow(std::move(p.item), settings_.RequestAudioIndex));
+                index_.Add(p.key, added);
+                lastAddedInLoad_ = true;
+            } else {
+                if (failureCount < kMaxReportedFailures) {
+                    failures += FailureLine(p.path, p.failure);
+                } else if (failureCount == kMaxReportedFailures) {
+                    failures += "<more files>...\n";
+                }
+                ++failureCount;
+            }
         }
         if (window) {
             window->ProcessPendingMessages();
-            if (window->Cancelled()) break;
+            if (window->Cancelled()) {
+                batch->Cancel();
+                cancelled = true;
+            }
         }
+        if (batch->Cancelled()) cancelled = true;
     }
+    batch->Cancel();  // whatever is left is not wanted any more
+    batch->WaitAll();
     return failures;
 }
 

@@ -3,6 +3,7 @@
 // the probe (own readers for CD tracks, AIFC and voice-recorder files, the engine otherwise)
 // and the duplicate check. The window's Add commands and the command line build on it.
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "app/file_list.h"
 #include "engine/loading_window.h"
+#include "engine/probe_pool.h"
 #include "formats/conversion_settings.h"
 
 namespace quillon::app {
@@ -42,14 +44,23 @@ enum class ProbeOutcome { Added, Duplicate, Failed };
 // False when nothing could read it; a CD track that fails sets *cdTrackFailed.
 bool ProbeSourceItem(const std::string& path, const std::string& enginePath, engine::SourceItem& item,
                      bool* cdTrackFailed = nullptr);
+// The same through a pool worker. `failure` tells why when no answer could be had (refused
+// as not a regular file, the worker died or hung, the load was cancelled).
+bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const engine::ProbeBatch* batch,
+                     engine::SourceItem& item, bool& cdTrackFailed, std::string& failure);
+
+// Name order for folder walks: letters in either case alike, digit runs by their value (clip2
+// before clip10); names equal that way keep a fixed order by their bytes.
+bool NaturalNameLess(const std::string& a, const std::string& b);
 
 class Intake {
 public:
+    // Probes go to `pool`, the shared pool when none is given.
     Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings,
-           std::string enginePath = {});
+           std::string enginePath = {}, engine::ProbePool* pool = nullptr);
 
     // The accepted files below folder: the folder and all its subfolders (each followed by its
-    // own subfolders), then the files of each in that order.
+    // own subfolders), then the files of each in that order; each folder in NaturalNameLess order.
     void CollectFolderFiles(std::vector<std::string>& paths, const std::string& folder) const;
     // The extension filter for scanned and dropped files (Add Files takes every file): the path
     // to load, which for a shortcut the filter does not pass is its target; nullopt when skipped.
@@ -61,10 +72,17 @@ public:
     ProbeOutcome ProbeSource(const std::string& path);
     ProbeOutcome ProbeDvdTitle(const std::string& dvdFolder, int ordinal, int titleNumber);
 
-    // Probes each path in order; stops after the current path when the window is cancelled.
-    // Returns the failure report ("" when every path was added or was a duplicate).
+    // Probes the paths in parallel and adds the rows in path order. Duplicates are found before
+    // any probe; what is not a regular file (or a link to one) fails without a probe. While it
+    // waits the window is kept repainting; its Cancel, or Cancel() below, kills the probes under
+    // way and stops adding. Returns the failure report ("" when every path was added or was a
+    // duplicate); a failure with a known reason reads "path (reason)".
     std::string LoadSources(const std::vector<std::string>& paths, engine::LoadingWindow* window);
 
+    // Stops LoadSources as the window's Cancel does, from any thread or a signal handler; it
+    // stays set for later loads of this intake.
+    void Cancel() { cancelRequested_.store(true); }
+    bool CancelRequested() const { return cancelRequested_.load(); }
     // The whole message for a failure text of LoadSources, with its closing hint.
     std::string FailureReport(const std::string& failures) const;
 
@@ -80,7 +98,10 @@ private:
     SourceIndex& index_;
     const formats::ConversionSettings& settings_;
     std::string enginePath_;
+    engine::ProbePool* pool_ = nullptr;
+    std::atomic<bool> cancelRequested_{false};
     bool cdTrackFailed_ = false;
+    bool lastAddedInLoad_ = false;
     int lastRow_ = -1;
 };
 

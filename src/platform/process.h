@@ -101,9 +101,26 @@ private:
     std::shared_ptr<PipeState> state_;
 };
 
+// Shared handle to the write end of a child's standard input; closed with the last copy.
+class InputPipeHandle {
+public:
+    InputPipeHandle() = default;
+    explicit InputPipeHandle(std::shared_ptr<PipeState> state) : state_(std::move(state)) {}
+
+    bool Valid() const { return state_ != nullptr; }
+    // Writes all of `bytes`. False when the child has closed its end (it has ended, say):
+    // that never raises SIGPIPE in this program.
+    bool Write(std::string_view bytes);
+    void Close() { state_.reset(); }
+
+private:
+    std::shared_ptr<PipeState> state_;
+};
+
 struct StartedProcess {
     ProcessHandle process;
-    PipeHandle output;  // the child's standard output and error
+    PipeHandle output;      // the child's standard output and error
+    InputPipeHandle input;  // only from StartProcessWithInput
 };
 
 // Starts the program named by argv[0] (searched in PATH when it holds no "/") with these
@@ -113,6 +130,10 @@ struct StartedProcess {
 // On failure returns false with a message; nothing is left open and no child remains.
 bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
                   StartedProcess& started, std::string* error = nullptr);
+
+// The same, but the child's standard input stays open for `started.input` to write to.
+bool StartProcessWithInput(const std::vector<std::string>& argv, const std::string& currentFolder,
+                           StartedProcess& started, std::string* error = nullptr);
 
 // The same for a Windows-style command line, split with SplitCommandLine.
 bool StartProcess(std::string_view commandLine, const std::string& currentFolder,

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -180,6 +181,40 @@ PipeHandle::ReadResult PipeHandle::Read(char* buffer, std::size_t size, int time
     return result;
 }
 
+bool InputPipeHandle::Write(std::string_view bytes) {
+    if (!state_ || state_->fd < 0) return false;
+    // A closed reader must come back as EPIPE, not as a signal that ends the program: block
+    // SIGPIPE on this thread for the write and take back one that was raised meanwhile.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t old;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &old);
+    sigset_t pendingBefore;
+    sigpending(&pendingBefore);
+    const bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
+    bool ok = true;
+    bool broken = false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(state_->fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            broken = n < 0 && errno == EPIPE;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (broken && !wasPending) {
+        const timespec none{0, 0};
+        while (sigtimedwait(&pipeSignal, nullptr, &none) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return ok;
+}
+
 // ---------------------------------------------------------------- processes
 
 struct ProcessState {
@@ -283,8 +318,10 @@ struct SpawnSetup {
 
 }  // namespace
 
-bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
-                  StartedProcess& started, std::string* error) {
+namespace {
+
+bool Start(const std::vector<std::string>& argv, const std::string& currentFolder, StartedProcess& started,
+           std::string* error, bool keepInput) {
     started = StartedProcess{};
     auto fail = [&](std::string message) {
         if (error) *error = std::move(message);
@@ -356,7 +393,7 @@ bool StartProcess(const std::vector<std::string>& argv, const std::string& curre
     // our read end reports the end once the child (and anything it started) is gone.
     CloseQuietly(output[1]);
     CloseQuietly(input[0]);
-    CloseQuietly(input[1]);
+    if (rc != 0 || !keepInput) CloseQuietly(input[1]);
     if (rc != 0) {
         CloseQuietly(output[0]);
         return fail(ErrorText(("cannot start " + argv[0]).c_str(), rc));
@@ -366,7 +403,20 @@ bool StartProcess(const std::vector<std::string>& argv, const std::string& curre
     state->pid = pid;
     started.process = ProcessHandle(std::move(state));
     started.output = PipeHandle(std::make_shared<PipeState>(output[0]));
+    if (keepInput) started.input = InputPipeHandle(std::make_shared<PipeState>(input[1]));
     return true;
+}
+
+}  // namespace
+
+bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
+                  StartedProcess& started, std::string* error) {
+    return Start(argv, currentFolder, started, error, false);
+}
+
+bool StartProcessWithInput(const std::vector<std::string>& argv, const std::string& currentFolder,
+                           StartedProcess& started, std::string* error) {
+    return Start(argv, currentFolder, started, error, true);
 }
 
 bool StartProcess(std::string_view commandLine, const std::string& currentFolder,

@@ -273,6 +273,10 @@ void MainWindow::OnCommand(int id) {
     }
 }
 
+void MainWindow::UseProbePool(engine::ProbePool& pool) {
+    intake_ = std::make_unique<app::Intake>(files_, index_, settings_, programFolder_ + engine::kEngineProgramName, &pool);
+}
+
 int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
     return static_cast<int>(files_.InsertRow(std::move(item), settings_.RequestAudioIndex));
 }

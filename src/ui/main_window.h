@@ -88,6 +88,8 @@ public:
     // A loading window already open (showing the folder search) is used instead of a new one.
     void AddSourcePaths(const std::vector<std::string>& paths, LoadingDialog* open = nullptr);
     app::Intake& SourceIntake() { return *intake_; }
+    // Adding files probes through `pool` from now on (the shared pool by default).
+    void UseProbePool(engine::ProbePool& pool);
     app::SourceIndex& Index() { return index_; }
     WindowCommands* Commands() const { return commands_; }
     // A run or a load holds the list; commands that would change it are refused meanwhile.

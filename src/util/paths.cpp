@@ -65,14 +65,14 @@ bool IsFile(const std::string& path) {
     return StatPath(path, st) && !S_ISDIR(st.st_mode);
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat st;
-    return StatPath(path, st) && S_ISDIR(st.st_mode);
-}
-
 bool IsRegularFileOrLinkToOne(const std::string& path) {
     struct stat st;
     return StatPath(path, st) && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return StatPath(path, st) && S_ISDIR(st.st_mode);
 }
 
 std::optional<std::int64_t> FileSize(const std::string& path) {

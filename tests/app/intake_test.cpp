@@ -4,11 +4,16 @@
 #include <cstdint>
 #include <optional>
 #include <filesystem>
+#include <set>
+#include <sys/stat.h>
 #include <thread>
 
 #include "app/intake.h"
 #include "app/ui_dispatcher.h"
 #include "formats/conversion_settings.h"
+#include "cancelling_window.h"
+#include "fake_probe_worker.h"
+#include "process_census.h"
 #include "test_support.h"
 
 namespace quillon::app {
@@ -205,6 +210,143 @@ TEST(EventQueue, CallsPostedFromManyThreadsRunOnTheOwnerInPostingOrder) {
         last[static_cast<std::size_t>(v / 1000)] = v % 1000;
     }
     EXPECT_FALSE(queue.RunOne(10));
+}
+
+TEST(Intake, FoldersAreWalkedInNaturalNameOrder) {
+    EXPECT_TRUE(NaturalNameLess("clip2.wav", "clip10.wav"));
+    EXPECT_FALSE(NaturalNameLess("clip10.wav", "clip2.wav"));
+    EXPECT_TRUE(NaturalNameLess("Alpha.wav", "beta.wav"));
+    EXPECT_TRUE(NaturalNameLess("beta.wav", "Gamma.wav"));
+    EXPECT_TRUE(NaturalNameLess("a9b", "a10a"));
+    EXPECT_TRUE(NaturalNameLess("track", "track1"));
+    // Equal by value and letters: still a strict, fixed order.
+    EXPECT_NE(NaturalNameLess("x01", "x1"), NaturalNameLess("x1", "x01"));
+    EXPECT_NE(NaturalNameLess("A.wav", "a.wav"), NaturalNameLess("a.wav", "A.wav"));
+    EXPECT_FALSE(NaturalNameLess("same", "same"));
+    // Digit runs longer than any integer type compare by value all the same.
+    EXPECT_TRUE(NaturalNameLess("n99999999999999999999999", "n100000000000000000000000"));
+
+    test::TempDir dir;
+    for (const char* name : {"tone_230.wav", "Tone_3.wav", "tone_1000.wav", "tone_228.wav", "b.wav"}) {
+        test::WriteFile(dir / name, "");
+    }
+    fs::create_directories(dir / "set10");
+    fs::create_directories(dir / "Set9");
+    test::WriteFile(dir / "set10" / "x.wav", "");
+    test::WriteFile(dir / "Set9" / "x.wav", "");
+    formats::ConversionSettings settings = formats::DefaultSettings("");
+    FileList list;
+    SourceIndex index;
+    Intake intake(list, index, settings, "/nonexistent/ferrox");
+    std::vector<std::string> paths;
+    intake.CollectFolderFiles(paths, dir.path().string());
+    std::vector<std::string> names;
+    for (const std::string& p : paths) names.push_back(fs::path(p).lexically_relative(dir.path()).string());
+    EXPECT_EQ(names, (std::vector<std::string>{"b.wav", "Tone_3.wav", "tone_228.wav", "tone_230.wav", "tone_1000.wav",
+                                               "Set9/x.wav", "set10/x.wav"}));
+}
+
+class PooledIntake : public ::testing::Test {
+protected:
+    std::unique_ptr<engine::ProbePool> MakePool(int workers, double delaySeconds, int silenceLimitMs = 600'000) {
+        engine::ProbePoolOptions options;
+        options.workerCommand = test::FakeProbeWorker(dir.path(), delaySeconds);
+        options.workers = workers;
+        options.silenceLimitMs = silenceLimitMs;
+        return std::make_unique<engine::ProbePool>(options);
+    }
+    std::string Touch(const std::string& name) {
+        test::WriteFile(dir / name, "RIFF");
+        return (dir / name).string();
+    }
+
+    test::TempDir dir;
+    formats::ConversionSettings settings = formats::DefaultSettings("");
+    FileList list;
+    SourceIndex index;
+};
+
+TEST_F(PooledIntake, RowsComeInPathOrderAndOnlyRegularFilesAreProbed) {
+    auto pool = MakePool(3, 0);
+    Intake intake(list, index, settings, "/nonexistent/ferrox", pool.get());
+    std::vector<std::string> paths;
+    for (int i = 0; i < 24; ++i) paths.push_back(Touch("clip" + std::to_string(i) + ".wav"));
+    ASSERT_EQ(::mkfifo((dir / "pipe.wav").c_str(), 0644), 0);
+    fs::create_directories(dir / "folder.wav");
+    fs::create_symlink(dir / "clip3.wav", dir / "link to clip.wav");
+    ASSERT_EQ(::mkfifo((dir / "other pipe").c_str(), 0644), 0);
+    fs::create_symlink(dir / "other pipe", dir / "link to pipe.wav");
+    const std::string dying = Touch("die.wav");
+    const std::vector<std::string> more = {(dir / "pipe.wav").string(), (dir / "folder.wav").string(), paths[5],
+                                           (dir / "link to pipe.wav").string(), dying, (dir / "missing.wav").string()};
+    paths.insert(paths.begin() + 10, more.begin(), more.end());
+    paths.push_back((dir / "link to clip.wav").string());
+
+    const std::string failures = intake.LoadSources(paths, nullptr);
+    // The FIFO would have blocked any reader; the worker that died fails only its own file.
+    EXPECT_EQ(failures, (dir / "pipe.wav").string() + " (not a regular file)\n" + (dir / "folder.wav").string() +
+                            " (not a regular file)\n" + (dir / "link to pipe.wav").string() + " (not a regular file)\n" +
+                            dying + " (the engine's probe process was killed while reading the file)\n" +
+                            (dir / "missing.wav").string() + "\n");
+    ASSERT_EQ(list.RowCount(), 24u);
+    for (std::size_t row = 0; row < 24; ++row) {
+        EXPECT_EQ(list.Item(row).path, (dir / ("clip" + std::to_string(row) + ".wav")).string());
+        EXPECT_EQ(list.Item(row).audioSampleRates, std::vector<uint32_t>{8000});
+    }
+    // A second load of the same files finds every one a duplicate; the link to a regular file
+    // was one too (it is clip3).
+    EXPECT_EQ(intake.LoadSources({paths[0], (dir / "link to clip.wav").string()}, nullptr), "");
+    EXPECT_EQ(list.RowCount(), 24u);
+    EXPECT_EQ(intake.ProbeSource(Touch("late.wav")), ProbeOutcome::Added);
+    EXPECT_EQ(intake.ProbeSource((dir / "late.wav").string()), ProbeOutcome::Duplicate);
+}
+
+TEST_F(PooledIntake, CancelStopsA500FileLoadAndLeavesNoProcess) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 500; ++i) paths.push_back(Touch("c" + std::to_string(i) + ".wav"));
+    const std::set<int> before = test::ChildPids();  // another test's workers, if any
+    std::set<int> sessions;
+    {
+        auto pool = MakePool(2, 0.05);
+        Intake intake(list, index, settings, "/nonexistent/ferrox", pool.get());
+        test::CancellingWindow window([&] { return list.RowCount() >= 6; });
+        EXPECT_EQ(intake.LoadSources(paths, &window), "");
+        for (int pid : test::ChildPids()) {
+            if (!before.count(pid)) sessions.insert(pid);
+        }
+        EXPECT_TRUE(window.cancelled);
+        EXPECT_GE(list.RowCount(), 6u);
+        EXPECT_LT(list.RowCount(), 20u);
+        // The window kept being served while the answers were awaited.
+        EXPECT_GT(window.pumps, static_cast<int>(list.RowCount()));
+        EXPECT_EQ(window.statuses.front(), "[1/500] Adding file c0.wav...");
+        EXPECT_EQ(window.statuses.back().rfind("[" + std::to_string(list.RowCount()) + "/500]", 0), 0u)
+            << window.statuses.back();
+
+        // Cancel() from another thread (a signal handler of the command line) stops a load whose
+        // probes never answer.
+        auto hanging = MakePool(2, 0);
+        FileList other;
+        SourceIndex otherIndex;
+        Intake stuck(other, otherIndex, settings, "/nonexistent/ferrox", hanging.get());
+        std::vector<std::string> hangs;
+        for (int i = 0; i < 500; ++i) hangs.push_back(Touch("hang" + std::to_string(i) + ".wav"));
+        std::thread canceller([&] {
+            while (test::ProcessesInSessions(test::ChildPids()).size() < before.size() + sessions.size() + 4) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            stuck.Cancel();
+        });
+        EXPECT_EQ(stuck.LoadSources(hangs, nullptr), "");
+        canceller.join();
+        EXPECT_EQ(other.RowCount(), 0u);
+        EXPECT_TRUE(stuck.CancelRequested());
+        for (int pid : test::ChildPids()) {
+            EXPECT_TRUE(sessions.count(pid) || before.count(pid)) << "a hung probe is still there: " << pid;
+        }
+    }
+    EXPECT_TRUE(test::LeftInSessions(sessions).empty());
+    EXPECT_EQ(test::ChildPids(), before);
 }
 
 }  // namespace

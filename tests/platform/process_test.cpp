@@ -7,7 +7,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <csignal>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "test_support.h"
@@ -320,6 +322,38 @@ TEST(StartProcess, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child or zombie was left behind";
     EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(StartProcessWithInput, TheChildReadsWhatIsWrittenAndAGoneReaderIsNoSignal) {
+    StartedProcess p;
+    ASSERT_TRUE(StartProcessWithInput({"/bin/cat"}, "", p));
+    ASSERT_TRUE(p.input.Valid());
+    std::string text(200'000, 'x');  // more than a pipe holds: the write waits for the reader
+    text += "end";
+    std::string echoed;
+    std::thread reader([&] { echoed = ReadAll(p); });
+    EXPECT_TRUE(p.input.Write(text));
+    p.input.Close();  // end of input ends cat
+    reader.join();
+    EXPECT_EQ(echoed, text);
+    ASSERT_TRUE(p.process.Wait(5000));
+
+    // The reader is gone: the write fails instead of ending this program by SIGPIPE, and
+    // leaves no SIGPIPE pending for a later moment.
+    StartedProcess gone;
+    ASSERT_TRUE(StartProcessWithInput({"/bin/true"}, "", gone));
+    ASSERT_TRUE(gone.process.Wait(5000));
+    EXPECT_FALSE(gone.input.Write("request"));
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
+
+    // The plain start still gives the child an input that has already ended.
+    StartedProcess plain;
+    ASSERT_TRUE(StartProcess(std::vector<std::string>{"/bin/cat"}, "", plain));
+    EXPECT_FALSE(plain.input.Valid());
+    EXPECT_EQ(ReadAll(plain), "");
+    EXPECT_TRUE(plain.process.Wait(5000));
 }
 
 }  // namespace

@@ -1,0 +1,137 @@
+// A batch of 12 short clips converted by `quillon-cli convert`, against the same engine lines
+// run directly by two workers. What the command line adds (starting, probing, the run's
+// bookkeeping) shows as BM_CliConvert's direct_ratio, which should stay near 1.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/engine_command_line.h"
+#include "engine/engine_launcher.h"
+#include "engine/media_engine.h"
+#include "engine/source_item.h"
+#include "formats/conversion_settings.h"
+#include "formats/output_format.h"
+#include "platform/process.h"
+#include "util/paths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kClips = 12;
+constexpr int kWorkers = 2;
+constexpr int kFormatId = 40;  // AVI with its default codecs
+
+std::string BuildFolder() {
+    const std::string here = quillon::util::InstallFolder().value_or("./");
+    return quillon::util::IsFile(here + "ferrox") ? here : here + "../";
+}
+
+// Runs a program to its end, its output read and dropped; true when it exited 0.
+bool Run(const std::vector<std::string>& argv) {
+    quillon::platform::StartedProcess p;
+    if (!quillon::platform::StartProcess(argv, "", p)) return false;
+    quillon::engine::ReadEngineOutput(p.output, p.process, [](std::string_view) {});
+    p.process.Wait(-1);
+    return p.process.ExitCode() == 0;
+}
+
+struct Workspace {
+    std::string root;
+    std::vector<std::string> clips;
+};
+
+// Twelve 2-second clips with sound, made once per run, and a private home for the command line.
+const Workspace& Clips() {
+    static Workspace w;
+    if (!w.root.empty()) return w;
+    char name[] = "/tmp/bench_batch_XXXXXX";
+    if (!mkdtemp(name)) std::abort();
+    w.root = name;
+    for (int i = 0; i < kClips; ++i) {
+        const std::string clip = w.root + "/clip" + std::to_string(i) + ".mp4";
+        if (!Run({"ffmpeg", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
+                  "testsrc=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
+                  "sine=frequency=" + std::to_string(300 + 50 * i) + ":duration=2", "-pix_fmt", "yuv420p",
+                  "-shortest", clip})) {
+            std::abort();
+        }
+        w.clips.push_back(clip);
+    }
+    fs::create_directories(w.root + "/home");
+    fs::create_directories(w.root + "/config");
+    std::atexit([] { fs::remove_all(w.root); });
+    return w;
+}
+
+double gDirectSeconds = 0;
+
+void BM_DirectEngineLines(benchmark::State& state) {
+    const Workspace& w = Clips();
+    const std::string ferrox = BuildFolder() + "ferrox";
+    quillon::formats::FormatCatalogue catalogue;
+    quillon::formats::BuildCatalogue(catalogue);
+    // The lines the run builds for these sources with the stored defaults.
+    std::vector<std::string> lines;
+    const std::string out = w.root + "/direct";
+    fs::create_directories(out);
+    for (const std::string& clip : w.clips) {
+        quillon::engine::SourceItem item;
+        item.path = clip;
+        item.extension = "mp4";
+        if (!quillon::engine::LaunchEngine(quillon::engine::BuildProbeCommandLine(ferrox, clip, "mp4"), &item, true, 0,
+                                           nullptr)) {
+            state.SkipWithError("probe failed");
+            return;
+        }
+        quillon::formats::OutputFormat format = *quillon::formats::FindFormat(catalogue, kFormatId);
+        quillon::formats::ConversionSettings settings = quillon::formats::DefaultSettings(out);
+        item.outputPath = out + "/" + fs::path(clip).stem().string() + "." + format.Extension;
+        lines.push_back(quillon::engine::BuildEngineCommandLine(format, item, settings, ferrox));
+    }
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        std::atomic<std::size_t> next{0};
+        std::atomic<bool> failed{false};
+        auto worker = [&] {
+            for (std::size_t i; (i = next++) < lines.size();) {
+                if (!Run(quillon::platform::SplitCommandLine(lines[i]))) failed = true;
+            }
+        };
+        std::vector<std::thread> workers;
+        for (int k = 0; k < kWorkers; ++k) workers.emplace_back(worker);
+        for (std::thread& t : workers) t.join();
+        if (failed) state.SkipWithError("a conversion failed");
+    }
+    gDirectSeconds = std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+}
+
+void BM_CliConvert(benchmark::State& state) {
+    const Workspace& w = Clips();
+    // A private home: the command line writes into its documents folder with the defaults.
+    setenv("HOME", (w.root + "/home").c_str(), 1);
+    setenv("QUILLON_CONFIG_DIR", (w.root + "/config").c_str(), 1);
+    std::vector<std::string> argv{BuildFolder() + "quillon-cli", "convert", "--format", std::to_string(kFormatId),
+                                  "--threads", std::to_string(kWorkers)};
+    argv.insert(argv.end(), w.clips.begin(), w.clips.end());
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        if (!Run(argv)) state.SkipWithError("quillon-cli convert failed");
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+    if (gDirectSeconds > 0) state.counters["direct_ratio"] = seconds / gDirectSeconds;
+}
+
+BENCHMARK(BM_DirectEngineLines)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CliConvert)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,220 @@
+#include "engine/probe_pool.h"
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+
+#include "engine/line_assembler.h"
+#include "engine/media_engine.h"
+#include "engine/probe_parser.h"
+#include "engine/probe_protocol.h"
+#include "platform/known_folders.h"
+
+namespace quillon::engine {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often a waiting worker looks at the cancel flag.
+constexpr int kCancelCheckMs = 20;
+constexpr std::size_t kReadSize = 65'536;
+// Answer text kept unparsed while the end marker is looked for; the rest goes to the parser.
+constexpr std::size_t kMaxHeldBytes = 1 << 20;
+
+std::vector<std::string> DefaultWorkerCommand() { return {EnginePath(), kProbeServerArgument}; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- ProbeWorker
+
+bool ProbeWorker::EnsureStarted(std::string& failure) {
+    if (started_.process.Valid() && !started_.process.HasEnded()) return true;
+    Stop();
+    const std::vector<std::string> command =
+        options_.workerCommand.empty() ? DefaultWorkerCommand() : options_.workerCommand;
+    std::string error;
+    if (!platform::StartProcessWithInput(command, platform::ProgramFolder(), started_, &error)) {
+        // No reason of the file's own: the failure report already says the program is damaged.
+        failure.clear();
+        return false;
+    }
+    return true;
+}
+
+void ProbeWorker::Stop() {
+    started_.input.Close();
+    started_.process.Terminate();
+    started_ = platform::StartedProcess{};
+}
+
+bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure,
+                        const ProbeBatch* batch) {
+    info = MediaInfo{};
+    failure.clear();
+    if (!EnsureStarted(failure)) return false;
+
+    const std::string token = std::to_string(started_.process.Pid()) + "-" + std::to_string(nextToken_++);
+    // Paths may hold newlines, so the marker is searched as a whole line with this token.
+    const std::string marker = std::string("\n") + kProbeEndMarker + token + " ";
+    if (!started_.input.Write(EncodeProbeRequest(token, args))) {
+        Stop();
+        failure = "the engine's probe process ended before it read the request";
+        return false;
+    }
+
+    ProbeOutputParser parser(info);
+    LineAssembler lines;
+    auto onLine = [&](std::string_view line) { parser.ParseLine(line); };
+    std::string held;
+    std::size_t markerAt = std::string::npos;
+    auto buffer = std::make_unique<char[]>(kReadSize);
+    auto lastOutput = Clock::now();
+    using Status = platform::PipeHandle::ReadStatus;
+    for (;;) {
+        const auto r = started_.output.Read(buffer.get(), kReadSize, kCancelCheckMs);
+        if (r.status == Status::Data) {
+            lastOutput = Clock::now();
+            const std::size_t searchFrom = held.size() >= marker.size() ? held.size() - marker.size() + 1 : 0;
+            held.append(buffer.get(), r.bytes);
+            if (markerAt == std::string::npos) markerAt = held.find(marker, searchFrom);
+            if (markerAt != std::string::npos) {
+                // The status after the token may come in a later read.
+                const std::size_t lineEnd = held.find('\n', markerAt + marker.size());
+                if (lineEnd != std::string::npos) {
+                    lines.Feed(std::string_view(held).substr(0, markerAt), onLine);
+                    lines.Finish(onLine);
+                    // Anything after the marker would belong to no request: start afresh next time.
+                    if (lineEnd + 1 != held.size()) Stop();
+                    return parser.FoundStream();
+                }
+            } else if (held.size() > kMaxHeldBytes) {
+                const std::size_t keep = marker.size() + 32;
+                lines.Feed(std::string_view(held).substr(0, held.size() - keep), onLine);
+                held.erase(0, held.size() - keep);
+            }
+            continue;
+        }
+        if (r.status == Status::End) {
+            started_.process.Wait(1000);
+            const std::optional<int> code = started_.process.ExitCode();
+            Stop();
+            failure = code ? "the engine's probe process ended with status " + std::to_string(*code)
+                           : "the engine's probe process was killed while reading the file";
+            return false;
+        }
+        if ((batch && batch->Cancelled()) || (stop_ && stop_->load())) {
+            Stop();
+            failure = "cancelled";
+            return false;
+        }
+        const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastOutput);
+        if (silent.count() >= options_.silenceLimitMs) {
+            Stop();
+            const int seconds = std::max(1, options_.silenceLimitMs / 1000);
+            failure = "the engine gave no answer for " + std::to_string(seconds) + " s and was stopped";
+            return false;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- ProbeBatch
+
+ProbeBatch::ProbeBatch(std::size_t count, const std::atomic<bool>* externalCancel)
+    : done_(count, 0), externalCancel_(externalCancel) {}
+
+bool ProbeBatch::Cancelled() const {
+    return cancelled_.load() || (externalCancel_ && externalCancel_->load());
+}
+
+void ProbeBatch::MarkDone(std::size_t index) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (index >= done_.size() || done_[index]) return;
+        done_[index] = 1;
+        ++doneCount_;
+    }
+    changed_.notify_all();
+}
+
+bool ProbeBatch::WaitDone(std::size_t index, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (index >= done_.size()) return true;
+    return changed_.wait_for(lock, std::chrono::milliseconds(std::max(0, timeoutMs)),
+                             [&] { return done_[index] != 0; });
+}
+
+void ProbeBatch::WaitAll() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return doneCount_ == done_.size(); });
+}
+
+std::size_t ProbeBatch::DoneCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return doneCount_;
+}
+
+// ---------------------------------------------------------------- ProbePool
+
+ProbePool::ProbePool(ProbePoolOptions options) : options_(std::move(options)) {
+    int count = options_.workers;
+    if (count <= 0) count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    threads_.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Serve(); });
+}
+
+ProbePool::~ProbePool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        stopNow_.store(true);
+        for (Entry& e : queue_) {
+            e.batch->Cancel();
+            e.batch->MarkDone(e.index);
+        }
+        queue_.clear();
+    }
+    queued_.notify_all();
+    for (std::thread& t : threads_) t.join();
+}
+
+void ProbePool::Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> tasks) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (std::size_t i = 0; i < tasks.size(); ++i) queue_.push_back(Entry{batch, i, std::move(tasks[i])});
+    }
+    queued_.notify_all();
+}
+
+void ProbePool::Serve() {
+    ProbeWorker worker(options_, &stopNow_);
+    for (;;) {
+        Entry entry;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            if (stopping_) return;
+            entry = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        if (!entry.batch->Cancelled()) entry.task(worker, *entry.batch);
+        entry.batch->MarkDone(entry.index);
+    }
+}
+
+ProbePool& SharedProbePool(const std::string& enginePath) {
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<ProbePool>> pools;
+    const std::string program = enginePath.empty() ? EnginePath() : enginePath;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<ProbePool>& pool = pools[program];
+    if (!pool) {
+        ProbePoolOptions options;
+        options.workerCommand = {program, kProbeServerArgument};
+        pool = std::make_unique<ProbePool>(std::move(options));
+    }
+    return *pool;
+}
+
+}  // namespace quillon::engine

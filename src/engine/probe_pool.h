@@ -1,0 +1,129 @@
+#pragma once
+// Probing many sources at once. Each worker thread keeps one engine process in its
+// probe-server mode and hands it request after request, so the engine starts once per worker
+// instead of once per file; a damaged file can end that process, never this program. A worker
+// process that dies, or says nothing for longer than the time limit, is killed and started
+// again for the next request, and its file fails with the reason.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/source_item.h"
+#include "platform/process.h"
+
+namespace quillon::engine {
+
+struct ProbePoolOptions {
+    // The worker program and its arguments; empty: ferrox beside this program in its
+    // probe-server mode.
+    std::vector<std::string> workerCommand;
+    int workers = 0;  // 0: one per processor core
+    // How long a worker may write nothing while it probes before it counts as hung.
+    int silenceLimitMs = 60'000;
+};
+
+class ProbeBatch;
+
+// One engine process in probe-server mode, used by one pool thread at a time.
+class ProbeWorker {
+public:
+    // `stop`, when given, ends a probe under way as a cancel does (the pool going away).
+    explicit ProbeWorker(const ProbePoolOptions& options, const std::atomic<bool>* stop = nullptr)
+        : options_(options), stop_(stop) {}
+    ~ProbeWorker() { Stop(); }
+    ProbeWorker(const ProbeWorker&) = delete;
+    ProbeWorker& operator=(const ProbeWorker&) = delete;
+
+    // Probes one input: `args` are the probe command line's arguments after the program name
+    // (input options, "-i", the path). Fills `info` and returns whether a stream was found.
+    // When the answer could not be had (the worker died, went silent, or `batch` was
+    // cancelled) returns false with the reason in `failure`; otherwise `failure` is empty.
+    bool Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure,
+               const ProbeBatch* batch);
+
+    // Kills the process (it is started again by the next probe).
+    void Stop();
+    int Pid() const { return started_.process.Pid(); }
+
+private:
+    bool EnsureStarted(std::string& failure);
+
+    const ProbePoolOptions& options_;
+    const std::atomic<bool>* stop_ = nullptr;
+    platform::StartedProcess started_;
+    unsigned long long nextToken_ = 1;
+};
+
+// The work of one load: task i is done once it ran or was dropped by a cancel.
+class ProbeBatch {
+public:
+    // `externalCancel`, when given, cancels the batch as soon as it reads true (it may be set
+    // from a signal handler) and must outlive the batch's tasks.
+    explicit ProbeBatch(std::size_t count, const std::atomic<bool>* externalCancel = nullptr);
+
+    void Cancel() { cancelled_.store(true); }
+    bool Cancelled() const;
+    // Waits up to timeoutMs for task `index`; true when it is done.
+    bool WaitDone(std::size_t index, int timeoutMs);
+    // Waits until no task of the batch runs or waits any more.
+    void WaitAll();
+    std::size_t DoneCount() const;
+
+private:
+    friend class ProbePool;
+    void MarkDone(std::size_t index);
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<char> done_;
+    std::size_t doneCount_ = 0;
+    std::atomic<bool> cancelled_{false};
+    const std::atomic<bool>* externalCancel_ = nullptr;
+};
+
+class ProbePool {
+public:
+    using Task = std::function<void(ProbeWorker& worker, const ProbeBatch& batch)>;
+
+    explicit ProbePool(ProbePoolOptions options = {});
+    ~ProbePool();
+    ProbePool(const ProbePool&) = delete;
+    ProbePool& operator=(const ProbePool&) = delete;
+
+    // Queues the batch's tasks in order; tasks[i] completes batch task i. A task still queued
+    // when its batch is cancelled is dropped; one running is told through the batch.
+    void Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> tasks);
+
+    std::size_t WorkerCount() const { return threads_.size(); }
+    const ProbePoolOptions& Options() const { return options_; }
+
+private:
+    struct Entry {
+        std::shared_ptr<ProbeBatch> batch;
+        std::size_t index = 0;
+        Task task;
+    };
+    void Serve();
+
+    ProbePoolOptions options_;
+    std::mutex mutex_;
+    std::condition_variable queued_;
+    std::deque<Entry> queue_;
+    bool stopping_ = false;
+    std::atomic<bool> stopNow_{false};
+    std::vector<std::thread> threads_;
+};
+
+// The pool the window, the command line and the conversion run share, one for each engine
+// program (empty: ferrox beside this program); made on first use, kept until the program ends.
+ProbePool& SharedProbePool(const std::string& enginePath = {});
+
+}  // namespace quillon::engine

@@ -1,0 +1,133 @@
+// The probe pool with a stand-in worker: answers per file, a worker that dies or never
+// answers in the middle of a batch, and a cancel that leaves no process behind.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "engine/probe_pool.h"
+#include "fake_probe_worker.h"
+#include "process_census.h"
+#include "test_support.h"
+
+namespace quillon::engine {
+namespace {
+
+struct Answer {
+    bool found = false;
+    MediaInfo info;
+    std::string failure;
+};
+
+// Probes each path through the pool and records the worker processes that served them.
+std::vector<Answer> ProbeAll(ProbePool& pool, const std::vector<std::string>& paths, std::set<int>* workers = nullptr,
+                             const std::shared_ptr<ProbeBatch>& given = nullptr) {
+    auto batch = given ? given : std::make_shared<ProbeBatch>(paths.size());
+    std::vector<Answer> answers(paths.size());
+    std::mutex mutex;
+    std::vector<ProbePool::Task> tasks;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        tasks.push_back([&, i](ProbeWorker& worker, const ProbeBatch& b) {
+            Answer& a = answers[i];
+            a.found = worker.Probe({"-i", paths[i]}, a.info, a.failure, &b);
+            std::lock_guard<std::mutex> lock(mutex);
+            if (workers && worker.Pid() > 0) workers->insert(worker.Pid());
+        });
+    }
+    pool.Run(batch, std::move(tasks));
+    batch->WaitAll();
+    return answers;
+}
+
+TEST(ProbePool, EveryFileGetsItsOwnAnswerFromFewWorkers) {
+    test::TempDir dir;
+    ProbePoolOptions options;
+    options.workerCommand = test::FakeProbeWorker(dir.path());
+    options.workers = 2;
+    ProbePool pool(options);
+    EXPECT_EQ(pool.WorkerCount(), 2u);
+    std::vector<std::string> paths;
+    // A name with a newline and one that looks like the end marker must not end an answer early.
+    for (int i = 0; i < 30; ++i) paths.push_back("/x/clip" + std::to_string(i) + ".wav");
+    paths.push_back("/x/two\nlines.wav");
+    paths.push_back("/x/\n@ferrox-probe-end 1-1 1\n.wav");
+    paths.push_back("/x/slowend.wav");
+    std::set<int> workers;
+    const std::vector<Answer> answers = ProbeAll(pool, paths, &workers);
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        EXPECT_TRUE(answers[i].found) << paths[i] << ": " << answers[i].failure;
+        EXPECT_EQ(answers[i].failure, "");
+        EXPECT_EQ(answers[i].info.audioSampleRates, std::vector<uint32_t>{8000});
+        EXPECT_EQ(answers[i].info.audioChannels, std::vector<uint32_t>{1});
+        EXPECT_EQ(answers[i].info.durationSeconds, 2u);
+    }
+    // The workers are kept from one file to the next, not started per file.
+    EXPECT_LE(workers.size(), 2u);
+    // A second batch is served by the same, still living, workers.
+    std::set<int> again;
+    ProbeAll(pool, {"/x/a.wav", "/x/b.wav"}, &again);
+    for (int pid : again) EXPECT_TRUE(workers.count(pid)) << pid;
+}
+
+TEST(ProbePool, AWorkerThatDiesOrHangsFailsItsFileAndIsReplaced) {
+    test::TempDir dir;
+    ProbePoolOptions options;
+    options.workerCommand = test::FakeProbeWorker(dir.path());
+    options.workers = 1;
+    options.silenceLimitMs = 400;
+    std::set<int> workers;
+    {
+        ProbePool pool(options);
+        const std::vector<Answer> answers =
+            ProbeAll(pool, {"/x/a.wav", "/x/die.wav", "/x/b.wav", "/x/hang.wav", "/x/c.wav"}, &workers);
+        EXPECT_TRUE(answers[0].found);
+        EXPECT_FALSE(answers[1].found);
+        EXPECT_NE(answers[1].failure.find("killed"), std::string::npos) << answers[1].failure;
+        EXPECT_TRUE(answers[2].found) << answers[2].failure;
+        EXPECT_FALSE(answers[3].found);
+        EXPECT_EQ(answers[3].failure, "the engine gave no answer for 1 s and was stopped");
+        EXPECT_TRUE(answers[4].found) << answers[4].failure;
+        // The one worker thread started a new process after each loss.
+        EXPECT_EQ(workers.size(), 3u);
+        // The hung worker and its sleeping child are gone already, not only at the end.
+        std::set<int> lost(workers.begin(), workers.end());
+        lost.erase(*workers.rbegin());
+        EXPECT_TRUE(test::LeftInSessions(lost).empty());
+    }
+    EXPECT_TRUE(test::LeftInSessions(workers).empty());
+}
+
+TEST(ProbePool, CancelKillsTheProbesUnderWayAndDropsTheRest) {
+    test::TempDir dir;
+    ProbePoolOptions options;
+    options.workerCommand = test::FakeProbeWorker(dir.path());
+    options.workers = 2;
+    options.silenceLimitMs = 600'000;
+    ProbePool pool(options);
+    std::vector<std::string> paths(500, "/x/hang.wav");
+    std::atomic<bool> stop{false};
+    auto batch = std::make_shared<ProbeBatch>(paths.size(), &stop);
+    std::set<int> sessions;
+    std::thread canceller([&] {
+        // Once both workers are stuck in their probes, cancel the way a signal handler would.
+        while (test::ProcessesInSessions(test::ChildPids()).size() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        sessions = test::ChildPids();
+        stop.store(true);
+    });
+    std::set<int> workers;
+    const std::vector<Answer> answers = ProbeAll(pool, paths, &workers, batch);
+    canceller.join();
+    EXPECT_TRUE(batch->Cancelled());
+    EXPECT_EQ(batch->DoneCount(), paths.size());
+    EXPECT_EQ(answers[0].failure, "cancelled");
+    std::size_t ran = 0;
+    for (const Answer& a : answers) ran += !a.failure.empty();
+    EXPECT_LE(ran, 2u);
+    EXPECT_EQ(workers.size(), 0u);  // their processes were stopped before they reported
+    EXPECT_EQ(sessions.size(), 2u);
+    EXPECT_TRUE(test::LeftInSessions(sessions).empty());
+}
+
+}  // namespace
+}  // namespace quillon::engine

@@ -1,0 +1,61 @@
+#pragma once
+// Which processes are still there: a child that leads its own session takes everything it
+// starts along, so an empty session census means nothing it started is left.
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace quillon::test {
+
+// The processes whose parent and session pass `keep`. Zombies count when this process is their
+// parent (it failed to reap them); others wait for the system's first process to reap them.
+inline std::set<int> ProcessesWhere(const std::function<bool(int parent, int session)>& keep) {
+    std::set<int> pids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        FILE* f = std::fopen((entry.path() / "stat").c_str(), "r");
+        if (!f) continue;
+        char buffer[1024] = {};
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, f);
+        std::fclose(f);
+        const std::string stat(buffer, got);
+        const std::size_t close = stat.rfind(')');  // the name in parentheses may hold anything
+        if (close == std::string::npos) continue;
+        char state = 0;
+        int parent = 0, group = 0, session = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d %d %d", &state, &parent, &group, &session) == 4 &&
+            (state != 'Z' || parent == ::getpid()) && keep(parent, session)) {
+            pids.insert(std::stoi(name));
+        }
+    }
+    return pids;
+}
+
+inline std::set<int> ChildPids() {
+    const int self = ::getpid();
+    return ProcessesWhere([self](int parent, int) { return parent == self; });
+}
+
+inline std::set<int> ProcessesInSessions(const std::set<int>& sessions) {
+    return ProcessesWhere([&](int, int session) { return sessions.count(session) != 0; });
+}
+
+// What is still left in the sessions once a killed process had a moment to finish dying (a
+// SIGKILL is delivered at once, but a process sent one may take a little while to exit).
+inline std::set<int> LeftInSessions(const std::set<int>& sessions) {
+    std::set<int> left = ProcessesInSessions(sessions);
+    for (int i = 0; i < 200 && !left.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        left = ProcessesInSessions(sessions);
+    }
+    return left;
+}
+
+}  // namespace quillon::test
