@@ -13,7 +13,7 @@ packages=(
   libopencore-amrnb-dev libvo-amrwbenc-dev
   libbcg729-dev espeak-ng
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core dbus
 )
 
 missing=()

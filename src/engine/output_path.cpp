@@ -117,7 +117,7 @@ bool ResolveOutputPath(const formats::OutputFormat& format, SourceItem& source, 
             std::string path = stem + extension;
             if (AnythingAt(path) || context.claimed.Contains(path)) {
                 if (policy == formats::kTargetSkip) {
-                    message = "Target exists and skipped";
+                    message = kTargetSkippedText;
                     return false;
                 }
                 if (policy == formats::kTargetOverwrite) {

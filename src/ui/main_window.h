@@ -28,12 +28,14 @@ class QMenu;
 
 namespace quillon::ui {
 
+class DesktopNotifier;
 class FileListView;
 class ImageButton;
 class LoadingDialog;
 class WindowCommands;
 class OutputFormatBox;
 class ProgressDialog;
+class WindowFrame;
 
 // Command identifiers of the window's controls.
 enum CommandId : int {
@@ -101,6 +103,10 @@ public:
     void OpenHelpTopics();
     void ShowAbout();
     QMenu* HelpMenu() const { return helpMenu_; }
+    WindowFrame* Frame() const { return frame_; }
+    DesktopNotifier* Notifier() const { return notifier_; }
+    // Replaces the desktop notifier (tests give one on their own bus); the window owns it.
+    void SetNotifier(DesktopNotifier* notifier);
 
 Q_SIGNALS:
     // Commands handled outside the window (adding sources, options, converting).
@@ -131,6 +137,7 @@ private:
     void BrowseToFile(const std::string& path) override;
     void ShutdownAfterRun() override;
     void ProcessPendingMessages() override;
+    void RunEnded() override;
 
     std::string programFolder_;
     platform::RegistryStore store_;
@@ -150,6 +157,8 @@ private:
     OutputFormatBox* formatBox_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     WindowCommands* commands_ = nullptr;
+    WindowFrame* frame_ = nullptr;
+    DesktopNotifier* notifier_ = nullptr;
     std::map<int, ImageButton*> buttons_;
     QPoint dragOffset_;
     bool dragging_ = false;
