@@ -424,17 +424,20 @@ TEST_F(RunTest, KeepsEachRowsEngineOutputAndCountsHowItemsEnded) {
     EXPECT_EQ(Run().Tally().skipped, 1);
     EXPECT_FALSE(Run().Cancelled());
 
-    // A second run starts each row's record over and its counts from zero; a cancelled engine
-    // leaves no half record behind.
+    // A second run starts each row's record over and its counts from zero (good.mp4 exists
+    // now and is skipped); a cancelled engine leaves no half record behind.
     Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
-    ASSERT_EQ(launched.size(), 4u);
+    ASSERT_EQ(launched.size(), 3u);
+    EXPECT_EQ(launched[2].item, &bad);
     EXPECT_EQ(good.engineOutput, "");
+    EXPECT_EQ(bad.engineOutput, "");
     launched[2].sink->EngineOutput(launched[2].item, "half\n");
     Run().OnCancel();
     Finish(2, false);
     EXPECT_EQ(launched[2].item->engineOutput, "");
     EXPECT_TRUE(Run().Cancelled());
     EXPECT_EQ(Run().Tally().converted, 0);
+    EXPECT_EQ(Run().Tally().skipped, 2);
 }
 
 }  // namespace
