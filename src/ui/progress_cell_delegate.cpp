@@ -85,8 +85,10 @@ bool ProgressCellDelegate::TextCut(const QStyleOptionViewItem& option, const QMo
     const QStyle* style = widget ? widget->style() : QApplication::style();
     const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
     const int room = textRect.width() - 2 * TextMargin(widget);
-    // A line break shows as a cut too: the cell draws one line only.
-    return opt.text.contains(QChar('\n')) || opt.fontMetrics.horizontalAdvance(opt.text) > room;
+    // A line break shows as a cut too: the cell draws one line only (the delegate has made the
+    // break a line separator by now).
+    if (opt.text.contains(QChar('\n')) || opt.text.contains(QChar::LineSeparator)) return true;
+    return opt.fontMetrics.horizontalAdvance(opt.text) > room;
 }
 
 bool ProgressCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,

@@ -77,10 +77,10 @@ TEST_F(WindowRoomTest, GripEnlargesTheListAndKeepsTheLeftControls) {
     EXPECT_EQ(window->Button(kCmdHomePage)->y(), 800 - 32);
     EXPECT_EQ(grip->geometry().bottomRight(), window->rect().bottomRight());
 
-    // The background is painted at the new size: the list's frame reaches the corner.
+    // The background is painted at the new size: the list's frame runs below the list.
     const QImage picture = window->grab().toImage();
     EXPECT_EQ(picture.size(), QSize(1200, 800) * window->devicePixelRatio());
-    EXPECT_NE(picture.pixelColor(1200 - 5, 800 - 5), picture.pixelColor(1200 - 10, 800 - 12));
+    EXPECT_NE(picture.pixelColor(600, 788), picture.pixelColor(600, 795));
 
     // It cannot become smaller than its first size.
     window->resize(600, 400);
@@ -96,13 +96,11 @@ TEST_F(WindowRoomTest, DoubleClickOnTheTitleAreaMaximisesAndRestores) {
     QTest::mouseDClick(window->List()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
     EXPECT_FALSE(window->isMaximized());
     QTest::mouseDClick(window.get(), Qt::LeftButton, {}, QPoint(500, 20));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }, 2000));
-    EXPECT_GT(window->width(), 950);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized() && window->width() > 950; }, 2000));
     EXPECT_EQ(window->List()->width(), window->width() - 147);
     EXPECT_EQ(window->Button(kCmdClose)->x(), window->width() - 32);
     QTest::mouseDClick(window.get(), Qt::LeftButton, {}, QPoint(500, 20));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isMaximized(); }, 2000));
-    EXPECT_EQ(window->size(), normal.size());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isMaximized() && window->size() == normal.size(); }, 2000));
 }
 
 TEST_F(WindowRoomTest, SizePlaceAndMaximisedStateComeBackAfterARestart) {
@@ -116,16 +114,16 @@ TEST_F(WindowRoomTest, SizePlaceAndMaximisedStateComeBackAfterARestart) {
         EXPECT_EQ(window->geometry(), QRect(60, 40, 1240, 820));
         EXPECT_EQ(window->List()->size(), QSize(1240 - 147, 820 - 75));
         window->showMaximized();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized() && window->width() > 1240; }, 2000));
         window->close();
     }
     {
         auto window = Open();
         EXPECT_TRUE(window->isMaximized());
         window->showNormal();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isMaximized(); }, 2000));
         // Back to the size it had before it was maximised.
-        EXPECT_EQ(window->size(), QSize(1240, 820));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMaximized() && window->size() == QSize(1240, 820); }, 2000))
+            << window->width() << "x" << window->height();
     }
 
     // A place on a screen that is gone: the window comes back onto the screen there is.
