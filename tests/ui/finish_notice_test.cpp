@@ -38,16 +38,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-template <typename Condition>
-bool WaitFor(Condition condition, int timeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 // A private session bus for one test: its own dbus-daemon, stopped at the end.
 class PrivateBus {
 public:
@@ -55,7 +45,7 @@ public:
         daemon_.start(QStringLiteral("dbus-daemon"),
                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
         if (!daemon_.waitForStarted(5000)) return;
-        if (!WaitFor([this] { return daemon_.canReadLine(); }, 5000)) return;
+        if (!QTest::qWaitFor([this] { return daemon_.canReadLine(); }, 5000)) return;
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
     }
     ~PrivateBus() {
@@ -169,7 +159,7 @@ TEST(FinishNoticeTest, NotifiesThroughTheServiceAndAClickRaisesTheWindow) {
 
     notifier.SetEnabled(true);
     ASSERT_TRUE(notifier.RunFinished({3, 1, 2}));
-    ASSERT_TRUE(WaitFor([&] { return notifier.NoticeId() != 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notifier.NoticeId() != 0; }, 5000));
     ASSERT_EQ(service.notices.size(), 1u);
     const auto& notice = service.notices[0];
     EXPECT_EQ(notice.app, QStringLiteral("Quillon"));
@@ -181,13 +171,13 @@ TEST(FinishNoticeTest, NotifiesThroughTheServiceAndAClickRaisesTheWindow) {
     // A click on another notice, or on another action, leaves the window alone; a click on
     // ours brings it back.
     window.showMinimized();
-    ASSERT_TRUE(WaitFor([&] { return window.isMinimized(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isMinimized(); }, 2000));
     service.Click(notifier.NoticeId() + 1);
     service.Click(notifier.NoticeId(), QStringLiteral("other"));
     QTest::qWait(100);
     EXPECT_TRUE(window.isMinimized());
     service.Click(notifier.NoticeId());
-    EXPECT_TRUE(WaitFor([&] { return !window.isMinimized() && window.isVisible(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isMinimized() && window.isVisible(); }, 5000));
 }
 
 TEST(FinishNoticeTest, WithoutANotificationServiceNothingIsShownAndNothingWaits) {
@@ -201,7 +191,7 @@ TEST(FinishNoticeTest, WithoutANotificationServiceNothingIsShownAndNothingWaits)
     const auto start = std::chrono::steady_clock::now();
     notifier.RunFinished({1, 0, 0});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    ASSERT_TRUE(WaitFor([&] { return answered != 99; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered != 99; }, 5000));
     EXPECT_EQ(answered, 0u);
     EXPECT_EQ(notifier.NoticeId(), 0u);
     notifier.ShowLauncherProgress(40);
@@ -289,11 +279,11 @@ TEST(FinishNoticeTest, WindowRunEndsWithNoticeAndKeepsTheFailedRowsEngineOutput)
     EXPECT_FALSE(EngineOutputEntry(window)->isEnabled());
 
     window.Button(kCmdConvert)->click();
-    ASSERT_TRUE(WaitFor([&] { return !window.Run().Active(); }, 120000));
-    ASSERT_TRUE(WaitFor([&] { return !service.notices.empty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Run().Active(); }, 120000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.notices.empty(); }, 5000));
     EXPECT_EQ(service.notices[0].body, QStringLiteral("1 file(s) converted, 0 skipped, 1 failed."));
     // The launcher entry showed the run's progress and lost it at the end.
-    ASSERT_TRUE(WaitFor([&] { return launcher.updates.size() >= 2; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 2; }, 5000));
     EXPECT_EQ(launcher.updates.front().first, QStringLiteral("application://quillon.desktop"));
     EXPECT_TRUE(launcher.updates.front().second.value(QStringLiteral("progress-visible")).toBool());
     EXPECT_FALSE(launcher.updates.back().second.value(QStringLiteral("progress-visible")).toBool());
@@ -332,7 +322,7 @@ TEST(FinishNoticeTest, WindowRunEndsWithNoticeAndKeepsTheFailedRowsEngineOutput)
     QTest::mouseClick(shown->CopyButton(), Qt::LeftButton);
     EXPECT_EQ(QApplication::clipboard()->text(), record);
     QTest::mouseClick(shown->CloseButton(), Qt::LeftButton);
-    EXPECT_TRUE(WaitFor([&] { return window.findChild<EngineOutputWindow*>() == nullptr; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.findChild<EngineOutputWindow*>() == nullptr; }, 2000));
 
 }
 
