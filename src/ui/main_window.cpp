@@ -452,15 +452,26 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    // Any spot that is no control drags the window.
-    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    // Any spot that is no control drags the window. The move starts once the mouse moves, so
+    // that a double-click on the title area still reaches the window (it maximises it).
     dragging_ = true;
-    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    systemMoveAsked_ = false;
+    pressPoint_ = event->globalPosition().toPoint();
+    dragOffset_ = pressPoint_ - frameGeometry().topLeft();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_ && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - dragOffset_);
+        const QPoint at = event->globalPosition().toPoint();
+        if (!systemMoveAsked_) {
+            if ((at - pressPoint_).manhattanLength() < QApplication::startDragDistance()) return;
+            systemMoveAsked_ = true;
+            if (windowHandle() && windowHandle()->startSystemMove()) {
+                dragging_ = false;
+                return;
+            }
+        }
+        move(at - dragOffset_);
         return;
     }
     QWidget::mouseMoveEvent(event);

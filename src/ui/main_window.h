@@ -161,7 +161,9 @@ private:
     DesktopNotifier* notifier_ = nullptr;
     std::map<int, ImageButton*> buttons_;
     QPoint dragOffset_;
+    QPoint pressPoint_;
     bool dragging_ = false;
+    bool systemMoveAsked_ = false;
     bool shutDown_ = false;
     int countdownTickMs_ = app::ShutdownCountdown::kTickMs;
 };

@@ -91,6 +91,15 @@ TEST_F(WindowRoomTest, GripEnlargesTheListAndKeepsTheLeftControls) {
 
 TEST_F(WindowRoomTest, DoubleClickOnTheTitleAreaMaximisesAndRestores) {
     auto window = Open();
+    // A press alone does not move the window; a drag from a free spot does.
+    const QPoint before = window->pos();
+    QTest::mousePress(window.get(), Qt::LeftButton, {}, QPoint(500, 40));
+    QTest::mouseMove(window.get(), QPoint(501, 40));
+    EXPECT_EQ(window->pos(), before);
+    QTest::mouseMove(window.get(), QPoint(560, 90));
+    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, QPoint(560, 90));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->pos() == before + QPoint(60, 50); }, 2000))
+        << window->pos().x() << "," << window->pos().y();
     const QRect normal = window->geometry();
     // On a control it does nothing.
     QTest::mouseDClick(window->List()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
