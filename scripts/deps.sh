@@ -14,7 +14,7 @@ packages=(
   libbcg729-dev espeak-ng
   libavformat-dev libavcodec-dev libavutil-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core dbus
   dpkg-dev file lintian appstream man-db parallel
 )
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 
+#include "app/engine_record.h"
 #include "engine/convert_to_one.h"
 #include "engine/engine_command_line.h"
 #include "engine/engine_launcher.h"
@@ -30,6 +32,12 @@ std::string Printf(const char* format, auto... values) {
 // Crop, rotation and the three time-range options: they apply once, to the joined result.
 std::array<int32_t*, 5> OnceOnlyOptions(formats::ConversionSettings& s) {
     return {&s.CropPictures, &s.RotateFlip, &s.EnableSkipLength, &s.EnableConvertLength, &s.EnableIgnoreTheLast};
+}
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 bool OutputWritten(const std::string& path) {
@@ -74,9 +82,13 @@ public:
     // the percent is then measured against it.
     static std::shared_ptr<LaunchSink> Create(UiDispatcher& dispatcher, std::weak_ptr<ConversionRun*> run,
                                               uint64_t generation, std::shared_ptr<std::atomic<int>> outstanding,
-                                              long long lengthMs) {
+                                              long long lengthMs, std::string_view commandLine) {
         auto sink = std::shared_ptr<LaunchSink>(new LaunchSink(dispatcher, std::move(run), generation));
         sink->lengthMs_ = lengthMs;
+        // The record starts with what was run, so a failure can be repeated by hand.
+        sink->record_.Append("> ");
+        sink->record_.Append(commandLine);
+        sink->record_.Append("\n");
         sink->self_ = sink;
         sink->outstanding_ = std::move(outstanding);
         ++*sink->outstanding_;
@@ -94,11 +106,15 @@ public:
         });
     }
 
+    // On the reader thread, like the other reports: only the reader touches the record.
+    void EngineOutput(SourceItem*, std::string_view bytes) override { record_.Append(bytes); }
+
     void EngineFinished(SourceItem* item, std::string lastLine) override {
         // After this call the reader never touches the sink again; the posted call keeps it.
         std::shared_ptr<LaunchSink> keep = std::move(self_);
         keep->dispatcher_.Post([keep, item, lastLine = std::move(lastLine)] {
             if (auto alive = keep->run_.lock(); alive && (*alive)->generation_ == keep->generation_) {
+                (*alive)->KeepEngineOutput(item, keep->record_.Text());
                 (*alive)->OnEngineFinished(item, lastLine);
             }
         });
@@ -115,6 +131,7 @@ private:
     long long lengthMs_ = 0;
     std::shared_ptr<LaunchSink> self_;
     std::shared_ptr<std::atomic<int>> outstanding_;
+    EngineRecord record_;
 };
 
 struct ConversionRun::ConvertToOne {
@@ -260,7 +277,9 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     cancelled_ = false;
     doneProgress_ = 0;
     overallPercent_ = 0;
+    tally_ = RunTally{};
     itemCount_ = convertToOne_ && convertToOne_->state == 2 ? 1 : queued;
+    timeLeft_.Start(NowMs(), static_cast<int64_t>(itemCount_) * kDoneItem);
     progressScale_ = static_cast<double>(itemCount_) * 100.0 / std::max(1, progress_->BarWidth());
 
     if (convertToOne_ && convertToOne_->state == 2) {
@@ -288,6 +307,7 @@ void ConversionRun::StartNextItem() {
         lastShownRow_ = item->listRow;
     }
     SetItemStatus(item, "Initialize...");
+    item->engineOutput.clear();
 
     std::string message;
     const engine::OutputPathContext context{env_.settings, claimed_, env_.documentsFolder, &sourceFiles_};
@@ -308,7 +328,8 @@ bool ConversionRun::Launch(SourceItem& item, const formats::OutputFormat& constF
     // With a time range the engine converts only part of the source; its percent counts the whole.
     const long long converted = engine::ConvertedLengthMs(env_.settings, item.durationSeconds);
     const long long lengthMs = converted != item.durationSeconds * 1000LL ? converted : 0;
-    std::shared_ptr<LaunchSink> sink = LaunchSink::Create(env_.dispatcher, self_, generation_, outstanding_, lengthMs);
+    std::shared_ptr<LaunchSink> sink =
+        LaunchSink::Create(env_.dispatcher, self_, generation_, outstanding_, lengthMs, line);
     if (env_.launch(line, &item, priorityClass_, sink.get())) return true;
     // A failed start ends the item like an engine that wrote nothing. The report is posted, so
     // the item ends after the loop that started it, as a real report would.
@@ -319,6 +340,7 @@ bool ConversionRun::Launch(SourceItem& item, const formats::OutputFormat& constF
 void ConversionRun::ItemRefused(SourceItem& item, const std::string& message) {
     item.outputPath.clear();
     SetItemStatus(&item, message);
+    ++(message == engine::kTargetSkippedText ? tally_.skipped : tally_.failed);
     doneProgress_ += kDoneItem;
     UpdateOverallProgress();
 }
@@ -330,10 +352,21 @@ void ConversionRun::UpdateOverallProgress() {
     progress_->SetBarPosition(static_cast<int>(total / progressScale_));
     overallPercent_ = std::min(100, itemCount_ > 0 ? total / itemCount_ : 0);
     progress_->SetPercentText(std::to_string(overallPercent_) + "%");
+    progress_->SetOverallPercent(overallPercent_);
+    timeLeft_.Update(NowMs(), total);
+    progress_->SetTimeLeft(TimeLeftText(timeLeft_.LeftMs()));
 }
 
 bool ConversionRun::IsRunning(const SourceItem* item) const {
     return std::find(queues_.running.begin(), queues_.running.end(), item) != queues_.running.end();
+}
+
+void ConversionRun::KeepEngineOutput(SourceItem* item, std::string text) {
+    if (!active_ || cancelled_ || !IsRunning(item)) return;
+    if (item->listRow < 0 && convertToOne_) {
+        for (SourceItem* row : convertToOne_->sources) row->engineOutput = text;
+    }
+    item->engineOutput = std::move(text);
 }
 
 void ConversionRun::SetItemStatus(SourceItem* item, const std::string& text) {
@@ -398,7 +431,11 @@ void ConversionRun::OnEngineFinished(SourceItem* item, const std::string& lastLi
             engine::CopySourceFileTimes(timeSource, item->outputPath, env_.settings);
         }
         std::string status(util::FileNamePart(item->outputPath));
-        if (!isConcat && convertToOne_ && convertToOne_->state == 1) status = "Normalizing OK";
+        if (!isConcat && convertToOne_ && convertToOne_->state == 1) {
+            status = "Normalizing OK";
+        } else {
+            ++tally_.converted;
+        }
         for (SourceItem* row : rows) SetItemStatus(row, status);
     } else {
         DeleteOutput(*item);
@@ -411,6 +448,7 @@ void ConversionRun::OnEngineFinished(SourceItem* item, const std::string& lastLi
             status += " (" + lastLine + ")";
             detailed = true;
         }
+        ++tally_.failed;
         if (detailed && env_.list.StatusColumnWidth() < kWideStatusColumnWidth) {
             env_.list.SetStatusColumnWidth(kWideStatusColumnWidth);
         }
@@ -539,6 +577,7 @@ void ConversionRun::StartCombiningPass() {
     doneProgress_ = 0;
     itemCount_ = 1;
     overallPercent_ = 0;
+    timeLeft_.Start(NowMs(), kDoneItem);
     progressScale_ = 100.0 / std::max(1, progress_->BarWidth());
     queues_ = RunQueues{};
     if (env_.settings.NormalizeFile) {

@@ -13,6 +13,7 @@
 
 #include "app/file_list.h"
 #include "app/run_host.h"
+#include "app/time_left_estimate.h"
 #include "app/ui_dispatcher.h"
 #include "engine/engine_reports.h"
 #include "engine/output_path.h"
@@ -22,6 +23,13 @@
 #include "formats/custom_output_format.h"
 
 namespace quillon::app {
+
+// How the items of the last run ended.
+struct RunTally {
+    int converted = 0;
+    int skipped = 0;  // the target existed and the policy was to skip
+    int failed = 0;
+};
 
 // Starts an engine in conversion mode; false when it could not be started.
 using EngineLaunch = std::function<bool(std::string_view commandLine, engine::SourceItem* item,
@@ -78,6 +86,9 @@ public:
     int ItemCount() const { return itemCount_; }
     // The total shown by the percent label, 0..100.
     int OverallPercent() const { return overallPercent_; }
+    const RunTally& Tally() const { return tally_; }
+    // The last run ended by Cancel.
+    bool Cancelled() const { return cancelled_; }
 
 private:
     struct ConvertToOne;
@@ -86,6 +97,7 @@ private:
     void StartNextItem();
     void StartItems();
     void UpdateOverallProgress();
+    void KeepEngineOutput(engine::SourceItem* item, std::string text);
     bool Launch(engine::SourceItem& item, const formats::OutputFormat& format);
     void ItemRefused(engine::SourceItem& item, const std::string& message);
     // Ends the run once nothing is pending or running.
@@ -118,6 +130,8 @@ private:
     int itemCount_ = 0;
     double progressScale_ = 1.0;
     int overallPercent_ = 0;
+    RunTally tally_;
+    TimeLeftEstimate timeLeft_;
     bool cancelled_ = false;
     bool active_ = false;
     int lastShownRow_ = -1;

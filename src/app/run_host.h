@@ -27,6 +27,10 @@ public:
     virtual void StepBar() = 0;
     // "&Shut down the computer after converting".
     virtual bool ShutdownChecked() const = 0;
+    // The overall percent and the estimate of the time left ("" while there is none), for
+    // windows that show more than the bar.
+    virtual void SetOverallPercent(int /*percent*/) {}
+    virtual void SetTimeLeft(const std::string& /*text*/) {}
 };
 
 struct ProgressWindowSetup {

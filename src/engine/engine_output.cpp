@@ -69,6 +69,7 @@ int32_t ProgressPercent(int64_t elapsedMs, uint32_t durationSeconds) {
 }
 
 void ConversionOutputReader::Feed(std::string_view bytes) {
+    sink_.EngineOutput(source_, bytes);
     lines_.Feed(bytes, [this](std::string_view line) { HandleLine(line); });
 }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillon::engine {
 
@@ -30,6 +31,8 @@ class EngineReportSink {
 public:
     virtual ~EngineReportSink() = default;
     virtual void EngineProgress(SourceItem* source, int32_t percent, int64_t elapsedMs) = 0;
+    // The engine's output as read, before it is split into lines; for sinks that keep it.
+    virtual void EngineOutput(SourceItem* /*source*/, std::string_view /*bytes*/) {}
     // Called exactly once per launch, after the process has ended and its output was read.
     virtual void EngineFinished(SourceItem* source, std::string lastLine) = 0;
 };

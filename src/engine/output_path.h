@@ -12,6 +12,9 @@
 
 namespace quillon::engine {
 
+// The status of an item whose target exists under the Skip policy.
+inline constexpr const char* kTargetSkippedText = "Target exists and skipped";
+
 // Output paths handed out during one run, compared without regard to ASCII letter case (so
 // two outputs never collide on a FAT or NTFS drive either).
 class ClaimedOutputNames {

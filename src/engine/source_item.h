@@ -60,6 +60,7 @@ struct SourceItem : MediaInfo {
     platform::ProcessHandle process;   // running engine process of the current conversion
     platform::PipeHandle outputPipe;   // read end of that process's output
     int32_t progressPercent = 0;
+    std::string engineOutput;  // what the engine wrote in the last conversion (bounded)
 
     bool needsPreparation = false;
     bool prepared = false;

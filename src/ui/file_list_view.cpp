@@ -7,6 +7,8 @@
 
 #include <unordered_map>
 
+#include <unordered_map>
+
 #include "app/list_cells.h"
 
 namespace quillon::ui {
@@ -149,10 +151,16 @@ QString FileListView::Status(int row) const { return ItemText(row, statusColumn_
 void FileListView::OnSorted() {
     if (!list_) return;
     // The conversion follows the list's order: give the list the order shown.
+    // One look-up table, not a search of the list per row: a sort of many rows stays quick.
+    std::unordered_map<const engine::SourceItem*, std::size_t> rowOf;
+    rowOf.reserve(list_->RowCount());
+    for (std::size_t row = 0; row < list_->RowCount(); ++row) rowOf.emplace(&list_->Item(row), row);
     std::vector<std::size_t> order;
     order.reserve(static_cast<std::size_t>(ItemCount()));
     for (int row = 0; row < ItemCount(); ++row) {
-        order.push_back(static_cast<std::size_t>(list_->RowOf(ItemAt(row))));
+        const auto found = rowOf.find(ItemAt(row));
+        if (found == rowOf.end()) return;  // the view and the list disagree: leave the list as it is
+        order.push_back(found->second);
     }
     list_->ReorderRows(order);
 }

@@ -11,17 +11,22 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "app/finish_notice.h"
 #include "app/main_commands.h"
 #include "app/product_info.h"
 #include "engine/media_engine.h"
 #include "platform/known_folders.h"
 #include "ui/about_box.h"
+#include "ui/desktop_notifier.h"
+#include "ui/empty_list_hint.h"
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
 #include "ui/output_format_box.h"
+#include "ui/progress_cell_delegate.h"
 #include "ui/skin.h"
 #include "ui/ui_services.h"
 #include "ui/window_commands.h"
+#include "ui/window_frame.h"
 #include "ui/work_windows.h"
 #include "util/paths.h"
 
@@ -109,13 +114,16 @@ void MainWindow::SetUpMainWindow() {
     formats::LoadSettings(store_, settings_, catalogue_);
     formats::LoadCustomFormats(store_, groups_);
 
-    setFixedSize(skin::kWindowWidth, skin::kWindowHeight);
+    resize(skin::kWindowWidth, skin::kWindowHeight);
     CreateControls();
-    RefreshBackground();
+    frame_ = new WindowFrame(this, store_);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
+    frame_->Restore();
+    RefreshBackground();
+    notifier_ = new DesktopNotifier(this);
 
     formatBox_->Fill(catalogue_, groups_, settings_);
     commands_ = new WindowCommands(this);
@@ -216,6 +224,14 @@ void MainWindow::CreateControls() {
     list_->setObjectName(QStringLiteral("fileList"));
     list_->setGeometry(137, 63, 803, 575);
     list_->SetList(&files_);
+    InstallProgressCells(*list_, [this](const engine::SourceItem* item) -> std::optional<int> {
+        const auto& running = run_->Queues().running;
+        if (!item || !run_->Active() || std::find(running.begin(), running.end(), item) == running.end()) {
+            return std::nullopt;
+        }
+        return item->progressPercent;
+    });
+    new EmptyListHint(list_);
 
     helpMenu_ = new QMenu(this);
     const auto addEntry = [this](const QString& text, int id, const QKeySequence& key = {}) {
@@ -238,7 +254,7 @@ void MainWindow::CreateControls() {
 void MainWindow::RefreshBackground() {
     // Painted for the screen's scale, so that a move to a high-density screen stays sharp.
     const qreal ratio = devicePixelRatioF();
-    background_ = skin::MainBackground(ratio);
+    background_ = skin::MainBackground(ratio, size());
     const QPixmap normal = skin::MainButtonPicture(false, ratio);
     const QPixmap hover = skin::MainButtonPicture(true, ratio);
     for (auto& [id, button] : buttons_) {
@@ -366,6 +382,9 @@ std::unique_ptr<app::ProgressWindow> MainWindow::OpenProgressWindow(const app::P
     actions.priority = [post](uint32_t p) {
         post([p](app::ConversionRun& run) { run.OnPriorityChange(p); });
     };
+    actions.overallPercent = [this](int percent) {
+        if (notifier_) notifier_->ShowLauncherProgress(percent);
+    };
     actions.openFolder = [](const QString& folder) {
         if (util::IsFolder(folder.toStdString())) Services().OpenDocument(folder);
     };
@@ -393,9 +412,26 @@ void MainWindow::ShutdownAfterRun() {
 
 void MainWindow::ProcessPendingMessages() { QApplication::processEvents(); }
 
+void MainWindow::RunEnded() {
+    if (!notifier_) return;
+    if (run_->Cancelled()) {
+        notifier_->HideLauncherProgress();
+        return;
+    }
+    notifier_->SetEnabled(app::LoadNotifyWhenFinished(store_));
+    notifier_->RunFinished(run_->Tally());
+}
+
+void MainWindow::SetNotifier(DesktopNotifier* notifier) {
+    if (notifier_ != notifier) delete notifier_;
+    notifier_ = notifier;
+    if (notifier_) notifier_->setParent(this);
+}
+
 void MainWindow::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
+    if (frame_) frame_->Save();
     RemoveAllRows();
     formats::SaveSettings(store_, settings_, catalogue_, formats::kProgramStateGroup);
 }
@@ -425,7 +461,8 @@ void MainWindow::OpenFirstRunHelp() {
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
-    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
+    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF()) ||
+        background_.deviceIndependentSize().toSize() != size().expandedTo(minimumSize())) {
         RefreshBackground();
     }
     QPainter painter(this);
@@ -447,15 +484,26 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    // Any spot that is no control drags the window.
-    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    // Any spot that is no control drags the window. The move starts once the mouse moves, so
+    // that a double-click on the title area still reaches the window (it maximises it).
     dragging_ = true;
-    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    systemMoveAsked_ = false;
+    pressPoint_ = event->globalPosition().toPoint();
+    dragOffset_ = pressPoint_ - frameGeometry().topLeft();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_ && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - dragOffset_);
+        const QPoint at = event->globalPosition().toPoint();
+        if (!systemMoveAsked_) {
+            if ((at - pressPoint_).manhattanLength() < QApplication::startDragDistance()) return;
+            systemMoveAsked_ = true;
+            if (windowHandle() && windowHandle()->startSystemMove()) {
+                dragging_ = false;
+                return;
+            }
+        }
+        move(at - dragOffset_);
         return;
     }
     QWidget::mouseMoveEvent(event);

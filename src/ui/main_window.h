@@ -28,12 +28,14 @@ class QMenu;
 
 namespace quillon::ui {
 
+class DesktopNotifier;
 class FileListView;
 class ImageButton;
 class LoadingDialog;
 class WindowCommands;
 class OutputFormatBox;
 class ProgressDialog;
+class WindowFrame;
 
 // Command identifiers of the window's controls.
 enum CommandId : int {
@@ -108,6 +110,10 @@ public:
     void OpenHelpTopics();
     void ShowAbout();
     QMenu* HelpMenu() const { return helpMenu_; }
+    WindowFrame* Frame() const { return frame_; }
+    DesktopNotifier* Notifier() const { return notifier_; }
+    // Replaces the desktop notifier (tests give one on their own bus); the window owns it.
+    void SetNotifier(DesktopNotifier* notifier);
 
 Q_SIGNALS:
     // Commands handled outside the window (adding sources, options, converting).
@@ -141,6 +147,7 @@ private:
     void BrowseToFile(const std::string& path) override;
     void ShutdownAfterRun() override;
     void ProcessPendingMessages() override;
+    void RunEnded() override;
 
     std::string programFolder_;
     platform::RegistryStore store_;
@@ -160,9 +167,13 @@ private:
     OutputFormatBox* formatBox_ = nullptr;
     QMenu* helpMenu_ = nullptr;
     WindowCommands* commands_ = nullptr;
+    WindowFrame* frame_ = nullptr;
+    DesktopNotifier* notifier_ = nullptr;
     std::map<int, ImageButton*> buttons_;
     QPoint dragOffset_;
+    QPoint pressPoint_;
     bool dragging_ = false;
+    bool systemMoveAsked_ = false;
     bool shutDown_ = false;
     bool runDisabled_ = false;  // the run asked for the controls to wait
     int loads_ = 0;             // loads going on (a load may run the event loop)

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/finish_notice.h"
 #include "platform/registry_store.h"
 #include "ui/typed_combo.h"
 #include "ui/ui_services.h"
@@ -174,6 +175,8 @@ void COptOutputPage::BuildControls() {
     browseAfter_ = new QCheckBox(QStringLiteral("&Browse output folder when conversion completes"), output);
     outLayout->addWidget(toDocuments_, 6, 0, 1, 4);
     outLayout->addWidget(browseAfter_, 7, 0, 1, 4);
+    notifyCheck_ = new QCheckBox(QString::fromLatin1(app::kNotifyWhenFinishedText), output);
+    outLayout->addWidget(notifyCheck_, 8, 0, 1, 4);
     page->addWidget(output);
     page->addStretch();
 
@@ -239,6 +242,7 @@ void COptOutputPage::FillControls() {
     SelectByValue(targetExistsBox_, settings_.TargetExistsOpt);
     toDocuments_->setChecked(settings_.OutputFiles2MyDocuments != 0);
     browseAfter_->setChecked(settings_.BrowseOutputFolder != 0);
+    notifyCheck_->setChecked(app::LoadNotifyWhenFinished(store_));
 }
 
 void COptOutputPage::OnFilterChecked(bool on) {
@@ -350,6 +354,7 @@ void COptOutputPage::UpdateHistories() {
     };
     if (outputFolderBox_->currentData().toInt() == formats::kOutputSpecificFolder) remember(folderHistory_, folderBox_);
     if (filterCheck_->isChecked()) remember(filterHistory_, filterBox_);
+    app::SaveNotifyWhenFinished(store_, notifyCheck_->isChecked());
 }
 
 }  // namespace quillon::ui

@@ -53,6 +53,7 @@ public:
     QComboBox* TargetExistsBox() const { return targetExistsBox_; }
     QSpinBox* AudioIndexField() const { return audioIndex_; }
     QPushButton* NormalizeHelpButton() const { return normalizeHelp_; }
+    QCheckBox* NotifyCheck() const { return notifyCheck_; }
     const formats::RecentEntries& FilterHistory() const { return filterHistory_; }
     const formats::RecentEntries& FolderHistory() const { return folderHistory_; }
 
@@ -96,6 +97,7 @@ private:
     QComboBox* targetExistsBox_ = nullptr;
     QCheckBox* toDocuments_ = nullptr;
     QCheckBox* browseAfter_ = nullptr;
+    QCheckBox* notifyCheck_ = nullptr;
 };
 
 }  // namespace quillon::ui

@@ -1,8 +1,29 @@
 #include "ui/output_format_box.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
+
 #include "util/text.h"
 
 namespace quillon::ui {
+
+QString OutputFormatBox::ShownToolTip() const {
+    QString name = currentIndex() > 0 ? itemText(currentIndex()).trimmed() : QString();
+    if (name.startsWith(QLatin1String("to "))) name = name.mid(3);
+    if (name.isEmpty()) return toolTip();
+    return toolTip().isEmpty() ? name : toolTip() + QChar('\n') + name;
+}
+
+bool OutputFormatBox::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const QString text = ShownToolTip();
+        if (text.isEmpty()) return ColorComboBox::event(event);
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, this);
+        return true;
+    }
+    return ColorComboBox::event(event);
+}
+
 
 namespace {
 

@@ -40,6 +40,13 @@ public:
     // What a user's choice of the entry at index does (-1: no selection).
     void OnOutputFormatSelected(int index);
 
+    // The tooltip as shown: the box's own text, then the whole name of the selected format,
+    // which the narrow box cuts.
+    QString ShownToolTip() const;
+
+protected:
+    bool event(QEvent* event) override;
+
 Q_SIGNALS:
     // "Customize Output Formats" was chosen: the receiver runs the dialog and, on OK, stores
     // and saves the groups and calls RebuildCustomGroups. The box then selects again.

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QProxyStyle>
 
+#include <algorithm>
 #include <functional>
 
 // Resources of a static library must be registered by name from outside any namespace.
@@ -123,18 +124,21 @@ void PaintLogo(QPainter& painter, const QRectF& box) {
     painter.restore();
 }
 
-QPixmap MainBackground(qreal ratio) {
-    QPixmap picture = NewPicture(QSize(kWindowWidth, kWindowHeight), ratio);
+QPixmap MainBackground(qreal ratio, QSize size) {
+    // Painted at the window's size: the side bar keeps its width, the list's frame grows.
+    const int width = std::max(size.width(), kWindowWidth);
+    const int height = std::max(size.height(), kWindowHeight);
+    QPixmap picture = NewPicture(QSize(width, height), ratio);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF all(0, 0, kWindowWidth, kWindowHeight);
+    const QRectF all(0, 0, width, height);
     painter.fillRect(all, kContent);
 
     QLinearGradient header(0, 0, 0, kHeaderHeight);
     header.setColorAt(0, kHeaderTop);
     header.setColorAt(1, kHeaderBottom);
-    painter.fillRect(QRectF(0, 0, kWindowWidth, kHeaderHeight), header);
-    painter.fillRect(QRectF(0, kHeaderHeight - 2, kWindowWidth, 2), kAccent);
+    painter.fillRect(QRectF(0, 0, width, kHeaderHeight), header);
+    painter.fillRect(QRectF(0, kHeaderHeight - 2, width, 2), kAccent);
 
     PaintLogo(painter, QRectF(12, 9, 32, 32));
     QFont title = QApplication::font();
@@ -151,11 +155,11 @@ QPixmap MainBackground(qreal ratio) {
     painter.drawText(QRectF(55, 29, 300, 16), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Video and audio converter"));
 
-    QLinearGradient side(0, kHeaderHeight, 0, kWindowHeight);
+    QLinearGradient side(0, kHeaderHeight, 0, height);
     side.setColorAt(0, kSidebarTop);
     side.setColorAt(1, kSidebarBottom);
-    painter.fillRect(QRectF(0, kHeaderHeight, kSidebarWidth, kWindowHeight - kHeaderHeight), side);
-    painter.fillRect(QRectF(kSidebarWidth, kHeaderHeight, 1, kWindowHeight - kHeaderHeight), kLine);
+    painter.fillRect(QRectF(0, kHeaderHeight, kSidebarWidth, height - kHeaderHeight), side);
+    painter.fillRect(QRectF(kSidebarWidth, kHeaderHeight, 1, height - kHeaderHeight), kLine);
 
     // Section captions and rules in the side bar.
     QFont small = QApplication::font();
@@ -168,16 +172,16 @@ QPixmap MainBackground(qreal ratio) {
     painter.drawText(QRectF(12, 327, 110, 11), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("OUTPUT FORMAT"));
     painter.fillRect(QRectF(12, 244, 105, 1), kLine);
     painter.fillRect(QRectF(12, 371, 105, 1), kLine);
-    painter.fillRect(QRectF(12, 600, 105, 1), kLine);
+    painter.fillRect(QRectF(12, height - 50, 105, 1), kLine);
 
     // A soft frame round the list.
     painter.setPen(kLine);
     painter.setBrush(Qt::white);
-    painter.drawRoundedRect(QRectF(136.5, 62.5, 804, 576), 3, 3);
+    painter.drawRoundedRect(QRectF(136.5, 62.5, width - 146, height - 74), 3, 3);
 
     painter.setPen(QColor(0x10, 0x18, 0x24));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(0.5, 0.5, kWindowWidth - 1, kWindowHeight - 1));
+    painter.drawRect(QRectF(0.5, 0.5, width - 1, height - 1));
     return picture;
 }
 

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 class QApplication;
@@ -22,8 +23,9 @@ inline const QColor kCaptionColor{53, 53, 53};
 inline const QColor kLinkColor{0, 0, 255};
 inline const QColor kLinkHoverColor{255, 0, 0};
 
-// The main window's background at the given device pixel ratio.
-QPixmap MainBackground(qreal ratio);
+// The main window's background at the given device pixel ratio and window size (at least
+// kWindowWidth x kWindowHeight).
+QPixmap MainBackground(qreal ratio, QSize size = QSize(kWindowWidth, kWindowHeight));
 // The pictures of a main button (106 x 26), normal and under the mouse.
 QPixmap MainButtonPicture(bool hover, qreal ratio);
 // Title-bar icons, 21 x 21: "help", "minimize", "close"; hover draws the lit form.

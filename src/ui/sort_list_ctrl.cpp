@@ -70,14 +70,30 @@ long long DurationSeconds(const QString& text) {
     return values[0] * 3600 + limit(values[1]) * 60 + limit(values[2]);
 }
 
-// Rows compare through the list's current comparison.
+// Rows compare through the list's current comparison. A sort reads each row's text once into a
+// key; comparing keys keeps a sort of many rows quick (the texts would be parsed at every one of
+// its n log n comparisons).
 class SortListItem final : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
         const auto* list = static_cast<const SortListCtrl*>(treeWidget());
+        const auto* peer = dynamic_cast<const SortListItem*>(&other);
+        if (list && peer && keyed_ && peer->keyed_) return list->CompareKeys(key_, peer->key_) < 0;
         return list->CompareRows(*this, other) < 0;
     }
+    void SetKey(SortKey key) {
+        key_ = std::move(key);
+        keyed_ = true;
+    }
+    void DropKey() {
+        keyed_ = false;
+        key_ = SortKey{};
+    }
+
+private:
+    SortKey key_;
+    bool keyed_ = false;
 };
 
 // A header whose sorted column keeps its own place for the arrow at the section's end: the style
@@ -211,10 +227,47 @@ int SortListCtrl::CompareRows(const QTreeWidgetItem& a, const QTreeWidgetItem& b
     return CompareSortTexts(ColumnSortType(column), a.text(column), b.text(column));
 }
 
+SortKey SortListCtrl::KeyOf(int sortType, const QString& text) const {
+    SortKey key;
+    switch (sortType) {
+    case SortNumber: key.number = Number(text); break;
+    case SortSize: key.number = SizeValue(text); break;
+    case SortDuration: key.number = static_cast<double>(DurationSeconds(text)); break;
+    case SortDateHyphen:
+    case SortDateSlash: key.text = text; break;  // few rows carry dates; compared as before
+    default: key.collated = collator_.sortKey(text); break;
+    }
+    return key;
+}
+
+int SortListCtrl::CompareKeys(const SortKey& a, const SortKey& b) const {
+    const int type = ColumnSortType(std::max(sortedColumn_, 0));
+    switch (type) {
+    case SortNumber:
+    case SortSize:
+    case SortDuration: return Sign(a.number - b.number);
+    case SortDateHyphen:
+    case SortDateSlash: return CompareSortTexts(type, a.text, b.text);
+    default: {
+        if (!a.collated || !b.collated) return 0;
+        const int result = a.collated->compare(*b.collated);
+        return result < 0 ? -1 : (result > 0 ? 1 : 0);
+    }
+    }
+}
+
 void SortListCtrl::Sort(int column, bool ascending) {
     sortedColumn_ = column;
     ascending_ = ascending;
+    const int type = ColumnSortType(column);
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        if (auto* item = dynamic_cast<SortListItem*>(topLevelItem(row))) item->SetKey(KeyOf(type, item->text(column)));
+    }
     sortItems(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // Keys are only good for this sort: the texts change afterwards.
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        if (auto* item = dynamic_cast<SortListItem*>(topLevelItem(row))) item->DropKey();
+    }
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     Q_EMIT Sorted(column);

@@ -3,8 +3,11 @@
 // (text, number, size with unit, two date forms, duration); a second click on the same header
 // reverses the order. Every row carries an opaque user pointer that moves with it.
 
+#include <QCollator>
 #include <QString>
 #include <QTreeWidget>
+
+#include <optional>
 
 namespace quillon::ui {
 
@@ -19,6 +22,13 @@ enum SortType : int {
 
 // Negative, 0 or positive as a sorts before, with or after b in ascending order.
 int CompareSortTexts(int sortType, const QString& a, const QString& b);
+
+// A cell's text read once for a sort: a number, a collation key, or the text itself.
+struct SortKey {
+    double number = 0;
+    std::optional<QCollatorSortKey> collated;
+    QString text;
+};
 
 class SortListCtrl : public QTreeWidget {
     Q_OBJECT
@@ -48,6 +58,9 @@ public:
 
     // The comparison the current sort uses (for the rows' ordering).
     int CompareRows(const QTreeWidgetItem& a, const QTreeWidgetItem& b) const;
+    // The same comparison on keys made by KeyOf.
+    int CompareKeys(const SortKey& a, const SortKey& b) const;
+    SortKey KeyOf(int sortType, const QString& text) const;
 
 Q_SIGNALS:
     // After every sort; the rows and their pointers are in their new order.
@@ -57,6 +70,7 @@ private:
     void OnHeaderClicked(int column);
 
     int sortTypes_[kMaxSortColumns] = {};
+    QCollator collator_;  // the locale's order, as localeAwareCompare uses it
     int sortedColumn_ = -1;
     bool ascending_ = true;
 };

@@ -13,6 +13,7 @@
 #include "app/product_info.h"
 #include "platform/known_folders.h"
 #include "ui/file_list_view.h"
+#include "ui/engine_output_window.h"
 #include "ui/main_window.h"
 #include "ui/ui_services.h"
 #include "ui/work_windows.h"
@@ -94,6 +95,7 @@ QMenu* WindowCommands::BuildContextMenu() {
             connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
         }
     }
+    AddEngineOutputEntry(*menu, *window_);
     return menu;
 }
 

@@ -110,11 +110,15 @@ ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& 
     : CaptionlessDialog(parent), actions_(std::move(actions)) {
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(QString::fromUtf8(app::kProductName));
-    setFixedSize(440, 164);
+    setFixedSize(440, 184);
 
     status_ = NewStatusLine(this);
     percent_ = NewPercentLabel(this);
     bar_ = NewBar(this);
+    timeLeft_ = new QLabel(this);
+    timeLeft_->setObjectName(QStringLiteral("timeLeft"));
+    timeLeft_->setTextFormat(Qt::PlainText);
+    timeLeft_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     folderButton_ = new QPushButton(QStringLiteral("&Output Folder:"), this);
     folder_ = QString::fromStdString(setup.outputFolderLabel);
@@ -171,7 +175,7 @@ ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& 
     layout->setSpacing(8);
     layout->addLayout(top);
     layout->addWidget(bar_);
-    layout->addSpacing(2);
+    layout->addWidget(timeLeft_);
     layout->addLayout(folder);
     layout->addWidget(shutdown_);
     layout->addStretch();
@@ -207,6 +211,12 @@ void ProgressDialog::StepBar() {
 }
 
 bool ProgressDialog::ShutdownChecked() const { return shutdown_->isChecked(); }
+
+void ProgressDialog::SetOverallPercent(int percent) {
+    if (actions_.overallPercent) actions_.overallPercent(percent);
+}
+
+void ProgressDialog::SetTimeLeft(const std::string& text) { timeLeft_->setText(QString::fromStdString(text)); }
 
 void ProgressDialog::paintEvent(QPaintEvent*) { PaintWorkWindow(*this); }
 

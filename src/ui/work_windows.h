@@ -43,6 +43,7 @@ struct ProgressWindowActions {
     std::function<void(int)> threadCount;
     std::function<void(uint32_t)> priority;
     std::function<void(const QString&)> openFolder;
+    std::function<void(int)> overallPercent;  // for the desktop's launcher
 };
 
 class ProgressDialog final : public CaptionlessDialog, public app::ProgressWindow {
@@ -58,9 +59,12 @@ public:
     void SetBarStep(int step) override { barStep_ = step; }
     void StepBar() override;
     bool ShutdownChecked() const override;
+    void SetOverallPercent(int percent) override;
+    void SetTimeLeft(const std::string& text) override;
 
     QLabel* StatusLine() const { return status_; }
     QLabel* PercentLabel() const { return percent_; }
+    QLabel* TimeLeftLabel() const { return timeLeft_; }
     QProgressBar* Bar() const { return bar_; }
     QPushButton* CancelButton() const { return cancel_; }
     QPushButton* OutputFolderButton() const { return folderButton_; }
@@ -77,6 +81,7 @@ private:
     QLabel* status_ = nullptr;
     QLabel* percent_ = nullptr;
     QProgressBar* bar_ = nullptr;
+    QLabel* timeLeft_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* folderButton_ = nullptr;
     QLabel* folderLabel_ = nullptr;

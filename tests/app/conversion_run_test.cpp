@@ -515,3 +515,53 @@ TEST(ElapsedTimeText, SwitchesToHoursAtOneHour) {
 
 }  // namespace
 }  // namespace quillon::app
+
+namespace quillon::app {
+namespace {
+
+TEST_F(RunTest, KeepsEachRowsEngineOutputAndCountsHowItemsEnded) {
+    SourceItem& good = AddSource("good.avi");
+    SourceItem& bad = AddSource("bad.avi");
+    SourceItem& skipped = AddSource("skipped.avi");
+    settings.DestOutputFolderOpt = formats::kOutputSpecificFolder;
+    settings.DestSpecifiedFolder = (dir / "out").string() + "/";
+    fs::create_directories(dir / "out");
+    test::WriteFile((dir / "out" / "skipped.mp4").string(), "there already");
+    settings.TargetExistsOpt = formats::kTargetSkip;
+    settings.ConversionThreads = 3;
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(skipped.engineOutput, "");
+
+    launched[0].sink->EngineOutput(&good, "Stream #0:0\nframe= 1\rframe= 2\r\n");
+    launched[1].sink->EngineOutput(&bad, "Stream #0:0\nbad.avi: Invalid data found\n");
+    Finish(1, false, "bad.avi: Invalid data found");
+    // A row's record is there as soon as it ended, with the command line it ran first.
+    EXPECT_EQ(bad.engineOutput, "> " + launched[1].line + "\nStream #0:0\nbad.avi: Invalid data found\n");
+    EXPECT_EQ(good.engineOutput, "");
+    Finish(0, true);
+    EXPECT_EQ(good.engineOutput, "> " + launched[0].line + "\nStream #0:0\nframe= 2\n");
+    EXPECT_FALSE(Run().Active());
+    EXPECT_EQ(Run().Tally().converted, 1);
+    EXPECT_EQ(Run().Tally().failed, 1);
+    EXPECT_EQ(Run().Tally().skipped, 1);
+    EXPECT_FALSE(Run().Cancelled());
+
+    // A second run starts each row's record over and its counts from zero (good.mp4 exists
+    // now and is skipped); a cancelled engine leaves no half record behind.
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 3u);
+    EXPECT_EQ(launched[2].item, &bad);
+    EXPECT_EQ(good.engineOutput, "");
+    EXPECT_EQ(bad.engineOutput, "");
+    launched[2].sink->EngineOutput(launched[2].item, "half\n");
+    Run().OnCancel();
+    Finish(2, false);
+    EXPECT_EQ(launched[2].item->engineOutput, "");
+    EXPECT_TRUE(Run().Cancelled());
+    EXPECT_EQ(Run().Tally().converted, 0);
+    EXPECT_EQ(Run().Tally().skipped, 2);
+}
+
+}  // namespace
+}  // namespace quillon::app

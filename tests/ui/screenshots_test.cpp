@@ -14,11 +14,13 @@
 
 #include "test_support.h"
 #include "ui/about_box.h"
+#include "ui/engine_output_window.h"
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
 #include "ui/main_window.h"
 #include "ui/output_format_box.h"
 #include "ui/skin.h"
+#include "ui/window_commands.h"
 #include "ui/work_windows.h"
 #include "ui_test_support.h"
 
@@ -104,6 +106,52 @@ TEST_F(ScreenshotsTest, ProgressWindowDuringARun) {
     Save(Screen(window->frameGeometry()), QStringLiteral("progress-window.png"));
     progress->CancelButton()->click();
     QTest::qWait(200);
+}
+
+TEST_F(ScreenshotsTest, EnlargedWindowDuringARun) {
+    auto window = OpenWindow();
+    window->resize(1200, 740);
+    // Long work, so the bars and the estimate are there to see.
+    window->Settings().ConversionThreads = 3;
+    window->Button(kCmdConvert)->click();
+    ProgressDialog* progress = window->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    progress->move(window->frameGeometry().center() - QPoint(progress->width() / 2, -120));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < end && window->Run().Active() &&
+           (progress->TimeLeftLabel()->text().isEmpty() ||
+            progress->PercentLabel()->text().remove(QChar(0x25)).toInt() < 20)) {
+        QTest::qWait(20);
+    }
+    ASSERT_TRUE(window->Run().Active());
+    Save(Screen(window->frameGeometry()), QStringLiteral("enlarged-window-run.png"));
+    progress->CancelButton()->click();
+    QTest::qWait(200);
+}
+
+TEST_F(ScreenshotsTest, EngineOutputWindow) {
+    auto window = OpenWindow();
+    // A damaged file among the sources: its conversion fails and keeps what the engine said.
+    const fs::path broken = dir.path() / "Holiday 2024" / "Damaged.mp4";
+    test::WriteFile(broken, std::string(4096, '\x5a'));
+    auto item = std::make_unique<engine::SourceItem>();
+    item->path = broken.string();
+    item->extension = "mp4";
+    item->durationSeconds = 4;
+    item->width = 640;
+    item->height = 360;
+    const int row = window->AddSource(std::move(item));
+    window->List()->clearSelection();
+    window->List()->topLevelItem(row)->setSelected(true);
+    window->Commands()->Execute(app::command::kConvertSelected);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < end && window->Run().Active()) QTest::qWait(20);
+    EngineOutputWindow* shown = ShowEngineOutput(*window, row);
+    ASSERT_NE(shown, nullptr);
+    shown->move(window->frameGeometry().topLeft() + QPoint(180, 120));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+    Save(Screen(window->frameGeometry()), QStringLiteral("engine-output-window.png"));
+    shown->close();
 }
 
 TEST_F(ScreenshotsTest, AboutBox) {

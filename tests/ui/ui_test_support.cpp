@@ -6,6 +6,8 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <memory>
 
 #include "formats/output_format.h"
@@ -33,12 +35,25 @@ RecordingServices& Recorder() {
 
 namespace {
 
+// The offscreen platform's own screen (800 x 800) is smaller than the main window; a desktop
+// screen lets the tests enlarge the window and find it again after a restart.
+void UseLargeOffscreenScreen() {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string path = std::string(tmp ? tmp : "/tmp") + "/offscreen-screens.json";
+    std::ofstream(path) << R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1920, "height": 1200}]})";
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).c_str(), 1);
+}
+
 // One QApplication for the whole test process. With QUILLON_SCREENSHOT_DIR set the tests that
 // take screenshots run on the real display (Xvfb) instead of the offscreen platform.
 class QtEnvironment final : public testing::Environment {
 public:
     void SetUp() override {
-        if (std::getenv("QUILLON_SCREENSHOT_DIR")) setenv("QT_QPA_PLATFORM", "xcb", 1);
+        if (std::getenv("QUILLON_SCREENSHOT_DIR")) {
+            setenv("QT_QPA_PLATFORM", "xcb", 1);
+        } else {
+            UseLargeOffscreenScreen();
+        }
         static int argc = 1;
         static char name[] = "ui_tests";
         static char* argv[] = {name, nullptr};
