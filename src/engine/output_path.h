@@ -49,9 +49,6 @@ struct OutputPathContext {
     const RunSourceFiles* sources = nullptr;  // the run's sources; none when null
 };
 
-// The text a row shows when the Skip policy left its existing target alone.
-inline constexpr const char* kTargetSkippedText = "Target exists and skipped";
-
 // The path the output names derive from: the source's path, or for a DVD title
 // "<dvdFolder>DVD_Title_<ordinal>.vob".
 std::string NamingSourcePath(const SourceItem& source);
