@@ -344,6 +344,13 @@ void MainWindow::RunEnded() {
     runDisabled_ = false;
     files_.SetRemovalLocked(false);
     ApplyControlsEnabled();
+    if (!notifier_) return;
+    if (run_->Cancelled()) {
+        notifier_->HideLauncherProgress();
+        return;
+    }
+    notifier_->SetEnabled(app::LoadNotifyWhenFinished(store_));
+    notifier_->RunFinished(run_->Tally());
 }
 
 void MainWindow::ApplyControlsEnabled() {
@@ -411,16 +418,6 @@ void MainWindow::ShutdownAfterRun() {
 }
 
 void MainWindow::ProcessPendingMessages() { QApplication::processEvents(); }
-
-void MainWindow::RunEnded() {
-    if (!notifier_) return;
-    if (run_->Cancelled()) {
-        notifier_->HideLauncherProgress();
-        return;
-    }
-    notifier_->SetEnabled(app::LoadNotifyWhenFinished(store_));
-    notifier_->RunFinished(run_->Tally());
-}
 
 void MainWindow::SetNotifier(DesktopNotifier* notifier) {
     if (notifier_ != notifier) delete notifier_;

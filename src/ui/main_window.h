@@ -147,7 +147,6 @@ private:
     void BrowseToFile(const std::string& path) override;
     void ShutdownAfterRun() override;
     void ProcessPendingMessages() override;
-    void RunEnded() override;
 
     std::string programFolder_;
     platform::RegistryStore store_;
