@@ -122,11 +122,15 @@ void FileListView::RefreshRow(int row) {
     const engine::SourceItem* item = ItemAt(row);
     if (!item || !list_) return;
     const app::RowTexts cells = app::RowCellTexts(*item);
-    // A name may hold line breaks: one line in the cell, the name as it is in the tooltip.
+    // A name may hold line breaks: one line in the cell, the name as it is in the tooltip. Other
+    // names get the cell's own tooltip, shown only when the column cuts them.
     const std::string& name = list_->FileText(static_cast<std::size_t>(row));
-    SetItemText(row, app::ColumnFile, QString::fromStdString(app::OneLineText(name)));
+    const std::string line = app::OneLineText(name);
+    SetItemText(row, app::ColumnFile, QString::fromStdString(line));
     if (QTreeWidgetItem* cell = topLevelItem(row)) {
-        cell->setToolTip(app::ColumnFile, Qt::convertFromPlainText(QString::fromStdString(name), Qt::WhiteSpacePre));
+        cell->setToolTip(app::ColumnFile, line == name ? QString()
+                                                       : Qt::convertFromPlainText(QString::fromStdString(name),
+                                                                                  Qt::WhiteSpacePre));
     }
     for (int column = app::ColumnDuration; column < app::ColumnStatus; ++column) {
         SetItemText(row, column, QString::fromStdString(cells[column]));

@@ -96,6 +96,11 @@ bool ProgressCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
     if (!event || event->type() != QEvent::ToolTip || !index.isValid()) {
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
+    // A cell that carries its own tooltip (a name drawn with symbols for its line breaks) shows it.
+    if (const QString own = index.data(Qt::ToolTipRole).toString(); !own.isEmpty()) {
+        QToolTip::showText(event->globalPos(), own, view, view->visualRect(index));
+        return true;
+    }
     const QString text = index.data(Qt::DisplayRole).toString();
     const bool failure = view_ && index.column() == view_->StatusColumn() &&
                          text.startsWith(QLatin1String(kFailurePrefix)) && text.size() > int(qstrlen(kFailurePrefix));
