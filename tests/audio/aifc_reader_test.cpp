@@ -32,6 +32,9 @@ struct DwvwCase {
     std::size_t frames;
 };
 
+// Test lists show the case by its values, not as raw bytes.
+void PrintTo(const DwvwCase& c, std::ostream* out) { *out << (c.encoding + 1) << ", " << c.frames << " frames"; }
+
 class DwvwMatchesSndfile : public ::testing::TestWithParam<DwvwCase> {};
 
 TEST_P(DwvwMatchesSndfile, EverySampleToTheLast) {

@@ -150,6 +150,9 @@ struct SortCase {
     QStringList ascending; // expected order after one click
 };
 
+// Test lists show the case by its texts, not as raw bytes.
+void PrintTo(const SortCase& c, std::ostream* out) { *out << "type " << c.type << ": " << c.texts.join(", ").toStdString(); }
+
 class SortTypesTest : public testing::TestWithParam<SortCase> {};
 
 TEST_P(SortTypesTest, SortsAscendingThenReversesOnSecondClick) {
