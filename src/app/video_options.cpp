@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "util/text.h"
+
 namespace quillon::app {
 
 namespace {
@@ -93,12 +95,6 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 // The decimal number at the start of the text (after blanks), as atof reads it; 0 when none.
 double LeadingDecimal(const std::string& text) {
@@ -759,7 +755,7 @@ void VideoPageModel::Apply() {
             format->VideoFrameRate = rate > 0 ? rate : -1.0;
         }
         if (!state_.aspectLocked) {
-            const std::string aspect = LowerAscii(Trim(state_.aspect.text));
+            const std::string aspect = util::LowerAscii(Trim(state_.aspect.text));
             format->VideoAspect = aspect == "auto" ? std::string() : aspect;
         }
         const ChoiceList& size = state_.size;

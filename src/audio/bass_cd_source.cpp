@@ -20,6 +20,7 @@
 #include "audio/cd_drive.h"
 #include "audio/cue_sheet.h"
 #include "audio/regular_file.h"
+#include "util/text.h"
 
 namespace quillon::audio {
 
@@ -84,10 +85,7 @@ bool ReadDescriptor(const std::string& path, TrackDescriptor& descriptor) {
 }
 
 bool HasCueExtension(const fs::path& path) {
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".cue";
+    return util::LowerAscii(path.extension().string()) == ".cue";
 }
 
 std::vector<fs::path> CueSheetsBeside(const std::string& descriptor) {
@@ -102,12 +100,6 @@ std::vector<fs::path> CueSheetsBeside(const std::string& descriptor) {
     return sheets;
 }
 
-std::string LowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The image file a sheet names: as written (relative to the sheet), by its bare name beside
 // the sheet, then in any letter case, since sheets are often written on other systems.
 fs::path FindImageFile(const fs::path& folder, const std::string& written) {
@@ -119,9 +111,9 @@ fs::path FindImageFile(const fs::path& folder, const std::string& written) {
     const std::string bare = asWritten.filename().string();
     if (bare.empty()) return {};
     if (fs::is_regular_file(folder / bare, ec)) return folder / bare;
-    const std::string lower = LowerAscii(bare);
+    const std::string lower = util::LowerAscii(bare);
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (LowerAscii(it->path().filename().string()) == lower && it->is_regular_file(ec)) return it->path();
+        if (util::LowerAscii(it->path().filename().string()) == lower && it->is_regular_file(ec)) return it->path();
     }
     return {};
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "util/text.h"
+
 namespace quillon::audio {
 
 namespace {
@@ -10,12 +12,6 @@ namespace {
 constexpr unsigned kMaxTracks = 99;
 constexpr std::uint32_t kAudioSectorBytes = 2352;
 constexpr std::uint64_t kLeadIn = 150;
-
-std::string Upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
 
 // Words of one line; a double-quoted word may hold blanks.
 std::vector<std::string> Words(std::string_view line) {
@@ -92,11 +88,11 @@ bool ParseCueSheet(std::string_view text, CueSheet& sheet) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         const std::vector<std::string> words = Words(line);
         if (words.empty()) continue;
-        const std::string command = Upper(words[0]);
+        const std::string command = util::UpperAscii(words[0]);
 
         if (command == "FILE") {
             if (words.size() < 3 || sheet.files.size() >= kMaxTracks) return false;
-            const std::string type = Upper(words.back());
+            const std::string type = util::UpperAscii(words.back());
             // WAVE, MP3 and AIFF files would need decoding of their own.
             if (type != "BINARY" && type != "MOTOROLA") return false;
             CueFile file;
@@ -110,7 +106,7 @@ bool ParseCueSheet(std::string_view text, CueSheet& sheet) {
             if (track.number == 0 || track.number > kMaxTracks) return false;
             if (!sheet.tracks.empty() && track.number <= sheet.tracks.back().number) return false;
             if (!sheet.tracks.empty() && sheet.tracks.back().index01 < 0) return false;
-            if (!TrackMode(Upper(words[2]), track.audio, track.sectorBytes)) return false;
+            if (!TrackMode(util::UpperAscii(words[2]), track.audio, track.sectorBytes)) return false;
             track.file = sheet.files.size() - 1;
             track.gap = pendingGap;
             pendingGap = 0;

@@ -13,6 +13,13 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
 std::vector<std::string> SplitText(std::string_view text, char separator) {
     std::vector<std::string> pieces;
     if (text.empty() || separator == '\0') return pieces;

@@ -9,6 +9,9 @@ namespace quillon::util {
 
 // ASCII letters in upper case; other bytes (UTF-8 included) unchanged.
 std::string UpperAscii(std::string text);
+// ASCII letters in lower case; other bytes unchanged. Unlike std::tolower, never depends on the
+// user's locale (Qt sets it, and a Turkish one lowers 'I' to a non-ASCII byte).
+std::string LowerAscii(std::string text);
 
 // The pieces of text between separators, empty pieces dropped. No pieces for an empty text
 // or a separator of 0.
