@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
 
 #include "platform/process.h"
+#include "process_census.h"
 
 namespace quillon::engine {
 namespace {
@@ -84,17 +84,8 @@ TEST(LaunchEngine, GivesTheConversionItsPriorityClass) {
     ASSERT_EQ(UntilFinished(queue).size(), 1u);
 }
 
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++count;
-        closedir(d);
-    }
-    return count;
-}
-
 TEST(LaunchEngine, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
-    const int before = OpenDescriptors();
+    const int before = test::OpenDescriptors();
     for (int i = 0; i < 200; ++i) {
         SourceItem item;
         if (i % 2 == 0) {
@@ -111,10 +102,8 @@ TEST(LaunchEngine, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
         item.outputPipe.Close();
     }
     // A reader thread may still be returning after its last report; its handles are gone by then.
-    EXPECT_EQ(OpenDescriptors(), before);
-    errno = 0;
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child or zombie was left behind";
-    EXPECT_EQ(errno, ECHILD);
+    EXPECT_EQ(test::OpenDescriptors(), before);
+    EXPECT_TRUE(test::NoChildLeft()) << "a child or zombie was left behind";
 }
 
 TEST(EngineReportQueue, CarriesReportsBetweenThreadsInOrder) {

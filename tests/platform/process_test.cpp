@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -12,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "process_census.h"
 #include "test_support.h"
 
 namespace quillon::platform {
@@ -287,17 +287,8 @@ TEST(ProcessHandle, AppliesThePriorityClassToTheGroup) {
     EXPECT_FALSE(p.process.SetPriorityClass(kNormalPriorityClass));
 }
 
-int CountOpenDescriptors() {
-    int count = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++count;
-        closedir(d);
-    }
-    return count;
-}
-
 TEST(StartProcess, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
-    const int before = CountOpenDescriptors();
+    const int before = test::OpenDescriptors();
     for (int i = 0; i < 200; ++i) {
         StartedProcess p;
         switch (i % 4) {
@@ -318,10 +309,8 @@ TEST(StartProcess, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
                 break;
         }
     }
-    EXPECT_EQ(CountOpenDescriptors(), before);
-    errno = 0;
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child or zombie was left behind";
-    EXPECT_EQ(errno, ECHILD);
+    EXPECT_EQ(test::OpenDescriptors(), before);
+    EXPECT_TRUE(test::NoChildLeft()) << "a child or zombie was left behind";
 }
 
 TEST(StartProcessWithInput, TheChildReadsWhatIsWrittenAndAGoneReaderIsNoSignal) {

@@ -4,9 +4,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cerrno>
+#include <dirent.h>
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <sys/wait.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -56,6 +59,23 @@ inline std::set<int> LeftInSessions(const std::set<int>& sessions) {
         left = ProcessesInSessions(sessions);
     }
     return left;
+}
+
+// How many descriptors this process has open, counted the same way each time (the count
+// includes the one used to look), so that a difference shows a leak.
+inline int OpenDescriptors() {
+    int count = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++count;
+        closedir(d);
+    }
+    return count;
+}
+
+// True when this process has no child left, running or waiting to be reaped.
+inline bool NoChildLeft() {
+    errno = 0;
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
 }
 
 }  // namespace quillon::test
