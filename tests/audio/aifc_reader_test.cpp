@@ -48,10 +48,7 @@ TEST_P(DwvwMatchesSndfile, EverySampleToTheLast) {
 
     AifcReader reader;
     ASSERT_EQ(reader.Open(path.string()), 1);
-    EXPECT_EQ(reader.GetChannels(), 1u);
-    EXPECT_EQ(reader.GetOutputChannels(), 1u);
-    EXPECT_EQ(reader.GetSampleRate(), 8000u);
-    EXPECT_EQ(reader.GetBitsPerSample(), 16u);
+    ExpectPcmFormat(reader, 8000, 1, 1, 16);
     std::size_t largest = 0;
     const std::vector<std::int16_t> got = ReadAll(reader, 4608, &largest);
     EXPECT_LE(largest, 2304u) << "a mono block is at most 1152 samples";

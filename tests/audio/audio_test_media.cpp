@@ -196,6 +196,14 @@ std::vector<std::int16_t> DecodeWithSndfile(const fs::path& path) {
     return all;
 }
 
+void ExpectPcmFormat(const audio::AudioSourceReader& reader, std::uint32_t sampleRate, std::uint32_t channels,
+                     std::uint32_t outputChannels, std::uint32_t bitsPerSample) {
+    EXPECT_EQ(reader.GetSampleRate(), sampleRate);
+    EXPECT_EQ(reader.GetChannels(), channels);
+    EXPECT_EQ(reader.GetOutputChannels(), outputChannels);
+    EXPECT_EQ(reader.GetBitsPerSample(), bitsPerSample);
+}
+
 std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader, std::size_t blockBytes,
                                   std::size_t* largestBlock) {
     std::vector<unsigned char> buffer(blockBytes + 16, 0xEE);

@@ -44,6 +44,10 @@ std::vector<std::int16_t> ExpectedDwvwSamples(const std::filesystem::path& path,
 // What libsndfile decodes from a file, as 16-bit samples (all channels interleaved).
 std::vector<std::int16_t> DecodeWithSndfile(const std::filesystem::path& path);
 
+// The sample format a reader reports once open.
+void ExpectPcmFormat(const audio::AudioSourceReader& reader, std::uint32_t sampleRate, std::uint32_t channels,
+                     std::uint32_t outputChannels, std::uint32_t bitsPerSample);
+
 // Everything the reader delivers, read in blocks of blockBytes; the largest block is reported.
 std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader,
                                   std::size_t blockBytes, std::size_t* largestBlock = nullptr);

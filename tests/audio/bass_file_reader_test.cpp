@@ -70,10 +70,7 @@ TEST_F(BassTest, CdImageTracksDecodeToTheirPcm) {
         const std::uint64_t bytes = tracks[t].size() * 2;
         EXPECT_EQ(reader.GetLength(), bytes);
         EXPECT_EQ(reader.GetDuration(), bytes / 176400) << "whole seconds, truncated";
-        EXPECT_EQ(reader.GetSampleRate(), 44100u);
-        EXPECT_EQ(reader.GetChannels(), 2u);
-        EXPECT_EQ(reader.GetOutputChannels(), 2u);
-        EXPECT_EQ(reader.GetBitsPerSample(), 16u);
+        ExpectPcmFormat(reader, 44100, 2, 2, 16);
         EXPECT_EQ(reader.GetBitrate(), 1411u);
         EXPECT_EQ(reader.GetPosition(), 0u);
         std::size_t largest = 0;

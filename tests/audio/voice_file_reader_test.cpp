@@ -6,6 +6,7 @@
 
 #include "audio/voice_adpcm.h"
 #include "audio/voice_file_reader.h"
+#include "audio_test_media.h"
 #include "test_support.h"
 #include "voice_test_files.h"
 
@@ -78,10 +79,7 @@ TEST_F(VoiceFile, HeaderGivesTheFacts) {
     VoiceFileReader reader;
     ASSERT_EQ(reader.Open(Write(bytes)), 1);
     EXPECT_EQ(reader.GetDuration(), 3723u);
-    EXPECT_EQ(reader.GetSampleRate(), 8000u);
-    EXPECT_EQ(reader.GetChannels(), 1u);
-    EXPECT_EQ(reader.GetOutputChannels(), 1u);
-    EXPECT_EQ(reader.GetBitsPerSample(), 16u);
+    quillon::test::ExpectPcmFormat(reader, 8000, 1, 1, 16);
     EXPECT_EQ(reader.GetBitrate(), 0u);
     EXPECT_EQ(reader.GetLength(), bytes.size());
 
