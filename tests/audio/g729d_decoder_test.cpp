@@ -59,12 +59,7 @@ TEST(G729dDecoder, ReaderDecodesEverySevenByteFrameWithOneRunningState) {
         for (auto& b : f) b = static_cast<std::uint8_t>(rng() % 255 + 1);
 
     G729dDecoder decoder;
-    std::vector<std::int16_t> want;
-    std::int16_t pcm[80];
-    for (const auto& f : frames) {
-        decoder.DecodeFrame(f.data(), pcm);
-        want.insert(want.end(), pcm, pcm + 80);
-    }
+    const std::vector<std::int16_t> want = quillon::test::DecodeFrames(decoder, frames);
     // Not silence, and not stuck at the rails.
     long long energy = 0;
     int railed = 0;
@@ -77,6 +72,7 @@ TEST(G729dDecoder, ReaderDecodesEverySevenByteFrameWithOneRunningState) {
 
     // A fresh state gives the same samples again.
     decoder.Reset();
+    std::int16_t pcm[80];
     decoder.DecodeFrame(frames[0].data(), pcm);
     EXPECT_TRUE(std::equal(pcm, pcm + 80, want.begin()));
 

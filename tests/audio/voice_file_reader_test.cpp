@@ -30,13 +30,7 @@ std::vector<std::uint8_t> Frame(int seed) {
 
 std::vector<std::int16_t> Decode(const std::vector<std::vector<std::uint8_t>>& frames) {
     VoiceAdpcmDecoder d;
-    std::vector<std::int16_t> out;
-    std::int16_t pcm[80];
-    for (const auto& f : frames) {
-        d.DecodeFrame(f.data(), pcm);
-        out.insert(out.end(), pcm, pcm + 80);
-    }
-    return out;
+    return quillon::test::DecodeFrames(d, frames);
 }
 
 std::string Join(const std::vector<std::vector<std::uint8_t>>& blocks) {

@@ -34,6 +34,18 @@ inline std::string VoiceFileBytes(const VoiceHeader& h, const std::string& strea
 
 inline std::string Bytes(const std::vector<std::uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
+// What a frame decoder gives for the frames in order (80 samples each), its state running on.
+template <typename Decoder>
+std::vector<std::int16_t> DecodeFrames(Decoder& decoder, const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::vector<std::int16_t> samples;
+    std::int16_t pcm[80];
+    for (const auto& f : frames) {
+        decoder.DecodeFrame(f.data(), pcm);
+        samples.insert(samples.end(), pcm, pcm + 80);
+    }
+    return samples;
+}
+
 // Every sample the reader delivers, read with the usual 4608-byte buffer.
 inline std::vector<std::int16_t> ReadAllSamples(audio::VoiceFileReader& reader, std::size_t bufferBytes = 4608) {
     std::vector<std::int16_t> samples;
