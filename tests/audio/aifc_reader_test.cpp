@@ -27,6 +27,21 @@ void PutBe16(std::string& s, std::size_t at, unsigned v) {
     s[at + 1] = static_cast<char>(v);
 }
 
+// A DWVW file from libsndfile to be edited: its bytes (empty, with a failure, when it could not
+// be made) and what libsndfile decodes from it as it is.
+struct FileToEdit {
+    std::string bytes;
+    std::vector<std::int16_t> expected;
+};
+
+FileToEdit MakeFileToEdit(const fs::path& path, std::size_t frames, std::uint32_t seed, const char* encoding) {
+    FileToEdit made;
+    if (!MakeDwvwAifc(path, MakeTestSignal(frames, seed), encoding)) return made;
+    made.expected = DecodeWithSndfile(path);
+    made.bytes = ReadFile(path);
+    return made;
+}
+
 struct DwvwCase {
     const char* encoding;
     std::size_t frames;
@@ -100,9 +115,8 @@ TEST(AifcReader, TwelveBitEncoderAgreesWithSndfileAtSixteenBits) {
 TEST(AifcReader, StereoCommReadsTheSameStreamAsPairs) {
     TempDir dir;
     const fs::path path = dir / "stereo.aifc";
-    ASSERT_TRUE(MakeDwvwAifc(path, MakeTestSignal(9002, 5), "-dwvw16"));
-    const std::vector<std::int16_t> expected = DecodeWithSndfile(path);
-    std::string bytes = ReadFile(path);
+    auto [bytes, expected] = MakeFileToEdit(path, 9002, 5, "-dwvw16");
+    ASSERT_FALSE(bytes.empty());
     const std::size_t comm = CommBody(bytes);
     PutBe16(bytes, comm, 2);
     PutBe16(bytes, comm + 4, 9002 / 2);  // frames: the low half of the count
@@ -187,9 +201,8 @@ TEST(AifcReader, CommVariants) {
 TEST(AifcReader, OddChunkBeforeCommIsSkippedWithItsPad) {
     TempDir dir;
     const fs::path path = dir / "pad.aifc";
-    ASSERT_TRUE(MakeDwvwAifc(path, MakeTestSignal(3000, 8), "-dwvw24"));
-    const std::vector<std::int16_t> expected = DecodeWithSndfile(path);
-    std::string bytes = ReadFile(path);
+    auto [bytes, expected] = MakeFileToEdit(path, 3000, 8, "-dwvw24");
+    ASSERT_FALSE(bytes.empty());
     // An odd-sized chunk (5 bytes and a pad byte) right after the form type.
     bytes.insert(12, std::string("ANNO\0\0\0\x05hello\0", 14));
     WriteFile(path, bytes);
