@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "formats/custom_output_format.h"
 #include "formats/recent_entries.h"
 #include "platform/registry_store.h"
@@ -10,17 +13,20 @@ namespace {
 
 using platform::RegistryTree;
 
-TEST(CustomFormats, SkipsGroupsWithoutMembersAndRenumbersOnSave) {
+// A store with these values in the groups' key, written in this order.
+RegistryTree GroupsStore(std::initializer_list<std::pair<const char*, const char*>> values) {
     RegistryTree store;
-    store.SetString(kCustomFormatsKey, "COF1Name", "Phone and MP3");
-    store.SetString(kCustomFormatsKey, "COF1FIDs", "516,1160,");
-    store.SetString(kCustomFormatsKey, "COF2Name", "No members");
-    store.SetString(kCustomFormatsKey, "COF3Name", "Web");
-    store.SetString(kCustomFormatsKey, "COF3FIDs", "195,");
-    store.SetString(kCustomFormatsKey, "COF4Name", "Empty ids");
-    store.SetString(kCustomFormatsKey, "COF4FIDs", "");
-    store.SetString(kCustomFormatsKey, "COF5Name", "Web");  // names need not be unique
-    store.SetString(kCustomFormatsKey, "COF5FIDs", "80");
+    for (const auto& [name, value] : values) store.SetString(kCustomFormatsKey, name, value);
+    return store;
+}
+
+TEST(CustomFormats, SkipsGroupsWithoutMembersAndRenumbersOnSave) {
+    RegistryTree store = GroupsStore({{"COF1Name", "Phone and MP3"}, {"COF1FIDs", "516,1160,"},
+                                      {"COF2Name", "No members"},
+                                      {"COF3Name", "Web"}, {"COF3FIDs", "195,"},
+                                      {"COF4Name", "Empty ids"}, {"COF4FIDs", ""},
+                                      // names need not be unique
+                                      {"COF5Name", "Web"}, {"COF5FIDs", "80"}});
 
     CustomFormatList groups{{"stale", {1}}};
     LoadCustomFormats(store, groups);
@@ -39,11 +45,7 @@ TEST(CustomFormats, SkipsGroupsWithoutMembersAndRenumbersOnSave) {
 }
 
 TEST(CustomFormats, AMissingOrEmptyNameEndsTheList) {
-    RegistryTree store;
-    store.SetString(kCustomFormatsKey, "COF1Name", "A");
-    store.SetString(kCustomFormatsKey, "COF1FIDs", "80,");
-    store.SetString(kCustomFormatsKey, "COF3Name", "C");
-    store.SetString(kCustomFormatsKey, "COF3FIDs", "1160,");
+    RegistryTree store = GroupsStore({{"COF1Name", "A"}, {"COF1FIDs", "80,"}, {"COF3Name", "C"}, {"COF3FIDs", "1160,"}});
     CustomFormatList groups;
     LoadCustomFormats(store, groups);
     EXPECT_EQ(groups.size(), 1u);
