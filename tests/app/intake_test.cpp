@@ -21,6 +21,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// An intake over a list of its own with a first start's settings; it has no engine to probe with.
+struct UnprobedIntake {
+    formats::ConversionSettings settings = formats::DefaultSettings("");
+    FileList list;
+    SourceIndex index;
+    Intake intake{list, index, settings, "/nonexistent/ferrox"};
+
+    // The files a folder scan finds below `folder`, in the order it finds them.
+    std::vector<std::string> FolderFiles(const fs::path& folder) {
+        std::vector<std::string> paths;
+        intake.CollectFolderFiles(paths, folder.string());
+        return paths;
+    }
+};
+
 TEST(Intake, FolderScanListsEachFolderBeforeItsSubfoldersAndAppliesTheFilter) {
     test::TempDir dir;
     fs::create_directories(dir / "b" / "deep");
@@ -31,23 +46,18 @@ TEST(Intake, FolderScanListsEachFolderBeforeItsSubfoldersAndAppliesTheFilter) {
     test::WriteFile(dir / "a" / "noext", "");
     test::WriteFile(dir / "a" / "z.txt", "");
 
-    formats::ConversionSettings settings = formats::DefaultSettings("");
-    FileList list;
-    SourceIndex index;
-    Intake intake(list, index, settings, "/nonexistent/ferrox");
-    std::vector<std::string> all;
-    intake.CollectFolderFiles(all, dir.path().string());
+    UnprobedIntake setup;
+    const std::vector<std::string> all = setup.FolderFiles(dir.path());
     ASSERT_EQ(all.size(), 5u);
     EXPECT_EQ(all[0], (dir / "top.mp4").string());
     // A subfolder's files follow its parent's, and deep/ comes right after b/.
     auto at = [&](const fs::path& p) { return std::find(all.begin(), all.end(), p.string()) - all.begin(); };
     EXPECT_EQ(at(dir / "b" / "deep" / "x.MP4"), at(dir / "b" / "y.avi") + 1);
 
-    settings.EnableExtFilter = 1;
-    settings.FilterExts = "mp4,,AVI";
-    formats::RebuildExtensionFilter(settings);
-    std::vector<std::string> filtered;
-    intake.CollectFolderFiles(filtered, dir.path().string());
+    setup.settings.EnableExtFilter = 1;
+    setup.settings.FilterExts = "mp4,,AVI";
+    formats::RebuildExtensionFilter(setup.settings);
+    std::vector<std::string> filtered = setup.FolderFiles(dir.path());
     std::sort(filtered.begin(), filtered.end());
     EXPECT_EQ(filtered, (std::vector<std::string>{(dir / "b" / "deep" / "x.MP4").string(), (dir / "b" / "y.avi").string(),
                                                   (dir / "top.mp4").string()}));
@@ -97,13 +107,11 @@ TEST(Intake, FilterEntriesKeepTheirBlanksAndShortcutsLeadToTheirTargets) {
     test::WriteFile(dir / "loop.lnk", LinkTo((dir / "loop.lnk").string()));
     test::WriteFile(dir / "broken.lnk", "not a link");
 
-    formats::ConversionSettings settings = formats::DefaultSettings("");
+    UnprobedIntake setup;
+    auto& [settings, list, index, intake] = setup;
     settings.EnableExtFilter = 1;
     settings.FilterExts = "mp4, avi;wav";
     formats::RebuildExtensionFilter(settings);
-    FileList list;
-    SourceIndex index;
-    Intake intake(list, index, settings, "/nonexistent/ferrox");
     const auto accepted = [&](const char* name) { return intake.AcceptedPath((dir / name).string()); };
     EXPECT_EQ(accepted("clip.MP4"), (dir / "clip.MP4").string());
     EXPECT_EQ(accepted("x.avi"), std::nullopt);  // the entry is " avi;wav"
@@ -132,13 +140,11 @@ TEST(Intake, DropsKeepTheirOrderAndScanFoldersFirstLevelFirst) {
     test::WriteFile(dir / "tree" / "skip.txt", "");
     test::WriteFile(dir / "single.mp3", "");
     test::WriteFile(dir / "single.txt", "");
-    formats::ConversionSettings settings = formats::DefaultSettings("");
+    UnprobedIntake setup;
+    auto& [settings, list, index, intake] = setup;
     settings.EnableExtFilter = 1;
     settings.FilterExts = "mp3";
     formats::RebuildExtensionFilter(settings);
-    FileList list;
-    SourceIndex index;
-    Intake intake(list, index, settings, "/nonexistent/ferrox");
     std::vector<std::string> paths;
     intake.CollectDroppedPaths(paths, {(dir / "single.txt").string(), (dir / "tree").string(),
                                        (dir / "single.mp3").string(), ""});
@@ -234,14 +240,9 @@ TEST(Intake, FoldersAreWalkedInNaturalNameOrder) {
     fs::create_directories(dir / "Set9");
     test::WriteFile(dir / "set10" / "x.wav", "");
     test::WriteFile(dir / "Set9" / "x.wav", "");
-    formats::ConversionSettings settings = formats::DefaultSettings("");
-    FileList list;
-    SourceIndex index;
-    Intake intake(list, index, settings, "/nonexistent/ferrox");
-    std::vector<std::string> paths;
-    intake.CollectFolderFiles(paths, dir.path().string());
+    UnprobedIntake setup;
     std::vector<std::string> names;
-    for (const std::string& p : paths) names.push_back(fs::path(p).lexically_relative(dir.path()).string());
+    for (const std::string& p : setup.FolderFiles(dir.path())) names.push_back(fs::path(p).lexically_relative(dir.path()).string());
     EXPECT_EQ(names, (std::vector<std::string>{"b.wav", "Tone_3.wav", "tone_228.wav", "tone_230.wav", "tone_1000.wav",
                                                "Set9/x.wav", "set10/x.wav"}));
 }
