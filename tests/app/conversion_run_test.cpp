@@ -89,6 +89,13 @@ protected:
         events.RunPending();
     }
 
+    // Joins the rows into dir/joined.mp4 with Convert to One, without the normalizing pass.
+    void StartJoiningAsTheyAre() {
+        settings.NormalizeFile = 0;
+        host.oneOutput = (dir / "joined.mp4").string();
+        Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    }
+
     std::vector<std::string> Statuses() const {
         std::vector<std::string> s;
         for (std::size_t i = 0; i < list.RowCount(); ++i) s.push_back(list.Status(i));
@@ -344,9 +351,7 @@ TEST_F(RunTest, ConvertToOneJoinsWhatTheFirstPassProduced) {
 TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
     AddSource("a.avi", 2);
     AddSource("b's.avi", 0);
-    settings.NormalizeFile = 0;
-    host.oneOutput = (dir / "joined.mp4").string();
-    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    StartJoiningAsTheyAre();
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(Run().ItemCount(), 1);
     SourceItem* concat = launched[0].item;
@@ -376,11 +381,9 @@ TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
 TEST_F(RunTest, ConvertToOneReachesNewlineNamesThroughLinksAndRemovesThem) {
     AddSource("a.avi", 2);
     AddSource("new\nline.avi", 2);
-    settings.NormalizeFile = 0;
-    host.oneOutput = (dir / "joined.mp4").string();
 
     // Success: the list names a plain link to the source; the link goes with the list.
-    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    StartJoiningAsTheyAre();
     ASSERT_EQ(launched.size(), 1u);
     const std::string listText = test::ReadFile(launched[0].item->path);
     EXPECT_EQ(listText.find("new\nline"), std::string::npos) << listText;
