@@ -1,6 +1,8 @@
 // How ferrox reads ffmpeg's level-tagged output: what it passes on and the reason it ends with.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "argument_text.h"
 
 #include "engine/ferrox_engine_log.h"
@@ -13,6 +15,14 @@ std::string FeedInPieces(EngineLog& log, const std::string& text, std::size_t pi
     std::string out;
     for (std::size_t at = 0; at < text.size(); at += piece) out += log.Feed(std::string_view(text).substr(at, piece));
     return out + log.Finish();
+}
+
+// What the log concludes for the engine's exit code: the result and the reason line it gives.
+// The line starts with an old text: what it held before must not show through.
+void ExpectConclusion(EngineLog& log, int exitCode, int result, const std::string& reason) {
+    std::string line = "a reason from before";
+    EXPECT_EQ(log.Conclude(exitCode, line), result) << "exit code " << exitCode;
+    EXPECT_EQ(line, reason) << "exit code " << exitCode;
 }
 
 // ffmpeg 5.1 with "-loglevel +level", a 4:4:4 picture given to a baseline profile.
@@ -58,26 +68,20 @@ TEST(FerroxEngineLog, AFailedRunEndsWithTheFirstErrorLine) {
     EngineLog log;
     log.Feed(kBaselineFailure);
     EXPECT_EQ(log.FirstError(), "baseline profile doesn't support 4:4:4");
-    std::string line;
-    EXPECT_EQ(log.Conclude(1, line), 1);
-    EXPECT_EQ(line, "baseline profile doesn't support 4:4:4");
-    EXPECT_EQ(log.Conclude(0, line), 0);  // warnings and errors ffmpeg got over are no failure
-    EXPECT_EQ(line, "");
+    ExpectConclusion(log, 1, 1, "baseline profile doesn't support 4:4:4");
+    ExpectConclusion(log, 0, 0, "");  // warnings and errors ffmpeg got over are no failure
 
     // The output cannot be created: ffmpeg's own last line is already the reason.
     EngineLog denied;
     denied.Feed("[info]   Stream #0:0: Video: h264\n[error] /ro/out.mp4: Permission denied\n");
     EXPECT_EQ(denied.FirstError(), "/ro/out.mp4: Permission denied");
-    EXPECT_EQ(denied.Conclude(1, line), 1);
-    EXPECT_EQ(line, "");
+    ExpectConclusion(denied, 1, 1, "");
 
     // Killed without a word: the last line would be some stream's metadata.
     EngineLog killed;
     killed.Feed("[info]     Metadata:\n[info]       encoder         : Lavc59.37.100 aac\n");
-    EXPECT_EQ(killed.Conclude(137, line), 137);
-    EXPECT_EQ(line, "ffmpeg was stopped by signal 9");
-    EXPECT_EQ(killed.Conclude(1, line), 1);
-    EXPECT_EQ(line, "");
+    ExpectConclusion(killed, 137, 137, "ffmpeg was stopped by signal 9");
+    ExpectConclusion(killed, 1, 1, "");
 }
 
 TEST(FerroxEngineLog, AnOutputCutShortAtTheEndIsAFailure) {
@@ -91,20 +95,17 @@ TEST(FerroxEngineLog, AnOutputCutShortAtTheEndIsAFailure) {
         "[error] Error closing file /o/out.mp4: File too large\n"
         "[aac @ 0x559d6f58be80] [info] Qavg: 417.655\n");
     EXPECT_TRUE(log.WriteFailed());
-    std::string line;
-    EXPECT_EQ(log.Conclude(0, line), 1);
-    EXPECT_EQ(line, "Error writing trailer of /o/out.mp4: File too large");
+    ExpectConclusion(log, 0, 1, "Error writing trailer of /o/out.mp4: File too large");
 
     EngineLog full;
     full.Feed("[mp4 @ 0x2] [error] av_interleaved_write_frame(): No space left on device\n[info] Conversion failed!\n");
-    EXPECT_EQ(full.Conclude(1, line), 1);
-    EXPECT_EQ(line, "av_interleaved_write_frame(): No space left on device");
+    ExpectConclusion(full, 1, 1, "av_interleaved_write_frame(): No space left on device");
 
     // The words alone, in a line that is no error, say nothing.
     EngineLog title;
     title.Feed("[info]     title           : No space left on device\n");
     EXPECT_FALSE(title.WriteFailed());
-    EXPECT_EQ(title.Conclude(0, line), 0);
+    ExpectConclusion(title, 0, 0, "");
 }
 
 TEST(FerroxEngineLog, LevelTagsAreAskedForBeforeTheFirstInput) {
