@@ -6,10 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/aifc_reader.h"
+#include "whole_file_read.h"
 
 namespace {
 
@@ -50,14 +52,10 @@ void OwnReader(benchmark::State& state) {
     std::vector<unsigned char> buffer(4608);
     std::size_t samples = 0;
     for (auto _ : state) {
-        quillon::audio::AifcReader reader;
-        if (!reader.Open(path)) {
-            state.SkipWithError("cannot open");
-            return;
-        }
-        std::size_t got;
-        samples = 0;
-        while ((got = reader.Read(buffer.data(), buffer.size())) > 0) samples += got / 2;
+        const std::optional<std::size_t> read =
+            ReadWholeFile<quillon::audio::AifcReader>(state, path, buffer, "cannot open");
+        if (!read) return;
+        samples = *read;
         benchmark::DoNotOptimize(buffer.data());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * samples));

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "audio/voice_file_reader.h"
+#include "whole_file_read.h"
 
 namespace {
 
@@ -43,12 +45,10 @@ void DecodeRecording(benchmark::State& state, int codec) {
     std::vector<std::uint8_t> buffer(4608);
     std::size_t samples = 0;
     for (auto _ : state) {
-        quillon::audio::VoiceFileReader reader;
-        if (!reader.Open(path)) {
-            state.SkipWithError("cannot open the generated recording");
-            break;
-        }
-        while (const std::size_t got = reader.Read(buffer.data(), buffer.size())) samples += got / 2;
+        const std::optional<std::size_t> read =
+            ReadWholeFile<quillon::audio::VoiceFileReader>(state, path, buffer, "cannot open the generated recording");
+        if (!read) break;
+        samples += *read;
         benchmark::DoNotOptimize(buffer.data());
     }
     std::remove(path.c_str());
