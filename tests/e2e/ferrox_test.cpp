@@ -5,15 +5,11 @@ extern "C" {
 #include <bcg729/encoder.h>
 }
 
-#include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "engine/media_engine.h"
@@ -41,49 +37,6 @@ std::string LastLine(const std::string& output) {
         start = end + 1;
     }
     return last;
-}
-
-// Runs a program as RunCommand does, in a child limited to files of `maxFileBytes` (0: no
-// limit; writing beyond fails with "File too large", as a full disk fails) and, with `uid` set,
-// without root's rights.
-CommandResult RunRestricted(const std::vector<std::string>& argv, rlim_t maxFileBytes, uid_t uid = 0) {
-    CommandResult result;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return result;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        dup2(fds[1], 2);
-        const int devnull = open("/dev/null", O_RDONLY);
-        if (devnull >= 0) dup2(devnull, 0);
-        signal(SIGXFSZ, SIG_IGN);
-        if (maxFileBytes > 0) {
-            const rlimit limit{maxFileBytes, maxFileBytes};
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
-        }
-        if (uid != 0 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    if (pid < 0) {
-        close(fds[0]);
-        return result;
-    }
-    char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) != 0;) {
-        if (n > 0) result.output.append(buffer, static_cast<std::size_t>(n));
-        else if (errno != EINTR) break;
-    }
-    close(fds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
 }
 
 // A raw G.729 stream from bcg729: 10-byte frames of 80 samples of a tone.
@@ -207,7 +160,7 @@ TEST(Ferrox, AFailureEndsWithTheEnginesReasonAndLeavesNoFile) {
     fs::create_directory(dir / "readonly");
     fs::permissions(dir / "readonly", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
     const std::string denied = (dir / "readonly" / "out.mp4").string();
-    r = RunRestricted({Ferrox(), "-nostdin", "-i", in, "-c:v", "mpeg4", "-y", denied}, 0, 65534);
+    r = RunCommand({Ferrox(), "-nostdin", "-i", in, "-c:v", "mpeg4", "-y", denied}, 0, 65534);
     EXPECT_NE(r.exitCode, 0);
     EXPECT_EQ(LastLine(r.output), denied + ": Permission denied") << r.output;
     EXPECT_FALSE(fs::exists(denied));
@@ -215,7 +168,7 @@ TEST(Ferrox, AFailureEndsWithTheEnginesReasonAndLeavesNoFile) {
     // The disk fills, early and late; ffmpeg itself exits with 0 when that happens at the trailer.
     for (rlim_t limit : {rlim_t(8000), rlim_t(60000)}) {
         const std::string full = (dir / ("full" + std::to_string(limit) + ".mp4")).string();
-        r = RunRestricted({Ferrox(), "-nostdin", "-i", in, "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac", "-y", full}, limit);
+        r = RunCommand({Ferrox(), "-nostdin", "-i", in, "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac", "-y", full}, limit);
         EXPECT_NE(r.exitCode, 0) << r.output;
         EXPECT_NE(LastLine(r.output).find("File too large"), std::string::npos) << r.output;
         EXPECT_FALSE(fs::exists(full)) << limit;

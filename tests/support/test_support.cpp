@@ -36,7 +36,7 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit) {
+CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit, unsigned uid) {
     CommandResult result;
     int fds[2];
     if (argv.empty() || pipe2(fds, O_CLOEXEC) != 0) return result;
@@ -55,8 +55,9 @@ CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fil
             // Writes past the limit then fail with EFBIG, as on a full disk, instead of a signal.
             signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
-            setrlimit(RLIMIT_FSIZE, &limit);
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
         }
+        if (uid != 0 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

@@ -32,8 +32,10 @@ struct CommandResult {
 };
 
 // Runs a program without a shell and collects what it prints. A fileSizeLimit above 0 limits
-// the size of every file the program writes (RLIMIT_FSIZE), to act as a full disk.
-CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit = 0);
+// the size of every file the program writes (RLIMIT_FSIZE), to act as a full disk; a uid above
+// 0 runs it without root's rights (root ignores file permissions).
+CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit = 0,
+                         unsigned uid = 0);
 
 // Runs ffmpeg quietly with the given arguments (after "-y -hide_banner -loglevel error");
 // fails the current test when ffmpeg fails.
