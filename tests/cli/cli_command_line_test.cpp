@@ -12,8 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::CommandResult;
 using test::RunCommand;
-
-std::string Cli() { return (test::BinDir() / "quillon-cli").string(); }
+using test::Cli;
 
 TEST(CliCommandLine, PrintsTheLineARunWouldStart) {
     test::TempDir dir;

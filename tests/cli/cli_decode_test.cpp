@@ -14,8 +14,6 @@ std::string DataChunk(const std::string& wav) {
     return at == std::string::npos ? std::string() : wav.substr(at + 8);
 }
 
-std::string Cli() { return (BinDir() / "quillon-cli").string(); }
-
 TEST(CliDecode, DwvwAifcToWav) {
     TempDir dir;
     ASSERT_TRUE(MakeAudio(dir / "in.wav", 1.5, 1, 22050));

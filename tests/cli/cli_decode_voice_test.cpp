@@ -11,8 +11,6 @@ namespace {
 
 using namespace quillon::test;
 
-std::string Cli() { return (BinDir() / "quillon-cli").string(); }
-
 std::string VoiceFile(int codec, const std::string& frames) {
     std::string bytes(31, '\0');
     bytes.replace(6, 9, "_VOC_File");

@@ -22,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Cli() { return (BinDir() / "quillon-cli").string(); }
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;

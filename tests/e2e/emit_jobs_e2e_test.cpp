@@ -13,8 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Cli() { return (BinDir() / "quillon-cli").string(); }
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines = util::SplitText(text, '\n');
     std::erase(lines, std::string());

@@ -15,8 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::QuoteArgument;
 using test::TempDir;
-
-std::string Ferrox() { return (test::BinDir() / "ferrox").string(); }
+using test::Ferrox;
 
 bool Probe(const fs::path& file, SourceItem& item) {
     item.path = file.string();

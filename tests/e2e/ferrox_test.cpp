@@ -22,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Ferrox() { return (BinDir() / "ferrox").string(); }
-
 // The line the program takes for a failure's reason: the last one that is neither empty nor
 // a progress line.
 std::string LastLine(const std::string& output) {

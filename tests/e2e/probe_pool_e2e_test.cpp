@@ -29,7 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Ferrox() { return (test::BinDir() / "ferrox").string(); }
+using test::Ferrox;
 
 struct Facts {
     bool found = false;

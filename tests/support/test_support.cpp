@@ -18,6 +18,9 @@ namespace fs = std::filesystem;
 namespace quillon::test {
 
 fs::path BinDir() { return fs::path(QUILLON_BIN_DIR); }
+std::string Cli() { return (BinDir() / "quillon-cli").string(); }
+std::string Ferrox() { return (BinDir() / "ferrox").string(); }
+std::string Tavrel() { return (BinDir() / "tavrel").string(); }
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");

@@ -10,6 +10,10 @@ namespace quillon::test {
 
 // The folder the program's executables were built into (quillon-cli, ferrox, tavrel).
 std::filesystem::path BinDir();
+// The built programs, by their full paths.
+std::string Cli();
+std::string Ferrox();
+std::string Tavrel();
 
 // A fresh folder below the test process's private temporary folder, removed with the object.
 class TempDir {
