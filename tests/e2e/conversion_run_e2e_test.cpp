@@ -99,6 +99,15 @@ protected:
     }
 
     // Runs the event loop until the run is idle (or a minute has passed).
+    // Clips of one and two seconds, a.mp4 and `second`, listed to be joined as they are.
+    void AddClipsToJoin(const std::string& second) {
+        ASSERT_TRUE(test::MakeClip(in / "a.mp4", 1, 1, 2, 160, 120));
+        ASSERT_TRUE(test::MakeClip(in / second, 2, 1, 2, 160, 120));
+        Add(in / "a.mp4");
+        Add(in / second);
+        settings.NormalizeFile = 0;
+    }
+
     void Drive() {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (Run().Active() && std::chrono::steady_clock::now() < limit) events.RunOne(50);
@@ -245,11 +254,7 @@ TEST_F(RealRun, ConvertToOneWithNormalizationJoinsDifferentClipsAndLeavesOutAFai
 }
 
 TEST_F(RealRun, ConvertToOneWithoutNormalizationAndCancelledJoin) {
-    ASSERT_TRUE(test::MakeClip(in / "a.mp4", 1, 1, 2, 160, 120));
-    ASSERT_TRUE(test::MakeClip(in / "it's b.mp4", 2, 1, 2, 160, 120));
-    Add(in / "a.mp4");
-    Add(in / "it's b.mp4");
-    settings.NormalizeFile = 0;
+    ASSERT_NO_FATAL_FAILURE(AddClipsToJoin("it's b.mp4"));
     const auto before = TempLeftovers();
     host.oneOutput = (out / "joined.mkv").string();
     Run().StartRun(false, true, formats::FindFormat(catalogue, 90));
@@ -274,11 +279,7 @@ TEST_F(RealRun, ConvertToOneWithoutNormalizationAndCancelledJoin) {
 }
 
 TEST_F(RealRun, ConvertToOneReachesASourceWithANewlineInItsName) {
-    ASSERT_TRUE(test::MakeClip(in / "a.mp4", 1, 1, 2, 160, 120));
-    ASSERT_TRUE(test::MakeClip(in / "two\nlines.mp4", 2, 1, 2, 160, 120));
-    Add(in / "a.mp4");
-    Add(in / "two\nlines.mp4");
-    settings.NormalizeFile = 0;
+    ASSERT_NO_FATAL_FAILURE(AddClipsToJoin("two\nlines.mp4"));
     auto links = [] {
         std::size_t n = 0;
         for (const auto& e : fs::directory_iterator(platform::TempFolder())) n += fs::is_symlink(e.symlink_status());
