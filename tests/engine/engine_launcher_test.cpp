@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 #include <thread>
 
 #include "platform/process.h"
@@ -65,21 +62,11 @@ TEST(LaunchEngine, AFailedLaunchReturnsFalseAndSendsNothing) {
     EXPECT_FALSE(queue.Pop(200).has_value());
 }
 
-int NiceOf(int pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    std::string field;
-    for (int i = 3; i <= 19; ++i) rest >> field;
-    return std::stoi(field);
-}
-
 TEST(LaunchEngine, GivesTheConversionItsPriorityClass) {
     EngineReportQueue queue;
     SourceItem item;
     ASSERT_TRUE(LaunchEngine("/bin/sleep 20", &item, false, platform::kBelowNormalPriorityClass, &queue));
-    EXPECT_EQ(NiceOf(item.process.Pid()), 5);
+    EXPECT_EQ(test::NiceOf(item.process.Pid()), 5);
     item.process.Terminate();
     ASSERT_EQ(UntilFinished(queue).size(), 1u);
 }

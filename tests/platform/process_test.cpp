@@ -261,27 +261,16 @@ TEST(ProcessHandle, LastCopyEndsARunningChild) {
     EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
 }
 
-int Nice(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    // Fields after the command name (which may hold blanks) start behind the last ')'.
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    std::string field;
-    for (int i = 3; i <= 19; ++i) rest >> field;  // field 19 is the nice value
-    return std::stoi(field);
-}
-
 TEST(ProcessHandle, AppliesThePriorityClassToTheGroup) {
     StartedProcess p;
     ASSERT_TRUE(StartProcess("/bin/sleep 30", "", p));
     EXPECT_TRUE(p.process.SetPriorityClass(kBelowNormalPriorityClass));
-    EXPECT_EQ(Nice(p.process.Pid()), 5);
+    EXPECT_EQ(test::NiceOf(p.process.Pid()), 5);
     EXPECT_TRUE(p.process.SetPriorityClass(kIdlePriorityClass));
-    EXPECT_EQ(Nice(p.process.Pid()), 19);
+    EXPECT_EQ(test::NiceOf(p.process.Pid()), 19);
     // Raising needs a privilege this user may lack; either way the call stays quiet.
     EXPECT_TRUE(p.process.SetPriorityClass(kHighPriorityClass));
-    const int raised = Nice(p.process.Pid());
+    const int raised = test::NiceOf(p.process.Pid());
     EXPECT_TRUE(raised == 19 || raised == -10) << raised;
     p.process.Terminate();
     EXPECT_FALSE(p.process.SetPriorityClass(kNormalPriorityClass));

@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <dirent.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <sys/wait.h>
 #include <string>
 #include <thread>
@@ -59,6 +61,18 @@ inline std::set<int> LeftInSessions(const std::set<int>& sessions) {
         left = ProcessesInSessions(sessions);
     }
     return left;
+}
+
+// The nice value of a process, as the system reports it.
+inline int NiceOf(int pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    // Fields after the command name (which may hold blanks) start behind the last ')'.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 19; ++i) rest >> field;  // field 19 is the nice value
+    return std::stoi(field);
 }
 
 // How many descriptors this process has open, counted the same way each time (the count
