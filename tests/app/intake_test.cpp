@@ -28,6 +28,13 @@ struct UnprobedIntake {
     SourceIndex index;
     Intake intake{list, index, settings, "/nonexistent/ferrox"};
 
+    // Takes only files with these extensions, as the Options sheet's filter does.
+    void Filter(const std::string& extensions) {
+        settings.EnableExtFilter = 1;
+        settings.FilterExts = extensions;
+        formats::RebuildExtensionFilter(settings);
+    }
+
     // The files a folder scan finds below `folder`, in the order it finds them.
     std::vector<std::string> FolderFiles(const fs::path& folder) {
         std::vector<std::string> paths;
@@ -54,9 +61,7 @@ TEST(Intake, FolderScanListsEachFolderBeforeItsSubfoldersAndAppliesTheFilter) {
     auto at = [&](const fs::path& p) { return std::find(all.begin(), all.end(), p.string()) - all.begin(); };
     EXPECT_EQ(at(dir / "b" / "deep" / "x.MP4"), at(dir / "b" / "y.avi") + 1);
 
-    setup.settings.EnableExtFilter = 1;
-    setup.settings.FilterExts = "mp4,,AVI";
-    formats::RebuildExtensionFilter(setup.settings);
+    setup.Filter("mp4,,AVI");
     std::vector<std::string> filtered = setup.FolderFiles(dir.path());
     std::sort(filtered.begin(), filtered.end());
     EXPECT_EQ(filtered, (std::vector<std::string>{(dir / "b" / "deep" / "x.MP4").string(), (dir / "b" / "y.avi").string(),
@@ -109,9 +114,7 @@ TEST(Intake, FilterEntriesKeepTheirBlanksAndShortcutsLeadToTheirTargets) {
 
     UnprobedIntake setup;
     auto& [settings, list, index, intake] = setup;
-    settings.EnableExtFilter = 1;
-    settings.FilterExts = "mp4, avi;wav";
-    formats::RebuildExtensionFilter(settings);
+    setup.Filter("mp4, avi;wav");
     const auto accepted = [&](const char* name) { return intake.AcceptedPath((dir / name).string()); };
     EXPECT_EQ(accepted("clip.MP4"), (dir / "clip.MP4").string());
     EXPECT_EQ(accepted("x.avi"), std::nullopt);  // the entry is " avi;wav"
@@ -141,13 +144,10 @@ TEST(Intake, DropsKeepTheirOrderAndScanFoldersFirstLevelFirst) {
     test::WriteFile(dir / "single.mp3", "");
     test::WriteFile(dir / "single.txt", "");
     UnprobedIntake setup;
-    auto& [settings, list, index, intake] = setup;
-    settings.EnableExtFilter = 1;
-    settings.FilterExts = "mp3";
-    formats::RebuildExtensionFilter(settings);
+    setup.Filter("mp3");
     std::vector<std::string> paths;
-    intake.CollectDroppedPaths(paths, {(dir / "single.txt").string(), (dir / "tree").string(),
-                                       (dir / "single.mp3").string(), ""});
+    setup.intake.CollectDroppedPaths(paths, {(dir / "single.txt").string(), (dir / "tree").string(),
+                                             (dir / "single.mp3").string(), ""});
     EXPECT_EQ(paths, (std::vector<std::string>{(dir / "tree" / "a.mp3").string(), (dir / "tree" / "sub" / "b.mp3").string(),
                                                (dir / "tree" / "sub" / "deeper" / "c.mp3").string(),
                                                (dir / "single.mp3").string()}));
