@@ -32,6 +32,7 @@
 #include "ui/output_format_box.h"
 #include "ui/window_commands.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -259,13 +260,7 @@ TEST(FinishNoticeTest, WindowRunEndsWithNoticeAndKeepsTheFailedRowsEngineOutput)
     settings.BrowseOutputFolder = 0;
     window.show();
     window.AddSourcePaths({(dir / "good.mp4").string()});
-    auto item = std::make_unique<engine::SourceItem>();
-    item->path = broken.string();
-    item->extension = "mp4";
-    item->durationSeconds = 1;
-    item->width = 320;
-    item->height = 240;
-    window.AddSource(std::move(item));
+    window.AddSource(test::VideoRow(broken, 1, 320, 240));
     ASSERT_EQ(window.List()->ItemCount(), 2);
     const int avi = window.FormatBox()->IndexOfFormat(40);
     window.FormatBox()->setCurrentIndex(avi);

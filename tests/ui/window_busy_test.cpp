@@ -27,6 +27,7 @@
 #include "ui/output_format_box.h"
 #include "ui/window_commands.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -96,12 +97,7 @@ private:
 
 std::unique_ptr<engine::SourceItem> Clip(const fs::path& path) {
     test::WriteFile(path.string(), "source");
-    auto item = std::make_unique<engine::SourceItem>();
-    item->path = path.string();
-    item->extension = "mp4";
-    item->durationSeconds = 10;
-    item->width = 320;
-    item->height = 240;
+    auto item = test::VideoRow(path, 10, 320, 240);
     item->audioSampleRates = {44100};
     item->audioChannels = {2};
     item->audioBitRates = {128};
@@ -109,23 +105,11 @@ std::unique_ptr<engine::SourceItem> Clip(const fs::path& path) {
     return item;
 }
 
-class WindowBusyTest : public testing::Test {
+class WindowBusyTest : public test::WindowTest {
 public:
-    void SetUp() override {
-        test::Recorder().Reset();
-        outFolder = (dir / "out").string() + "/";
-        fs::create_directories(outFolder);
-    }
-
     void OpenWindow() {
-        window = std::make_unique<MainWindow>(test::BinDir().string() + "/");
-        window->SetUpMainWindow();
+        window = NewWindow(0);
         window->UseEngineLaunch(engines.Launcher());
-        formats::ConversionSettings& settings = window->Settings();
-        settings.DestOutputFolderOpt = formats::kOutputSpecificFolder;
-        settings.DestSpecifiedFolder = outFolder;
-        settings.BrowseOutputFolder = 0;
-        settings.ConversionThreads = 2;
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -192,8 +176,6 @@ public:
         QTest::qWait(50);
     }
 
-    test::TempDir dir;
-    std::string outFolder;
     SlowEngines engines;  // outlives the window: its reports drain when the window goes
     std::unique_ptr<MainWindow> window;
     bool dragAccepted = false;

@@ -19,6 +19,7 @@
 #include "ui/output_format_box.h"
 #include "ui/work_windows.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 #include "util/paths.h"
 
 namespace quillon::ui {
@@ -28,22 +29,10 @@ namespace fs = std::filesystem;
 
 using test::WaitFor;
 
-class WindowRunTest : public testing::Test {
+class WindowRunTest : public test::WindowTest {
 protected:
-    void SetUp() override {
-        test::Recorder().Reset();
-        outFolder = (dir / "out").string() + "/";
-        fs::create_directories(outFolder);
-    }
-
     std::unique_ptr<MainWindow> OpenWindow() {
-        auto window = std::make_unique<MainWindow>(test::BinDir().string() + "/");
-        window->SetUpMainWindow();
-        formats::ConversionSettings& settings = window->Settings();
-        settings.DestOutputFolderOpt = formats::kOutputSpecificFolder;
-        settings.DestSpecifiedFolder = outFolder;
-        settings.BrowseOutputFolder = 1;
-        settings.ConversionThreads = 2;
+        auto window = NewWindow(1);
         window->show();
         return window;
     }
@@ -62,9 +51,6 @@ protected:
         for (const auto& entry : fs::directory_iterator(outFolder)) found.push_back(entry.path());
         return found;
     }
-
-    test::TempDir dir;
-    std::string outFolder;
 };
 
 TEST_F(WindowRunTest, ConvertShowsProgressAndEndsWithOutputNames) {
