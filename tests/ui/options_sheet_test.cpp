@@ -30,6 +30,7 @@
 #include "ui/output_format_box.h"
 #include "ui/step_spin_ctrl.h"
 #include "ui_test_support.h"
+#include "options_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -38,14 +39,8 @@ using formats::OutputFormat;
 
 using test::ChooseFormatOn;
 
-class OptionsSheetTest : public testing::Test {
+class OptionsSheetTest : public test::OptionsTest {
 protected:
-    void SetUp() override {
-        test::Recorder().Reset();
-        formats::BuildCatalogue(catalogue);
-        settings = formats::DefaultSettings("/home/me/Documents/");
-    }
-
     std::vector<std::string> History(const char* list) {
         formats::RecentEntries entries(list);
         entries.Load(store);
@@ -58,17 +53,10 @@ protected:
         return texts;
     }
 
-    static void ChooseFormat(COptVideoPage& page, int32_t id) { ChooseFormatOn(page, id); }
-
     static void Choose(QComboBox* box, int index) {
         box->setCurrentIndex(index);
         Q_EMIT box->activated(index);
     }
-
-    test::TempDir dir;
-    platform::RegistryStore store{dir.path().string()};
-    formats::FormatCatalogue catalogue;
-    formats::ConversionSettings settings;
 };
 
 TEST_F(OptionsSheetTest, OpensOnTheStoredPageAndNotesThePageOnClose) {
@@ -388,10 +376,8 @@ TEST_F(OptionsSheetTest, ConfirmedValuesComeBackAfterARestart) {
     ASSERT_TRUE(formats::SaveSettings(store, settings, catalogue, formats::kProgramStateGroup));
 
     formats::FormatCatalogue restarted;
-    formats::BuildCatalogue(restarted);
-    formats::ConversionSettings loaded = formats::DefaultSettings("/home/me/Documents/");
-    platform::RegistryStore again(dir.path().string());
-    formats::LoadSettings(again, loaded, restarted);
+    formats::ConversionSettings loaded;
+    ReadBack(loaded, restarted);
     EXPECT_EQ(loaded.EnableExtFilter, 1);
     EXPECT_EQ(loaded.FilterExts, "mkv,webm");
     EXPECT_EQ(loaded.ExtensionFilter, (std::vector<std::string>{"mkv", "webm"}));

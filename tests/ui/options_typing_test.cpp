@@ -20,6 +20,7 @@
 #include "ui/opt_video_page.h"
 #include "ui/step_spin_ctrl.h"
 #include "ui_test_support.h"
+#include "options_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -53,14 +54,8 @@ bool SomeEntryExtends(const QComboBox* box, const QString& typed) {
     return false;
 }
 
-class OptionsTypingTest : public testing::Test {
+class OptionsTypingTest : public test::OptionsTest {
 protected:
-    void SetUp() override {
-        test::Recorder().Reset();
-        formats::BuildCatalogue(catalogue);
-        settings = formats::DefaultSettings("/home/me/Documents/");
-    }
-
     // Shows the sheet as the active window, where typing goes.
     static void Show(COptSheet& sheet) {
         sheet.show();
@@ -75,21 +70,6 @@ protected:
         QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
         return sheet.result() == QDialog::Accepted;
     }
-
-    // What a restarted program reads from the store file.
-    void ReadBack(formats::ConversionSettings& loaded, formats::FormatCatalogue& restarted) const {
-        formats::BuildCatalogue(restarted);
-        loaded = formats::DefaultSettings("/home/me/Documents/");
-        platform::RegistryStore again(dir.path().string());
-        formats::LoadSettings(again, loaded, restarted);
-    }
-
-    static void ChooseFormat(COptVideoPage& page, int32_t id) { test::ChooseFormatOn(page, id); }
-
-    test::TempDir dir;
-    platform::RegistryStore store{dir.path().string()};
-    formats::FormatCatalogue catalogue;
-    formats::ConversionSettings settings;
 };
 
 TEST_F(OptionsTypingTest, TypedFolderAndFilterAreStoredAsTyped) {
