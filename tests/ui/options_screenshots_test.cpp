@@ -5,12 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QListWidget>
-#include <QScreen>
 #include <QTest>
-
-#include <cstdlib>
 
 #include "platform/registry_store.h"
 #include "test_support.h"
@@ -19,47 +15,34 @@
 #include "ui/opt_sheet.h"
 #include "ui/opt_video_page.h"
 #include "ui/skin.h"
+#include "options_fixture.h"
+#include "screenshot_support.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui {
 namespace {
 
-QString ShotFolder() {
-    const char* folder = std::getenv("QUILLON_SCREENSHOT_DIR");
-    return folder ? QString::fromUtf8(folder) : QString();
-}
+using test::ShotFolder;
 
 void Shoot(QWidget& window, const QString& name) {
     window.move(30, 30);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(300);
-    const QRect area = window.frameGeometry();
-    const QPixmap picture =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    ASSERT_FALSE(picture.isNull());
-    ASSERT_TRUE(picture.save(ShotFolder() + "/" + name, "PNG")) << name.toStdString();
+    test::Save(test::Screen(window.frameGeometry()), name);
 }
 
-class OptionsScreenshotsTest : public testing::Test {
+class OptionsScreenshotsTest : public test::OptionsTest {
 protected:
     void SetUp() override {
         if (ShotFolder().isEmpty()) GTEST_SKIP() << "QUILLON_SCREENSHOT_DIR is not set";
-        test::Recorder().Reset();
+        OptionsTest::SetUp();
         skin::Install(*qApp);
-        formats::BuildCatalogue(catalogue);
-        settings = formats::DefaultSettings("/home/me/Documents/");
         settings.EnableExtFilter = 1;
         settings.FilterExts = "mp4,mkv,avi";
         settings.EnableSkipLength = 1;
         settings.SkipLength = 90500;
         settings.OutputFormat = 80;
     }
-
-    test::TempDir dir;
-    platform::RegistryStore store{dir.path().string()};
-    formats::FormatCatalogue catalogue;
-    formats::ConversionSettings settings;
 };
 
 TEST_F(OptionsScreenshotsTest, GeneralPage) {

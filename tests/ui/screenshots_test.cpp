@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTest>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "test_support.h"
 #include "ui/about_box.h"
@@ -22,28 +20,18 @@
 #include "ui/skin.h"
 #include "ui/window_commands.h"
 #include "ui/work_windows.h"
+#include "screenshot_support.h"
 #include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace quillon::ui {
 namespace {
 
 namespace fs = std::filesystem;
 
-QString ShotFolder() {
-    const char* folder = std::getenv("QUILLON_SCREENSHOT_DIR");
-    return folder ? QString::fromUtf8(folder) : QString();
-}
-
-void Save(const QPixmap& picture, const QString& name) {
-    ASSERT_FALSE(picture.isNull());
-    ASSERT_TRUE(picture.save(ShotFolder() + "/" + name, "PNG")) << name.toStdString();
-}
-
-// The screen's pixels under a rectangle: shows every window over it, as the user sees them.
-QPixmap Screen(const QRect& area) {
-    QTest::qWait(300);
-    return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-}
+using test::Save;
+using test::Screen;
+using test::ShotFolder;
 
 class ScreenshotsTest : public testing::Test {
 protected:
@@ -80,6 +68,17 @@ protected:
         return window;
     }
 
+    // Pictures the window once `ready` holds during its run (a minute at most), then cancels it.
+    static void ShootDuringTheRun(MainWindow& window, ProgressDialog& progress, const std::function<bool()>& ready,
+                                  const QString& name) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < end && window.Run().Active() && !ready()) QTest::qWait(20);
+        ASSERT_TRUE(window.Run().Active());
+        Save(Screen(window.frameGeometry()), name);
+        progress.CancelButton()->click();
+        QTest::qWait(200);
+    }
+
     test::TempDir dir;
     std::vector<std::string> sources;
     std::string out;
@@ -96,16 +95,10 @@ TEST_F(ScreenshotsTest, ProgressWindowDuringARun) {
     window->Button(kCmdConvert)->click();
     ProgressDialog* progress = window->ProgressWindow();
     ASSERT_NE(progress, nullptr);
-    // Wait until the running rows show their percent.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < end && window->Run().Active() &&
-           progress->PercentLabel()->text().remove(QChar(0x25)).toInt() < 30) {
-        QTest::qWait(20);
-    }
-    ASSERT_TRUE(window->Run().Active());
-    Save(Screen(window->frameGeometry()), QStringLiteral("progress-window.png"));
-    progress->CancelButton()->click();
-    QTest::qWait(200);
+    // Once the running rows show their percent.
+    ShootDuringTheRun(
+        *window, *progress, [&] { return progress->PercentLabel()->text().remove(QChar(0x25)).toInt() >= 30; },
+        QStringLiteral("progress-window.png"));
 }
 
 TEST_F(ScreenshotsTest, EnlargedWindowDuringARun) {
@@ -117,16 +110,13 @@ TEST_F(ScreenshotsTest, EnlargedWindowDuringARun) {
     ProgressDialog* progress = window->ProgressWindow();
     ASSERT_NE(progress, nullptr);
     progress->move(window->frameGeometry().center() - QPoint(progress->width() / 2, -120));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < end && window->Run().Active() &&
-           (progress->TimeLeftLabel()->text().isEmpty() ||
-            progress->PercentLabel()->text().remove(QChar(0x25)).toInt() < 20)) {
-        QTest::qWait(20);
-    }
-    ASSERT_TRUE(window->Run().Active());
-    Save(Screen(window->frameGeometry()), QStringLiteral("enlarged-window-run.png"));
-    progress->CancelButton()->click();
-    QTest::qWait(200);
+    ShootDuringTheRun(
+        *window, *progress,
+        [&] {
+            return !progress->TimeLeftLabel()->text().isEmpty() &&
+                   progress->PercentLabel()->text().remove(QChar(0x25)).toInt() >= 20;
+        },
+        QStringLiteral("enlarged-window-run.png"));
 }
 
 TEST_F(ScreenshotsTest, EngineOutputWindow) {
@@ -134,13 +124,7 @@ TEST_F(ScreenshotsTest, EngineOutputWindow) {
     // A damaged file among the sources: its conversion fails and keeps what the engine said.
     const fs::path broken = dir.path() / "Holiday 2024" / "Damaged.mp4";
     test::WriteFile(broken, std::string(4096, '\x5a'));
-    auto item = std::make_unique<engine::SourceItem>();
-    item->path = broken.string();
-    item->extension = "mp4";
-    item->durationSeconds = 4;
-    item->width = 640;
-    item->height = 360;
-    const int row = window->AddSource(std::move(item));
+    const int row = window->AddSource(test::VideoRow(broken, 4, 640, 360));
     window->List()->clearSelection();
     window->List()->topLevelItem(row)->setSelected(true);
     window->Commands()->Execute(app::command::kConvertSelected);
