@@ -2,9 +2,9 @@
 // Which processes are still there: a child that leads its own session takes everything it
 // starts along, so an empty session census means nothing it started is left.
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cerrno>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
