@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/registry_store.h"
 #include "ui/main_window.h"
 #include "ui/opt_sheet.h"
 #include "ui/output_format_box.h"
@@ -218,8 +217,7 @@ void CustomizeOutputFormats(MainWindow& window) {
     std::optional<formats::CustomFormatList> groups = EditCustomFormats(&window, window.Catalogue(), window.CustomGroups());
     if (!groups) return;
     window.CustomGroups() = std::move(*groups);
-    platform::RegistryStore store;
-    formats::SaveCustomFormats(store, window.CustomGroups());
+    window.AppSession().SaveCustomGroups();
     window.FormatBox()->RebuildCustomGroups(window.CustomGroups());
 }
 

@@ -15,7 +15,6 @@
 #include "app/main_commands.h"
 #include "app/product_info.h"
 #include "engine/media_engine.h"
-#include "platform/known_folders.h"
 #include "ui/about_box.h"
 #include "ui/desktop_notifier.h"
 #include "ui/empty_list_hint.h"
@@ -75,21 +74,19 @@ QFont CaptionFont() {
 
 MainWindow::MainWindow(std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), programFolder_(std::move(programFolder)) {
-    // Defaults first; the stored settings overwrite them when the window is set up.
-    formats::BuildCatalogue(catalogue_);
-    settings_ = formats::DefaultSettings(platform::DocumentsFolder());
+    // The session starts with the defaults; the stored settings overwrite them when the window is set up.
     setWindowTitle(Product());
     setWindowIcon(skin::ProgramIcon());
     setObjectName(QStringLiteral("mainWindow"));
 
-    intake_ = std::make_unique<app::Intake>(files_, index_, settings_,
+    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(),
                                             programFolder_ + engine::kEngineProgramName);
     UseEngineLaunch({});
 }
 
 void MainWindow::UseEngineLaunch(app::EngineLaunch launch) {
     if (run_ && run_->Active()) return;
-    app::RunEnvironment environment{files_, catalogue_, settings_, *this, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
+    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
     environment.enginePath = programFolder_ + engine::kEngineProgramName;
     environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
     run_ = std::make_unique<app::ConversionRun>(std::move(environment));
@@ -111,12 +108,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SetUpMainWindow() {
-    formats::LoadSettings(store_, settings_, catalogue_);
-    formats::LoadCustomFormats(store_, groups_);
+    session_.Load();
 
     resize(skin::kWindowWidth, skin::kWindowHeight);
     CreateControls();
-    frame_ = new WindowFrame(this, store_);
+    frame_ = new WindowFrame(this, session_.Store());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -125,7 +121,7 @@ void MainWindow::SetUpMainWindow() {
     RefreshBackground();
     notifier_ = new DesktopNotifier(this);
 
-    formatBox_->Fill(catalogue_, groups_, settings_);
+    formatBox_->Fill(Catalogue(), CustomGroups(), Settings());
     commands_ = new WindowCommands(this);
     OpenFirstRunHelp();
 }
@@ -290,11 +286,11 @@ void MainWindow::OnCommand(int id) {
 }
 
 void MainWindow::UseProbePool(engine::ProbePool& pool) {
-    intake_ = std::make_unique<app::Intake>(files_, index_, settings_, programFolder_ + engine::kEngineProgramName, &pool);
+    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(), programFolder_ + engine::kEngineProgramName, &pool);
 }
 
 int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
-    return static_cast<int>(files_.InsertRow(std::move(item), settings_.RequestAudioIndex));
+    return static_cast<int>(files_.InsertRow(std::move(item), Settings().RequestAudioIndex));
 }
 
 void MainWindow::AddSourcePaths(const std::vector<std::string>& paths, LoadingDialog* open) {
@@ -324,7 +320,7 @@ void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
     const formats::OutputFormat* selected = formatBox_->FormatAt(index);
     if (index <= 0 || !selected) return;
     formats::OutputFormat* format =
-        app::ChosenOutputFormat(selected->FormatId, catalogue_, groups_, groupRecord_);
+        app::ChosenOutputFormat(selected->FormatId, Catalogue(), CustomGroups(), groupRecord_);
     if (format) run_->StartRun(selectedOnly, convertToOne, format);
 }
 
@@ -349,7 +345,7 @@ void MainWindow::RunEnded() {
         notifier_->HideLauncherProgress();
         return;
     }
-    notifier_->SetEnabled(app::LoadNotifyWhenFinished(store_));
+    notifier_->SetEnabled(app::LoadNotifyWhenFinished(session_.Store()));
     notifier_->RunFinished(run_->Tally());
 }
 
@@ -430,7 +426,7 @@ void MainWindow::ShutDown() {
     shutDown_ = true;
     if (frame_) frame_->Save();
     RemoveAllRows();
-    formats::SaveSettings(store_, settings_, catalogue_, formats::kProgramStateGroup);
+    session_.SaveProgramState();
 }
 
 void MainWindow::OpenHelpTopics() {
@@ -444,7 +440,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::OpenFirstRunHelp() {
-    const platform::RegistryTree tree = store_.Read();
+    const platform::RegistryTree tree = session_.Store().Read();
     const platform::RegValue* value = tree.QueryValue(formats::kOptionsKey, kFirstRunValue);
     int32_t firstRun = 1;
     if (value && value->type == platform::RegDword && value->data.size() == 4) {
@@ -453,7 +449,7 @@ void MainWindow::OpenFirstRunHelp() {
     }
     if (firstRun == 0) return;
     // When the store cannot be written the help opens at every start.
-    store_.Update([](platform::RegistryTree& t) { t.SetDword(formats::kOptionsKey, kFirstRunValue, 0); });
+    session_.Store().Update([](platform::RegistryTree& t) { t.SetDword(formats::kOptionsKey, kFirstRunValue, 0); });
     Services().OpenDocument(QString::fromStdString(programFolder_ + "help/index.html"));
 }
 

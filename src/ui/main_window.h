@@ -1,7 +1,7 @@
 #pragma once
 // The main window: a frameless 950 x 650 window with a painted background, the seven main
-// buttons, the output-format box, the file list and the title-bar buttons. It owns the settings,
-// the catalogue and the custom groups for the life of the program.
+// buttons, the output-format box, the file list and the title-bar buttons. It owns the session
+// (store, settings, catalogue and custom groups) for the life of the program.
 
 #include <QPixmap>
 #include <QPointer>
@@ -18,11 +18,11 @@
 #include "app/file_list.h"
 #include "app/intake.h"
 #include "app/run_host.h"
+#include "app/session.h"
 #include "engine/source_item.h"
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
 #include "formats/output_format.h"
-#include "platform/registry_store.h"
 
 class QMenu;
 
@@ -71,9 +71,10 @@ public:
     FileListView* List() const { return list_; }
     OutputFormatBox* FormatBox() const { return formatBox_; }
     ImageButton* Button(int commandId) const;
-    formats::ConversionSettings& Settings() { return settings_; }
-    formats::FormatCatalogue& Catalogue() { return catalogue_; }
-    formats::CustomFormatList& CustomGroups() { return groups_; }
+    app::Session& AppSession() { return session_; }
+    formats::ConversionSettings& Settings() { return session_.Settings(); }
+    formats::FormatCatalogue& Catalogue() { return session_.Catalogue(); }
+    formats::CustomFormatList& CustomGroups() { return session_.CustomGroups(); }
     const std::string& ProgramFolderPath() const { return programFolder_; }
 
     app::FileList& Files() { return files_; }
@@ -149,10 +150,7 @@ private:
     void ProcessPendingMessages() override;
 
     std::string programFolder_;
-    platform::RegistryStore store_;
-    formats::FormatCatalogue catalogue_;
-    formats::ConversionSettings settings_;
-    formats::CustomFormatList groups_;
+    app::Session session_;
     app::FileList files_;
     app::SourceIndex index_;
     std::unique_ptr<app::Intake> intake_;
