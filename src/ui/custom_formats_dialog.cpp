@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "ui/main_window.h"
-#include "ui/opt_sheet.h"
 #include "ui/output_format_box.h"
 #include "ui/ui_services.h"
 
@@ -219,14 +218,6 @@ void CustomizeOutputFormats(MainWindow& window) {
     window.CustomGroups() = std::move(*groups);
     window.AppSession().SaveCustomGroups();
     window.FormatBox()->RebuildCustomGroups(window.CustomGroups());
-}
-
-void InstallOptionsCommands(MainWindow& window) {
-    QObject::connect(window.FormatBox(), &OutputFormatBox::CustomizeRequested, &window,
-                     [&window] { CustomizeOutputFormats(window); });
-    QObject::connect(&window, &MainWindow::CommandRequested, &window, [&window](int id) {
-        if (id == kCmdOptions) RunOptionsSheet(window);
-    });
 }
 
 }  // namespace quillon::ui

@@ -35,6 +35,8 @@ namespace {
 
 const char* const kFirstRunValue = "FirstRun";
 
+using namespace app::command;
+
 QString Product() { return QString::fromUtf8(app::kProductName); }
 
 // Engine reports arrive on reader threads; they run as queued calls on the window's thread.
@@ -144,7 +146,7 @@ ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QStrin
                        true, false);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
     buttons_[id] = button;
     return button;
 }
@@ -159,26 +161,26 @@ ImageButton* MainWindow::AddTitleButton(int id, const QString& icon, const QStri
     button->SetIcons(skin::TitleBarIcon(icon, false), skin::TitleBarIcon(icon, true), false, false);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
     buttons_[id] = button;
     return button;
 }
 
 void MainWindow::CreateControls() {
-    AddMainButton(kCmdAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"),
+    AddMainButton(kAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"),
                   QRect(11, 72, 107, 27));
-    AddMainButton(kCmdAddFolder, QStringLiteral("Add &Folder"),
+    AddMainButton(kAddFolder, QStringLiteral("Add &Folder"),
                   QStringLiteral("Add files from a folder"), QRect(11, 117, 107, 27));
-    AddMainButton(kCmdAddDvd, QStringLiteral("Add &DVD"),
+    AddMainButton(kAddDvd, QStringLiteral("Add &DVD"),
                   QStringLiteral("Add DVD video from a drive or folder"), QRect(11, 163, 107, 27));
-    AddMainButton(kCmdRemoveAll, QStringLiteral("&Remove All"),
+    AddMainButton(kRemoveAll, QStringLiteral("&Remove All"),
                   QStringLiteral("Remove all files in list"), QRect(11, 208, 107, 27));
-    AddMainButton(kCmdConvert, QStringLiteral("&Convert"), QStringLiteral("Convert all files"),
+    AddMainButton(kConvertAll, QStringLiteral("&Convert"), QStringLiteral("Convert all files"),
                   QRect(11, 254, 107, 27));
-    AddMainButton(kCmdConvertToOne, QStringLiteral("Con&vert to One"),
+    AddMainButton(kConvertAllToOne, QStringLiteral("Con&vert to One"),
                   QStringLiteral("Convert all files and combine to one file"),
                   QRect(11, 299, 107, 27));
-    AddMainButton(kCmdOptions, QStringLiteral("&Options"), QStringLiteral("Options"),
+    AddMainButton(kOptions, QStringLiteral("&Options"), QStringLiteral("Options"),
                   QRect(11, 380, 107, 27));
 
     formatBox_ = new OutputFormatBox(this);
@@ -206,14 +208,14 @@ void MainWindow::CreateControls() {
     home->SetTextColors(skin::kLinkColor, skin::kLinkHoverColor, false);
     home->setToolTip(QStringLiteral("Visit %1 Homepage").arg(Product()));
     home->setFocusPolicy(Qt::NoFocus);
-    connect(home, &QPushButton::clicked, this, [this] { OnCommand(kCmdHomePage); });
-    buttons_[kCmdHomePage] = home;
+    connect(home, &QPushButton::clicked, this, [this] { RunCommand(kHomePage); });
+    buttons_[kHomePage] = home;
 
-    AddTitleButton(kCmdHelpButton, QStringLiteral("help"), QStringLiteral("Help"),
+    AddTitleButton(kHelpButton, QStringLiteral("help"), QStringLiteral("Help"),
                    QRect(867, 11, 21, 21));
-    AddTitleButton(kCmdMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"),
+    AddTitleButton(kMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"),
                    QRect(893, 11, 21, 21));
-    AddTitleButton(kCmdClose, QStringLiteral("close"), QStringLiteral("Close"),
+    AddTitleButton(kClose, QStringLiteral("close"), QStringLiteral("Close"),
                    QRect(918, 11, 21, 21));
 
     list_ = new FileListView(this);
@@ -230,21 +232,20 @@ void MainWindow::CreateControls() {
     new EmptyListHint(list_);
 
     helpMenu_ = new QMenu(this);
-    const auto addEntry = [this](const QString& text, int id, const QKeySequence& key = {}) {
-        QAction* action = helpMenu_->addAction(text, this, [this, id] { OnCommand(id); });
-        if (!key.isEmpty()) {
-            action->setShortcut(key);
-            this->addAction(action);  // the key works while the menu is closed too
+    for (int id : app::HelpMenuLayout()) {
+        if (id == kSeparator) {
+            helpMenu_->addSeparator();
+            continue;
         }
-    };
-    addEntry(QStringLiteral("&Help Topics"), kCmdHelpTopics, QKeySequence(Qt::Key_F1));
-    helpMenu_->addSeparator();
-    addEntry(QStringLiteral("&Tell A Friend"), kCmdTellAFriend);
-    addEntry(QStringLiteral("&Feedback and Support"), kCmdFeedback);
-    addEntry(QStringLiteral("Home&page"), kCmdHomePage);
-    addEntry(QStringLiteral("&Check for Updates"), kCmdCheckUpdates);
-    helpMenu_->addSeparator();
-    addEntry(QStringLiteral("&About..."), kCmdAbout);
+        const app::CommandInfo* info = app::FindCommand(id);
+        // The key shows as the action's shortcut, not as part of its text.
+        const QString text = QString::fromUtf8(info->menuText).section(QLatin1Char('\t'), 0, 0);
+        QAction* action = helpMenu_->addAction(text, this, [this, id] { RunCommand(id); });
+        if (*info->key) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(info->key)));
+            addAction(action);  // the key works while the menu is closed too
+        }
+    }
 }
 
 void MainWindow::RefreshBackground() {
@@ -255,7 +256,7 @@ void MainWindow::RefreshBackground() {
     const QPixmap hover = skin::MainButtonPicture(true, ratio);
     for (auto& [id, button] : buttons_) {
         button->SetBackgroundBitmap(background_, false);
-        if (!button->text().isEmpty() && id != kCmdHomePage) button->SetBitmaps(normal, hover, false, false);
+        if (!button->text().isEmpty() && id != kHomePage) button->SetBitmaps(normal, hover, false, false);
     }
     update();
 }
@@ -264,25 +265,8 @@ bool MainWindow::Busy() const { return loads_ > 0 || (run_ && run_->Active()); }
 
 bool MainWindow::Refuses(int commandId) const { return Busy() && app::ChangesListOrSettings(commandId); }
 
-void MainWindow::OnCommand(int id) {
-    if (Refuses(id)) return;
-    switch (id) {
-    case kCmdRemoveAll: RemoveAllRows(); return;
-    case kCmdConvert: StartConversion(false, false); return;
-    case kCmdConvertToOne: StartConversion(false, true); return;
-    case kCmdHelpButton:
-        helpMenu_->popup(Button(kCmdHelpButton)->mapToGlobal(QPoint(0, Button(kCmdHelpButton)->height())));
-        return;
-    case kCmdMinimize: showMinimized(); return;
-    case kCmdClose: close(); return;
-    case kCmdHelpTopics: OpenHelpTopics(); return;
-    case kCmdAbout: ShowAbout(); return;
-    case kCmdHomePage: OpenHyperlink(this, QString::fromUtf8(app::kHomePageUrl)); return;
-    case kCmdTellAFriend: OpenHyperlink(this, QString::fromUtf8(app::kTellAFriendMail)); return;
-    case kCmdFeedback: OpenHyperlink(this, QString::fromUtf8(app::kSupportMail)); return;
-    case kCmdCheckUpdates: OpenHyperlink(this, QString::fromUtf8(app::kUpdatesUrl)); return;
-    default: Q_EMIT CommandRequested(id); return;
-    }
+void MainWindow::RunCommand(int id) {
+    if (commands_) commands_->Execute(id);
 }
 
 void MainWindow::UseProbePool(engine::ProbePool& pool) {

@@ -37,26 +37,6 @@ class OutputFormatBox;
 class ProgressDialog;
 class WindowFrame;
 
-// Command identifiers of the window's controls.
-enum CommandId : int {
-    kCmdAddFiles = 32773,
-    kCmdAddFolder = 1024,
-    kCmdAddDvd = 32789,
-    kCmdRemoveAll = 1005,
-    kCmdConvert = 32787,
-    kCmdConvertToOne = 32778,
-    kCmdOptions = 1014,
-    kCmdHomePage = 32784,
-    kCmdHelpButton = 1060,
-    kCmdMinimize = 1030,
-    kCmdClose = 1000,
-    kCmdHelpTopics = 57670,
-    kCmdAbout = 1017,
-    kCmdTellAFriend = 32782,
-    kCmdFeedback = 32783,
-    kCmdCheckUpdates = 32785,
-};
-
 class MainWindow : public QWidget, private app::RunHost {
     Q_OBJECT
 public:
@@ -70,6 +50,7 @@ public:
 
     FileListView* List() const { return list_; }
     OutputFormatBox* FormatBox() const { return formatBox_; }
+    // The button of one of the app::command ids.
     ImageButton* Button(int commandId) const;
     app::Session& AppSession() { return session_; }
     formats::ConversionSettings& Settings() { return session_.Settings(); }
@@ -116,10 +97,6 @@ public:
     // Replaces the desktop notifier (tests give one on their own bus); the window owns it.
     void SetNotifier(DesktopNotifier* notifier);
 
-Q_SIGNALS:
-    // Commands handled outside the window (adding sources, options, converting).
-    void CommandRequested(int commandId);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -133,7 +110,8 @@ private:
     ImageButton* AddMainButton(int id, const QString& text, const QString& tip, QRect place);
     ImageButton* AddTitleButton(int id, const QString& icon, const QString& tip, QRect place);
     void RefreshBackground();
-    void OnCommand(int id);
+    // Every control hands its command to the window's one dispatcher.
+    void RunCommand(int id);
     void OpenFirstRunHelp();
 
     // The run's host.
