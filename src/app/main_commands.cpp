@@ -11,34 +11,64 @@ namespace quillon::app {
 
 using namespace command;
 
+namespace {
+
+void Convert(CommandHost& host, int id) {
+    host.StartConversion(id == kConvertSelected || id == kConvertSelectedToOne,
+                         id == kConvertSelectedToOne || id == kConvertAllToOne);
+}
+
+void Play(CommandHost& host, int id) { PlayFocused(host.Files(), id == kPlayDestination, host.Desktop()); }
+
+void Browse(CommandHost& host, int id) { BrowseFocused(host.Files(), id == kBrowseDestination, host.Desktop()); }
+
+void ShowLength(CommandHost& host, int id) {
+    if (const std::optional<std::string> message = LengthMessage(host.Files(), id == kSelectedLength)) {
+        host.ShowInformation(*message);
+    }
+}
+
+void OpenWeb(CommandHost& host, int id) { host.Desktop().OpenUrl(WebCommandAddress(id)); }
+
+}  // namespace
+
 const std::vector<CommandInfo>& CommandTable() {
+    using Host = CommandHost;
+    constexpr bool kReadOnly = true;  // allowed while a run or a load holds the list
+    constexpr bool kChanges = false;
     static const std::vector<CommandInfo> table = {
-        {kConvertSelected, "Conver&t Selected\tF4", "F4", EnableRule::Selection},
-        {kConvertAll, "&Convert All\tF5", "F5", EnableRule::Rows},
-        {kConvertSelectedToOne, "Con&vert Selected to One\tF6", "F6", EnableRule::Selection},
-        {kConvertAllToOne, "Convert All to &One\tF7", "F7", EnableRule::Rows},
-        {kPlaySource, "&Play Source\tF8", "F8", EnableRule::Selection},
-        {kPlayDestination, "P&lay Destination\tF9", "F9", EnableRule::Output},
-        {kBrowseSource, "&Browse Source Folder\tF11", "F11", EnableRule::Selection},
-        {kBrowseDestination, "Bro&wse Destination Folder\tF12", "F12", EnableRule::Output},
-        {kAddFiles, "&Add Files...\tCtrl+O", "Ctrl+O", EnableRule::Always},
-        {kAddFolder, "Add &Folder\tCtrl+F", "Ctrl+F", EnableRule::Always},
-        {kAddDvd, "Add &DVD\tCtrl+D", "Ctrl+D", EnableRule::Always},
-        {kRemove, "&Remove\tDel", "Del", EnableRule::Selection},
-        {kRemoveAll, "R&emove All\tCtrl+Del", "Ctrl+Del", EnableRule::Rows},
-        {kSelectedLength, "Calculate Selected Len&gth\tCtrl+C", "Ctrl+C", EnableRule::Selection},
-        {kAllLength, "Calculate All Lengt&h\tCtrl+X", "Ctrl+X", EnableRule::Rows},
-        {kMoveUp, "Move &Up\tF2", "F2", EnableRule::Selection},
-        {kMoveDown, "&Move Down\tF3", "F3", EnableRule::Selection},
-        {kAudioStreamNone, "None", "", EnableRule::Never},
-        {kSelectAll, "", "Ctrl+A", EnableRule::Always},
-        {kOptions, "", "", EnableRule::Always},
-        {kHelpTopics, "&Help Topics\tF1", "F1", EnableRule::Always},
-        {kAbout, "&About...", "", EnableRule::Always},
-        {kTellAFriend, "&Tell A Friend", "", EnableRule::Always},
-        {kFeedback, "&Feedback and Support", "", EnableRule::Always},
-        {kHomePage, "Home&page", "", EnableRule::Always},
-        {kCheckUpdates, "&Check for Updates", "", EnableRule::Always},
+        {kConvertSelected, "Conver&t Selected\tF4", "F4", EnableRule::Selection, kChanges, Convert},
+        {kConvertAll, "&Convert All\tF5", "F5", EnableRule::Rows, kChanges, Convert},
+        {kConvertSelectedToOne, "Con&vert Selected to One\tF6", "F6", EnableRule::Selection, kChanges, Convert},
+        {kConvertAllToOne, "Convert All to &One\tF7", "F7", EnableRule::Rows, kChanges, Convert},
+        {kPlaySource, "&Play Source\tF8", "F8", EnableRule::Selection, kReadOnly, Play},
+        {kPlayDestination, "P&lay Destination\tF9", "F9", EnableRule::Output, kReadOnly, Play},
+        {kBrowseSource, "&Browse Source Folder\tF11", "F11", EnableRule::Selection, kReadOnly, Browse},
+        {kBrowseDestination, "Bro&wse Destination Folder\tF12", "F12", EnableRule::Output, kReadOnly, Browse},
+        {kAddFiles, "&Add Files...\tCtrl+O", "Ctrl+O", EnableRule::Always, kChanges, [](Host& h, int) { h.AddFiles(); }},
+        {kAddFolder, "Add &Folder\tCtrl+F", "Ctrl+F", EnableRule::Always, kChanges, [](Host& h, int) { h.AddFolder(); }},
+        {kAddDvd, "Add &DVD\tCtrl+D", "Ctrl+D", EnableRule::Always, kChanges, [](Host& h, int) { h.AddDvd(); }},
+        {kRemove, "&Remove\tDel", "Del", EnableRule::Selection, kChanges,
+         [](Host& h, int) { RemoveSelectedRows(h.Files(), h.Index()); }},
+        {kRemoveAll, "R&emove All\tCtrl+Del", "Ctrl+Del", EnableRule::Rows, kChanges,
+         [](Host& h, int) { RemoveAllRows(h.Files(), h.Index()); }},
+        {kSelectedLength, "Calculate Selected Len&gth\tCtrl+C", "Ctrl+C", EnableRule::Selection, kReadOnly, ShowLength},
+        {kAllLength, "Calculate All Lengt&h\tCtrl+X", "Ctrl+X", EnableRule::Rows, kReadOnly, ShowLength},
+        {kMoveUp, "Move &Up\tF2", "F2", EnableRule::Selection, kChanges, [](Host& h, int) { MoveSelectedUp(h.Files()); }},
+        {kMoveDown, "&Move Down\tF3", "F3", EnableRule::Selection, kChanges,
+         [](Host& h, int) { MoveSelectedDown(h.Files()); }},
+        {kAudioStreamNone, "None", "", EnableRule::Never, kChanges, nullptr},
+        {kSelectAll, "", "Ctrl+A", EnableRule::Always, kChanges, [](Host& h, int) { h.SelectAll(); }},
+        {kOptions, "", "", EnableRule::Always, kChanges, [](Host& h, int) { h.OpenOptions(); }},
+        {kHelpTopics, "&Help Topics\tF1", "F1", EnableRule::Always, kReadOnly, [](Host& h, int) { h.OpenHelpTopics(); }},
+        {kAbout, "&About...", "", EnableRule::Always, kReadOnly, [](Host& h, int) { h.ShowAbout(); }},
+        {kTellAFriend, "&Tell A Friend", "", EnableRule::Always, kReadOnly, OpenWeb},
+        {kFeedback, "&Feedback and Support", "", EnableRule::Always, kReadOnly, OpenWeb},
+        {kHomePage, "Home&page", "", EnableRule::Always, kReadOnly, OpenWeb},
+        {kCheckUpdates, "&Check for Updates", "", EnableRule::Always, kReadOnly, OpenWeb},
+        {kHelpButton, "", "", EnableRule::Always, kReadOnly, [](Host& h, int) { h.OpenHelpMenu(); }},
+        {kMinimize, "", "", EnableRule::Always, kReadOnly, [](Host& h, int) { h.Minimize(); }},
+        {kClose, "", "", EnableRule::Always, kReadOnly, [](Host& h, int) { h.CloseWindow(); }},
     };
     return table;
 }
@@ -72,24 +102,8 @@ const std::vector<int>& HelpMenuLayout() {
 
 bool ChangesListOrSettings(int id) {
     if (id >= kAudioStreamFirst && id <= kAudioStreamLast) return true;
-    switch (id) {
-    case kPlaySource:
-    case kPlayDestination:
-    case kBrowseSource:
-    case kBrowseDestination:
-    case kSelectedLength:
-    case kAllLength:
-    case kHelpTopics:
-    case kAbout:
-    case kTellAFriend:
-    case kFeedback:
-    case kHomePage:
-    case kCheckUpdates:
-    case kHelpButton:
-    case kMinimize:
-    case kClose: return false;
-    default: return true;
-    }
+    const CommandInfo* info = FindCommand(id);
+    return !info || !info->whileBusy;
 }
 
 bool CommandEnabled(int id, const FileList& list, bool busy) {
@@ -237,6 +251,15 @@ const char* WebCommandAddress(int id) {
     case kCheckUpdates: return kUpdatesUrl;
     default: return nullptr;
     }
+}
+
+bool RunCommand(CommandHost& host, int id) {
+    if (host.Busy() && ChangesListOrSettings(id)) return false;
+    if (id >= kAudioStreamFirst && id <= kAudioStreamLast) return ChooseAudioStreamCommand(host.Files(), id);
+    const CommandInfo* info = FindCommand(id);
+    if (!info || !info->run) return false;
+    info->run(host, id);
+    return true;
 }
 
 }  // namespace quillon::app

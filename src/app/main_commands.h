@@ -1,7 +1,7 @@
 #pragma once
-// The main window's commands without their widgets: the command table with texts, keys and
-// enable rules, the context and help menus, the Audio Streams submenu, and the list commands
-// (remove, move, lengths, play and browse).
+// The main window's commands without their widgets: the one command table with texts, keys,
+// enable rules and handlers, its dispatcher, the context and help menus, the Audio Streams
+// submenu, and the list commands (remove, move, lengths, play and browse).
 
 #include <optional>
 #include <string>
@@ -52,13 +52,19 @@ inline constexpr int kAudioStreamsSubmenu = -1;
 
 enum class EnableRule { Always, Selection, Rows, Output, Never };
 
+class CommandHost;
+using CommandHandler = void (*)(CommandHost& host, int id);
+
 struct CommandInfo {
     int id;
     const char* menuText;  // "" when the command has no menu entry
     const char* key;       // Qt key sequence text, "" without an accelerator
     EnableRule rule;
+    bool whileBusy;        // changes neither the list nor the settings: works during a run or a load
+    CommandHandler run;    // null for entries that only show (the "None" stream)
 };
 
+// Every command of the window's buttons, menus and keys.
 const std::vector<CommandInfo>& CommandTable();
 const CommandInfo* FindCommand(int id);
 
@@ -114,5 +120,33 @@ bool BrowseFocused(const FileList& list, bool destination, Shell& shell);
 
 // The address behind one of the four web commands, or nullptr.
 const char* WebCommandAddress(int id);
+
+// What the commands act on: the list, the desktop, and what only the window itself can do.
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+    virtual FileList& Files() = 0;
+    virtual SourceIndex& Index() = 0;
+    virtual Shell& Desktop() = 0;
+    // A run or a load holds the list.
+    virtual bool Busy() const = 0;
+
+    virtual void StartConversion(bool selectedOnly, bool convertToOne) = 0;
+    virtual void AddFiles() = 0;
+    virtual void AddFolder() = 0;
+    virtual void AddDvd() = 0;
+    virtual void SelectAll() = 0;
+    virtual void OpenOptions() = 0;
+    virtual void OpenHelpMenu() = 0;
+    virtual void OpenHelpTopics() = 0;
+    virtual void ShowAbout() = 0;
+    virtual void Minimize() = 0;
+    virtual void CloseWindow() = 0;
+    virtual void ShowInformation(const std::string& text) = 0;
+};
+
+// Carries out a command from any button, menu entry or key. False when the host is busy and
+// the command would change the list or the settings, or when the id is no command.
+bool RunCommand(CommandHost& host, int id);
 
 }  // namespace quillon::app

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session.h"
 #include "cli_command.h"
 #include "engine/engine_command_line.h"
 #include "engine/engine_launcher.h"
@@ -16,7 +17,6 @@
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
 #include "platform/known_folders.h"
-#include "platform/registry_store.h"
 #include "util/paths.h"
 
 namespace quillon::cli {
@@ -57,12 +57,10 @@ int RunCommandLine(const std::vector<std::string>& args) {
     const long formatId = std::strtol(formatText.c_str(), &end, 10);
     if (formatText.empty() || *end != '\0' || file.empty()) return Usage();
 
-    formats::FormatCatalogue catalogue;
-    formats::BuildCatalogue(catalogue);
-    formats::ConversionSettings settings = formats::DefaultSettings(platform::DocumentsFolder());
-    platform::RegistryStore store;
-    formats::LoadSettings(store, settings, catalogue);
-    formats::OutputFormat* format = formats::FindFormat(catalogue, static_cast<int32_t>(formatId));
+    app::Session session;
+    session.Load();
+    formats::ConversionSettings& settings = session.Settings();
+    formats::OutputFormat* format = formats::FindFormat(session.Catalogue(), static_cast<int32_t>(formatId));
     if (!format) {
         std::fprintf(stderr, "quillon-cli command-line: no output format %ld\n", formatId);
         return 1;

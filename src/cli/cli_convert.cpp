@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -21,6 +19,7 @@
 #include "app/conversion_run.h"
 #include "app/file_list.h"
 #include "app/intake.h"
+#include "app/session.h"
 #include "app/ui_dispatcher.h"
 #include "audio/bass_startup.h"
 #include "cli_batch_output.h"
@@ -30,7 +29,6 @@
 #include "formats/custom_output_format.h"
 #include "platform/child_groups.h"
 #include "platform/known_folders.h"
-#include "platform/registry_store.h"
 #include "util/paths.h"
 
 namespace quillon::cli {
@@ -143,16 +141,6 @@ private:
     bool json_;
 };
 
-// A missing store is an empty one; a store that is there but cannot be read or understood
-// stops the command rather than converting with settings the user did not choose.
-bool StoreReadable(const std::string& path) {
-    if (!util::Exists(path)) return true;
-    if (!util::IsFile(path)) return false;
-    std::ifstream file(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return !file.bad() && file.is_open() && platform::RegistryTree::Parse(text).has_value();
-}
-
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(path, ec);
@@ -214,20 +202,18 @@ int RunConvert(const std::vector<std::string>& args) {
     }
 
     CatchInterrupt();
-    formats::FormatCatalogue catalogue;
-    formats::BuildCatalogue(catalogue);
-    formats::ConversionSettings settings = formats::DefaultSettings(platform::DocumentsFolder());
-    formats::CustomFormatList groups;
-    {
-        platform::RegistryStore store;
-        if (!StoreReadable(store.FilePath())) {
-            std::fprintf(stderr, "quillon-cli convert: cannot read the settings store %s\n", store.FilePath().c_str());
-            return 2;
-        }
-        formats::LoadSettings(store, settings, catalogue);
-        formats::LoadCustomFormats(store, groups);
+    app::Session session;
+    // A store that is there but cannot be read stops the command rather than converting with
+    // settings the user did not choose.
+    if (!session.StoreReadable()) {
+        std::fprintf(stderr, "quillon-cli convert: cannot read the settings store %s\n",
+                     session.Store().FilePath().c_str());
+        return 2;
     }
-    formats::RebuildExtensionFilter(settings);
+    session.Load();
+    formats::FormatCatalogue& catalogue = session.Catalogue();
+    formats::ConversionSettings& settings = session.Settings();
+    const formats::CustomFormatList& groups = session.CustomGroups();
     if (threads > 0) settings.ConversionThreads = threads;
 
     int32_t formatId = settings.OutputFormat;

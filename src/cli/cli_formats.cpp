@@ -2,10 +2,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/session.h"
 #include "cli/cli_command.h"
-#include "formats/conversion_settings.h"
 #include "formats/output_format.h"
-#include "platform/registry_store.h"
 #include "util/json_writer.h"
 
 namespace quillon::cli {
@@ -163,12 +162,9 @@ int RunFormats(const std::vector<std::string>& args) {
             return 2;
         }
     }
-    formats::FormatCatalogue catalogue;
-    formats::BuildCatalogue(catalogue);
-    // Only the formats' own values matter here; no need to look for (and create) the documents folder.
-    formats::ConversionSettings settings = formats::DefaultSettings(std::string());
-    platform::RegistryStore store;
-    formats::LoadSettings(store, settings, catalogue);
+    app::Session session;
+    session.Load();
+    const formats::FormatCatalogue& catalogue = session.Catalogue();
 
     if (!json) {
         for (const OutputFormat& f : catalogue) PrintFormat(f);

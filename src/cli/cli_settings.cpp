@@ -6,10 +6,10 @@
 #include <set>
 #include <string>
 
+#include "app/session.h"
 #include "cli/cli_command.h"
 #include "formats/conversion_settings.h"
 #include "formats/settings_values.h"
-#include "platform/known_folders.h"
 #include "platform/registry_store.h"
 #include "util/json_writer.h"
 
@@ -63,17 +63,14 @@ bool ParseDouble(const std::string& text, double& out) {
 }
 
 struct Loaded {
-    formats::FormatCatalogue catalogue;
-    formats::ConversionSettings settings;
-    std::vector<SettingValue> values;  // each name once
+    app::Session session;
+    std::vector<SettingValue> values;  // each name once, pointing into the session
 };
 
-void Load(platform::RegistryStore& store, Loaded& loaded) {
-    formats::BuildCatalogue(loaded.catalogue);
-    loaded.settings = formats::DefaultSettings(platform::DocumentsFolder());
-    formats::LoadSettings(store, loaded.settings, loaded.catalogue);
+void Load(Loaded& loaded) {
+    loaded.session.Load();
     std::set<std::string> seen;
-    for (SettingValue& v : formats::AllSettingValues(loaded.settings, loaded.catalogue)) {
+    for (SettingValue& v : formats::AllSettingValues(loaded.session.Settings(), loaded.session.Catalogue())) {
         if (seen.insert(v.name).second) loaded.values.push_back(std::move(v));
     }
 }
@@ -109,7 +106,7 @@ int List(const std::vector<SettingValue>& values, bool json) {
     return 0;
 }
 
-int Set(platform::RegistryStore& store, Loaded& loaded, const std::string& name, const std::string& text) {
+int Set(Loaded& loaded, const std::string& name, const std::string& text) {
     const SettingValue* found = nullptr;
     for (const SettingValue& v : loaded.values) {
         if (SameName(v.name, name)) found = &v;
@@ -136,6 +133,7 @@ int Set(platform::RegistryStore& store, Loaded& loaded, const std::string& name,
         case SettingType::String: *v.text = text; break;
     }
     // Only this value is written; whatever else the store holds stays as another process left it.
+    platform::RegistryStore& store = loaded.session.Store();
     if (!store.Update([&](platform::RegistryTree& tree) { formats::WriteSettingValue(tree, v); })) {
         std::fprintf(stderr, "quillon-cli settings: cannot write %s\n", store.FilePath().c_str());
         return 1;
@@ -144,14 +142,13 @@ int Set(platform::RegistryStore& store, Loaded& loaded, const std::string& name,
 }
 
 int RunSettings(const std::vector<std::string>& args) {
-    platform::RegistryStore store;
     Loaded loaded;
     if (args.empty() || (args.size() == 1 && args[0] == "--json")) {
-        Load(store, loaded);
+        Load(loaded);
         return List(loaded.values, !args.empty());
     }
     if (args[0] == "get" && args.size() == 2) {
-        Load(store, loaded);
+        Load(loaded);
         for (const SettingValue& v : loaded.values) {
             if (SameName(v.name, args[1])) {
                 std::printf("%s\n", ValueText(v).c_str());
@@ -161,8 +158,8 @@ int RunSettings(const std::vector<std::string>& args) {
         return Unknown(args[1]);
     }
     if (args[0] == "set" && args.size() == 3) {
-        Load(store, loaded);
-        return Set(store, loaded, args[1], args[2]);
+        Load(loaded);
+        return Set(loaded, args[1], args[2]);
     }
     std::fprintf(stderr, "usage: quillon-cli %s\n", kUsage);
     return 2;

@@ -9,9 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/registry_store.h"
 #include "ui/main_window.h"
-#include "ui/opt_sheet.h"
 #include "ui/output_format_box.h"
 #include "ui/ui_services.h"
 
@@ -218,17 +216,8 @@ void CustomizeOutputFormats(MainWindow& window) {
     std::optional<formats::CustomFormatList> groups = EditCustomFormats(&window, window.Catalogue(), window.CustomGroups());
     if (!groups) return;
     window.CustomGroups() = std::move(*groups);
-    platform::RegistryStore store;
-    formats::SaveCustomFormats(store, window.CustomGroups());
+    window.AppSession().SaveCustomGroups();
     window.FormatBox()->RebuildCustomGroups(window.CustomGroups());
-}
-
-void InstallOptionsCommands(MainWindow& window) {
-    QObject::connect(window.FormatBox(), &OutputFormatBox::CustomizeRequested, &window,
-                     [&window] { CustomizeOutputFormats(window); });
-    QObject::connect(&window, &MainWindow::CommandRequested, &window, [&window](int id) {
-        if (id == kCmdOptions) RunOptionsSheet(window);
-    });
 }
 
 }  // namespace quillon::ui

@@ -79,7 +79,4 @@ std::optional<formats::CustomFormatList> EditCustomFormats(QWidget* parent, cons
 // replaced, saved and their box entries rebuilt. The box selects the stored format afterwards.
 void CustomizeOutputFormats(MainWindow& window);
 
-// Connects the main window's Options command and its box's customize entry to these windows.
-void InstallOptionsCommands(MainWindow& window);
-
 }  // namespace quillon::ui

@@ -7,7 +7,6 @@
 
 #include "platform/known_folders.h"
 #include "quillon_version.h"
-#include "ui/custom_formats_dialog.h"
 #include "ui/main_window.h"
 #include "ui/skin.h"
 #include "ui/start_up.h"
@@ -32,7 +31,6 @@ int main(int argc, char** argv) {
     {
         quillon::ui::MainWindow window(programFolder);
         window.SetUpMainWindow();
-        quillon::ui::InstallOptionsCommands(window);
         window.show();
         std::vector<std::string> files;
         for (const QString& argument : QApplication::arguments().mid(1)) files.push_back(argument.toStdString());

@@ -15,7 +15,6 @@
 #include "app/main_commands.h"
 #include "app/product_info.h"
 #include "engine/media_engine.h"
-#include "platform/known_folders.h"
 #include "ui/about_box.h"
 #include "ui/desktop_notifier.h"
 #include "ui/empty_list_hint.h"
@@ -35,6 +34,8 @@ namespace quillon::ui {
 namespace {
 
 const char* const kFirstRunValue = "FirstRun";
+
+using namespace app::command;
 
 QString Product() { return QString::fromUtf8(app::kProductName); }
 
@@ -75,21 +76,19 @@ QFont CaptionFont() {
 
 MainWindow::MainWindow(std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), programFolder_(std::move(programFolder)) {
-    // Defaults first; the stored settings overwrite them when the window is set up.
-    formats::BuildCatalogue(catalogue_);
-    settings_ = formats::DefaultSettings(platform::DocumentsFolder());
+    // The session starts with the defaults; the stored settings overwrite them when the window is set up.
     setWindowTitle(Product());
     setWindowIcon(skin::ProgramIcon());
     setObjectName(QStringLiteral("mainWindow"));
 
-    intake_ = std::make_unique<app::Intake>(files_, index_, settings_,
+    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(),
                                             programFolder_ + engine::kEngineProgramName);
     UseEngineLaunch({});
 }
 
 void MainWindow::UseEngineLaunch(app::EngineLaunch launch) {
     if (run_ && run_->Active()) return;
-    app::RunEnvironment environment{files_, catalogue_, settings_, *this, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
+    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
     environment.enginePath = programFolder_ + engine::kEngineProgramName;
     environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
     run_ = std::make_unique<app::ConversionRun>(std::move(environment));
@@ -111,12 +110,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SetUpMainWindow() {
-    formats::LoadSettings(store_, settings_, catalogue_);
-    formats::LoadCustomFormats(store_, groups_);
+    session_.Load();
 
     resize(skin::kWindowWidth, skin::kWindowHeight);
     CreateControls();
-    frame_ = new WindowFrame(this, store_);
+    frame_ = new WindowFrame(this, session_.Store());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -125,7 +123,7 @@ void MainWindow::SetUpMainWindow() {
     RefreshBackground();
     notifier_ = new DesktopNotifier(this);
 
-    formatBox_->Fill(catalogue_, groups_, settings_);
+    formatBox_->Fill(Catalogue(), CustomGroups(), Settings());
     commands_ = new WindowCommands(this);
     OpenFirstRunHelp();
 }
@@ -148,7 +146,7 @@ ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QStrin
                        true, false);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
     buttons_[id] = button;
     return button;
 }
@@ -163,26 +161,26 @@ ImageButton* MainWindow::AddTitleButton(int id, const QString& icon, const QStri
     button->SetIcons(skin::TitleBarIcon(icon, false), skin::TitleBarIcon(icon, true), false, false);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
     buttons_[id] = button;
     return button;
 }
 
 void MainWindow::CreateControls() {
-    AddMainButton(kCmdAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"),
+    AddMainButton(kAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"),
                   QRect(11, 72, 107, 27));
-    AddMainButton(kCmdAddFolder, QStringLiteral("Add &Folder"),
+    AddMainButton(kAddFolder, QStringLiteral("Add &Folder"),
                   QStringLiteral("Add files from a folder"), QRect(11, 117, 107, 27));
-    AddMainButton(kCmdAddDvd, QStringLiteral("Add &DVD"),
+    AddMainButton(kAddDvd, QStringLiteral("Add &DVD"),
                   QStringLiteral("Add DVD video from a drive or folder"), QRect(11, 163, 107, 27));
-    AddMainButton(kCmdRemoveAll, QStringLiteral("&Remove All"),
+    AddMainButton(kRemoveAll, QStringLiteral("&Remove All"),
                   QStringLiteral("Remove all files in list"), QRect(11, 208, 107, 27));
-    AddMainButton(kCmdConvert, QStringLiteral("&Convert"), QStringLiteral("Convert all files"),
+    AddMainButton(kConvertAll, QStringLiteral("&Convert"), QStringLiteral("Convert all files"),
                   QRect(11, 254, 107, 27));
-    AddMainButton(kCmdConvertToOne, QStringLiteral("Con&vert to One"),
+    AddMainButton(kConvertAllToOne, QStringLiteral("Con&vert to One"),
                   QStringLiteral("Convert all files and combine to one file"),
                   QRect(11, 299, 107, 27));
-    AddMainButton(kCmdOptions, QStringLiteral("&Options"), QStringLiteral("Options"),
+    AddMainButton(kOptions, QStringLiteral("&Options"), QStringLiteral("Options"),
                   QRect(11, 380, 107, 27));
 
     formatBox_ = new OutputFormatBox(this);
@@ -210,14 +208,14 @@ void MainWindow::CreateControls() {
     home->SetTextColors(skin::kLinkColor, skin::kLinkHoverColor, false);
     home->setToolTip(QStringLiteral("Visit %1 Homepage").arg(Product()));
     home->setFocusPolicy(Qt::NoFocus);
-    connect(home, &QPushButton::clicked, this, [this] { OnCommand(kCmdHomePage); });
-    buttons_[kCmdHomePage] = home;
+    connect(home, &QPushButton::clicked, this, [this] { RunCommand(kHomePage); });
+    buttons_[kHomePage] = home;
 
-    AddTitleButton(kCmdHelpButton, QStringLiteral("help"), QStringLiteral("Help"),
+    AddTitleButton(kHelpButton, QStringLiteral("help"), QStringLiteral("Help"),
                    QRect(867, 11, 21, 21));
-    AddTitleButton(kCmdMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"),
+    AddTitleButton(kMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"),
                    QRect(893, 11, 21, 21));
-    AddTitleButton(kCmdClose, QStringLiteral("close"), QStringLiteral("Close"),
+    AddTitleButton(kClose, QStringLiteral("close"), QStringLiteral("Close"),
                    QRect(918, 11, 21, 21));
 
     list_ = new FileListView(this);
@@ -234,21 +232,20 @@ void MainWindow::CreateControls() {
     new EmptyListHint(list_);
 
     helpMenu_ = new QMenu(this);
-    const auto addEntry = [this](const QString& text, int id, const QKeySequence& key = {}) {
-        QAction* action = helpMenu_->addAction(text, this, [this, id] { OnCommand(id); });
-        if (!key.isEmpty()) {
-            action->setShortcut(key);
-            this->addAction(action);  // the key works while the menu is closed too
+    for (int id : app::HelpMenuLayout()) {
+        if (id == kSeparator) {
+            helpMenu_->addSeparator();
+            continue;
         }
-    };
-    addEntry(QStringLiteral("&Help Topics"), kCmdHelpTopics, QKeySequence(Qt::Key_F1));
-    helpMenu_->addSeparator();
-    addEntry(QStringLiteral("&Tell A Friend"), kCmdTellAFriend);
-    addEntry(QStringLiteral("&Feedback and Support"), kCmdFeedback);
-    addEntry(QStringLiteral("Home&page"), kCmdHomePage);
-    addEntry(QStringLiteral("&Check for Updates"), kCmdCheckUpdates);
-    helpMenu_->addSeparator();
-    addEntry(QStringLiteral("&About..."), kCmdAbout);
+        const app::CommandInfo* info = app::FindCommand(id);
+        // The key shows as the action's shortcut, not as part of its text.
+        const QString text = QString::fromUtf8(info->menuText).section(QLatin1Char('\t'), 0, 0);
+        QAction* action = helpMenu_->addAction(text, this, [this, id] { RunCommand(id); });
+        if (*info->key) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(info->key)));
+            addAction(action);  // the key works while the menu is closed too
+        }
+    }
 }
 
 void MainWindow::RefreshBackground() {
@@ -259,7 +256,7 @@ void MainWindow::RefreshBackground() {
     const QPixmap hover = skin::MainButtonPicture(true, ratio);
     for (auto& [id, button] : buttons_) {
         button->SetBackgroundBitmap(background_, false);
-        if (!button->text().isEmpty() && id != kCmdHomePage) button->SetBitmaps(normal, hover, false, false);
+        if (!button->text().isEmpty() && id != kHomePage) button->SetBitmaps(normal, hover, false, false);
     }
     update();
 }
@@ -268,33 +265,16 @@ bool MainWindow::Busy() const { return loads_ > 0 || (run_ && run_->Active()); }
 
 bool MainWindow::Refuses(int commandId) const { return Busy() && app::ChangesListOrSettings(commandId); }
 
-void MainWindow::OnCommand(int id) {
-    if (Refuses(id)) return;
-    switch (id) {
-    case kCmdRemoveAll: RemoveAllRows(); return;
-    case kCmdConvert: StartConversion(false, false); return;
-    case kCmdConvertToOne: StartConversion(false, true); return;
-    case kCmdHelpButton:
-        helpMenu_->popup(Button(kCmdHelpButton)->mapToGlobal(QPoint(0, Button(kCmdHelpButton)->height())));
-        return;
-    case kCmdMinimize: showMinimized(); return;
-    case kCmdClose: close(); return;
-    case kCmdHelpTopics: OpenHelpTopics(); return;
-    case kCmdAbout: ShowAbout(); return;
-    case kCmdHomePage: OpenHyperlink(this, QString::fromUtf8(app::kHomePageUrl)); return;
-    case kCmdTellAFriend: OpenHyperlink(this, QString::fromUtf8(app::kTellAFriendMail)); return;
-    case kCmdFeedback: OpenHyperlink(this, QString::fromUtf8(app::kSupportMail)); return;
-    case kCmdCheckUpdates: OpenHyperlink(this, QString::fromUtf8(app::kUpdatesUrl)); return;
-    default: Q_EMIT CommandRequested(id); return;
-    }
+void MainWindow::RunCommand(int id) {
+    if (commands_) commands_->Execute(id);
 }
 
 void MainWindow::UseProbePool(engine::ProbePool& pool) {
-    intake_ = std::make_unique<app::Intake>(files_, index_, settings_, programFolder_ + engine::kEngineProgramName, &pool);
+    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(), programFolder_ + engine::kEngineProgramName, &pool);
 }
 
 int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
-    return static_cast<int>(files_.InsertRow(std::move(item), settings_.RequestAudioIndex));
+    return static_cast<int>(files_.InsertRow(std::move(item), Settings().RequestAudioIndex));
 }
 
 void MainWindow::AddSourcePaths(const std::vector<std::string>& paths, LoadingDialog* open) {
@@ -324,7 +304,7 @@ void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
     const formats::OutputFormat* selected = formatBox_->FormatAt(index);
     if (index <= 0 || !selected) return;
     formats::OutputFormat* format =
-        app::ChosenOutputFormat(selected->FormatId, catalogue_, groups_, groupRecord_);
+        app::ChosenOutputFormat(selected->FormatId, Catalogue(), CustomGroups(), groupRecord_);
     if (format) run_->StartRun(selectedOnly, convertToOne, format);
 }
 
@@ -349,7 +329,7 @@ void MainWindow::RunEnded() {
         notifier_->HideLauncherProgress();
         return;
     }
-    notifier_->SetEnabled(app::LoadNotifyWhenFinished(store_));
+    notifier_->SetEnabled(app::LoadNotifyWhenFinished(session_.Store()));
     notifier_->RunFinished(run_->Tally());
 }
 
@@ -430,7 +410,7 @@ void MainWindow::ShutDown() {
     shutDown_ = true;
     if (frame_) frame_->Save();
     RemoveAllRows();
-    formats::SaveSettings(store_, settings_, catalogue_, formats::kProgramStateGroup);
+    session_.SaveProgramState();
 }
 
 void MainWindow::OpenHelpTopics() {
@@ -444,7 +424,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::OpenFirstRunHelp() {
-    const platform::RegistryTree tree = store_.Read();
+    const platform::RegistryTree tree = session_.Store().Read();
     const platform::RegValue* value = tree.QueryValue(formats::kOptionsKey, kFirstRunValue);
     int32_t firstRun = 1;
     if (value && value->type == platform::RegDword && value->data.size() == 4) {
@@ -453,7 +433,7 @@ void MainWindow::OpenFirstRunHelp() {
     }
     if (firstRun == 0) return;
     // When the store cannot be written the help opens at every start.
-    store_.Update([](platform::RegistryTree& t) { t.SetDword(formats::kOptionsKey, kFirstRunValue, 0); });
+    session_.Store().Update([](platform::RegistryTree& t) { t.SetDword(formats::kOptionsKey, kFirstRunValue, 0); });
     Services().OpenDocument(QString::fromStdString(programFolder_ + "help/index.html"));
 }
 

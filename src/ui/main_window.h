@@ -1,7 +1,7 @@
 #pragma once
 // The main window: a frameless 950 x 650 window with a painted background, the seven main
-// buttons, the output-format box, the file list and the title-bar buttons. It owns the settings,
-// the catalogue and the custom groups for the life of the program.
+// buttons, the output-format box, the file list and the title-bar buttons. It owns the session
+// (store, settings, catalogue and custom groups) for the life of the program.
 
 #include <QPixmap>
 #include <QPointer>
@@ -18,11 +18,11 @@
 #include "app/file_list.h"
 #include "app/intake.h"
 #include "app/run_host.h"
+#include "app/session.h"
 #include "engine/source_item.h"
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
 #include "formats/output_format.h"
-#include "platform/registry_store.h"
 
 class QMenu;
 
@@ -37,26 +37,6 @@ class OutputFormatBox;
 class ProgressDialog;
 class WindowFrame;
 
-// Command identifiers of the window's controls.
-enum CommandId : int {
-    kCmdAddFiles = 32773,
-    kCmdAddFolder = 1024,
-    kCmdAddDvd = 32789,
-    kCmdRemoveAll = 1005,
-    kCmdConvert = 32787,
-    kCmdConvertToOne = 32778,
-    kCmdOptions = 1014,
-    kCmdHomePage = 32784,
-    kCmdHelpButton = 1060,
-    kCmdMinimize = 1030,
-    kCmdClose = 1000,
-    kCmdHelpTopics = 57670,
-    kCmdAbout = 1017,
-    kCmdTellAFriend = 32782,
-    kCmdFeedback = 32783,
-    kCmdCheckUpdates = 32785,
-};
-
 class MainWindow : public QWidget, private app::RunHost {
     Q_OBJECT
 public:
@@ -70,10 +50,12 @@ public:
 
     FileListView* List() const { return list_; }
     OutputFormatBox* FormatBox() const { return formatBox_; }
+    // The button of one of the app::command ids.
     ImageButton* Button(int commandId) const;
-    formats::ConversionSettings& Settings() { return settings_; }
-    formats::FormatCatalogue& Catalogue() { return catalogue_; }
-    formats::CustomFormatList& CustomGroups() { return groups_; }
+    app::Session& AppSession() { return session_; }
+    formats::ConversionSettings& Settings() { return session_.Settings(); }
+    formats::FormatCatalogue& Catalogue() { return session_.Catalogue(); }
+    formats::CustomFormatList& CustomGroups() { return session_.CustomGroups(); }
     const std::string& ProgramFolderPath() const { return programFolder_; }
 
     app::FileList& Files() { return files_; }
@@ -115,10 +97,6 @@ public:
     // Replaces the desktop notifier (tests give one on their own bus); the window owns it.
     void SetNotifier(DesktopNotifier* notifier);
 
-Q_SIGNALS:
-    // Commands handled outside the window (adding sources, options, converting).
-    void CommandRequested(int commandId);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -132,7 +110,8 @@ private:
     ImageButton* AddMainButton(int id, const QString& text, const QString& tip, QRect place);
     ImageButton* AddTitleButton(int id, const QString& icon, const QString& tip, QRect place);
     void RefreshBackground();
-    void OnCommand(int id);
+    // Every control hands its command to the window's one dispatcher.
+    void RunCommand(int id);
     void OpenFirstRunHelp();
 
     // The run's host.
@@ -149,10 +128,7 @@ private:
     void ProcessPendingMessages() override;
 
     std::string programFolder_;
-    platform::RegistryStore store_;
-    formats::FormatCatalogue catalogue_;
-    formats::ConversionSettings settings_;
-    formats::CustomFormatList groups_;
+    app::Session session_;
     app::FileList files_;
     app::SourceIndex index_;
     std::unique_ptr<app::Intake> intake_;

@@ -8,13 +8,18 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/product_info.h"
 #include "platform/known_folders.h"
+#include "ui/custom_formats_dialog.h"
 #include "ui/file_list_view.h"
+#include "ui/image_button.h"
 #include "ui/engine_output_window.h"
 #include "ui/main_window.h"
+#include "ui/opt_sheet.h"
+#include "ui/output_format_box.h"
 #include "ui/ui_services.h"
 #include "ui/work_windows.h"
 
@@ -40,8 +45,8 @@ std::unique_ptr<LoadingDialog> SearchingWindow(MainWindow* window) {
 }  // namespace
 
 WindowCommands::WindowCommands(MainWindow* window) : QObject(window), window_(window) {
-    connect(window_, &MainWindow::CommandRequested, this, &WindowCommands::Execute);
     InstallAccelerators();
+    connect(window_->FormatBox(), &OutputFormatBox::CustomizeRequested, this, [this] { CustomizeOutputFormats(*window_); });
     FileListView* list = window_->List();
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
@@ -58,8 +63,8 @@ WindowCommands::WindowCommands(MainWindow* window) : QObject(window), window_(wi
 
 void WindowCommands::InstallAccelerators() {
     for (const app::CommandInfo& info : app::CommandTable()) {
-        // F1 belongs to the help menu's own entry.
-        if (!*info.key || info.id == kHelpTopics) continue;
+        // The help menu's entries carry their own keys.
+        if (!*info.key || std::count(app::HelpMenuLayout().begin(), app::HelpMenuLayout().end(), info.id) > 0) continue;
         auto* action = new QAction(window_);
         action->setShortcut(QKeySequence(QString::fromLatin1(info.key)));
         action->setShortcutContext(Qt::WindowShortcut);
@@ -107,44 +112,41 @@ void WindowCommands::ShowContextMenu(const QPoint& at, bool fromKeyboard) {
 
 void WindowCommands::Execute(int id) {
     // Accelerators and menus answer even while the controls are greyed out.
-    if (window_->Refuses(id)) return;
-    app::FileList& files = window_->Files();
-    if (id >= kAudioStreamFirst && id <= kAudioStreamLast) {
-        app::ChooseAudioStreamCommand(files, id);
-        return;
-    }
-    switch (id) {
-    case kConvertSelected: window_->StartConversion(true, false); return;
-    case kConvertAll: window_->StartConversion(false, false); return;
-    case kConvertSelectedToOne: window_->StartConversion(true, true); return;
-    case kConvertAllToOne: window_->StartConversion(false, true); return;
-    case kPlaySource: app::PlayFocused(files, false, *this); return;
-    case kPlayDestination: app::PlayFocused(files, true, *this); return;
-    case kBrowseSource: app::BrowseFocused(files, false, *this); return;
-    case kBrowseDestination: app::BrowseFocused(files, true, *this); return;
-    case kAddFiles: AddFiles(); return;
-    case kAddFolder: AddFolder(); return;
-    case kAddDvd: AddDvd(); return;
-    case kRemove: app::RemoveSelectedRows(files, window_->Index()); return;
-    case kRemoveAll: window_->RemoveAllRows(); return;
-    case kSelectedLength: ShowLength(true); return;
-    case kAllLength: ShowLength(false); return;
-    case kMoveUp: app::MoveSelectedUp(files); return;
-    case kMoveDown: app::MoveSelectedDown(files); return;
-    case kSelectAll:
-        window_->List()->selectAll();
-        window_->List()->setFocus();
-        return;
-    case kOptions: return;  // InstallOptionsCommands answers it (the sheet and the format box)
-    default: break;
-    }
-    if (const char* address = app::WebCommandAddress(id)) OpenUrl(address);
+    app::RunCommand(*this, id);
 }
 
-void WindowCommands::ShowLength(bool selectedOnly) {
-    if (const std::optional<std::string> message = app::LengthMessage(window_->Files(), selectedOnly)) {
-        Services().ShowMessage(window_, MessageIcon::Information, Text(*message));
-    }
+app::FileList& WindowCommands::Files() { return window_->Files(); }
+
+app::SourceIndex& WindowCommands::Index() { return window_->Index(); }
+
+bool WindowCommands::Busy() const { return window_->Busy(); }
+
+void WindowCommands::StartConversion(bool selectedOnly, bool convertToOne) {
+    window_->StartConversion(selectedOnly, convertToOne);
+}
+
+void WindowCommands::SelectAll() {
+    window_->List()->selectAll();
+    window_->List()->setFocus();
+}
+
+void WindowCommands::OpenOptions() { RunOptionsSheet(*window_); }
+
+void WindowCommands::OpenHelpMenu() {
+    const ImageButton* button = window_->Button(kHelpButton);
+    window_->HelpMenu()->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void WindowCommands::OpenHelpTopics() { window_->OpenHelpTopics(); }
+
+void WindowCommands::ShowAbout() { window_->ShowAbout(); }
+
+void WindowCommands::Minimize() { window_->showMinimized(); }
+
+void WindowCommands::CloseWindow() { window_->close(); }
+
+void WindowCommands::ShowInformation(const std::string& text) {
+    Services().ShowMessage(window_, MessageIcon::Information, Text(text));
 }
 
 void WindowCommands::AddFiles() {

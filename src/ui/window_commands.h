@@ -1,7 +1,7 @@
 #pragma once
-// The main window's commands that work on the list and on what the user adds: the accelerators,
-// the list's context menu, Add Files / Folder / DVD, drops on the window, and the list commands.
-// Commands the window handles itself (help menu, title buttons, convert buttons) stay there.
+// Every command of the main window goes through here, from its buttons, menus and keys: the
+// accelerators, the list's context menu, Add Files / Folder / DVD, drops on the window, the
+// options and the output-format box's "Customize Output Formats" entry.
 
 #include <QObject>
 #include <QPoint>
@@ -16,18 +16,19 @@ namespace quillon::ui {
 
 class MainWindow;
 
-class WindowCommands final : public QObject, public app::Shell {
+class WindowCommands final : public QObject, public app::Shell, private app::CommandHost {
     Q_OBJECT
 public:
     explicit WindowCommands(MainWindow* window);
 
+    // Refused while the window is busy when the command would change the list or the settings.
     void Execute(int id);
     // The context menu as it would open now (enable states and the Audio Streams submenu).
     QMenu* BuildContextMenu();
 
-    void AddFiles();
-    void AddFolder();
-    void AddDvd();
+    void AddFiles() override;
+    void AddFolder() override;
+    void AddDvd() override;
     void AddDropped(const std::vector<std::string>& dropped);
 
     // app::Shell through the window's services.
@@ -41,7 +42,21 @@ protected:
 private:
     void InstallAccelerators();
     void ShowContextMenu(const QPoint& at, bool fromKeyboard);
-    void ShowLength(bool selectedOnly);
+
+    // app::CommandHost: what only the window can do.
+    app::FileList& Files() override;
+    app::SourceIndex& Index() override;
+    app::Shell& Desktop() override { return *this; }
+    bool Busy() const override;
+    void StartConversion(bool selectedOnly, bool convertToOne) override;
+    void SelectAll() override;
+    void OpenOptions() override;
+    void OpenHelpMenu() override;
+    void OpenHelpTopics() override;
+    void ShowAbout() override;
+    void Minimize() override;
+    void CloseWindow() override;
+    void ShowInformation(const std::string& text) override;
 
     MainWindow* window_;
 };

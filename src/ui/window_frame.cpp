@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/list_cells.h"
+#include "app/main_commands.h"
 #include "platform/registry_store.h"
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
@@ -150,11 +151,11 @@ void WindowFrame::LayOut() {
     const struct {
         int id;
         int x;
-    } titleButtons[] = {{kCmdHelpButton, 867}, {kCmdMinimize, 893}, {kCmdClose, 918}};
+    } titleButtons[] = {{app::command::kHelpButton, 867}, {app::command::kMinimize, 893}, {app::command::kClose, 918}};
     for (const auto& [id, x] : titleButtons) {
         if (ImageButton* button = window_->Button(id)) button->move(x + std::max(0, grow), button->y());
     }
-    if (ImageButton* home = window_->Button(kCmdHomePage)) {
+    if (ImageButton* home = window_->Button(app::command::kHomePage)) {
         home->move(home->x(), std::max(618, height - (skin::kWindowHeight - 618)));
     }
     if (FileListView* list = window_->List()) {

@@ -5,6 +5,7 @@
 
 #include "app/list_cells.h"
 #include "app/main_commands.h"
+#include "app/product_info.h"
 #include "test_support.h"
 
 namespace quillon::app {
@@ -274,6 +275,106 @@ TEST(ShellCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
                                                      "show " + (dir / "VIDEO_TS" / "vts_03_1.vob").string()}));
     EXPECT_STREQ(WebCommandAddress(kHomePage), "https://quillon.example.org/");
     EXPECT_EQ(WebCommandAddress(kAbout), nullptr);
+}
+
+
+// A window that only records what the commands ask of it.
+struct RecordingHost : CommandHost {
+    FileList list;
+    SourceIndex index;
+    FakeShell shell;
+    bool busy = false;
+    std::vector<std::string> calls;
+
+    FileList& Files() override { return list; }
+    SourceIndex& Index() override { return index; }
+    Shell& Desktop() override { return shell; }
+    bool Busy() const override { return busy; }
+    void StartConversion(bool selectedOnly, bool convertToOne) override {
+        calls.push_back(std::string("convert") + (selectedOnly ? " selected" : " all") + (convertToOne ? " to one" : ""));
+    }
+    void AddFiles() override { calls.push_back("add files"); }
+    void AddFolder() override { calls.push_back("add folder"); }
+    void AddDvd() override { calls.push_back("add dvd"); }
+    void SelectAll() override { calls.push_back("select all"); }
+    void OpenOptions() override { calls.push_back("options"); }
+    void OpenHelpMenu() override { calls.push_back("help menu"); }
+    void OpenHelpTopics() override { calls.push_back("help topics"); }
+    void ShowAbout() override { calls.push_back("about"); }
+    void Minimize() override { calls.push_back("minimize"); }
+    void CloseWindow() override { calls.push_back("close"); }
+    void ShowInformation(const std::string& text) override { calls.push_back("info " + text); }
+};
+
+TEST(CommandDispatch, EveryButtonMenuEntryAndKeyReachesItsOwnHandler) {
+    const std::vector<std::pair<int, std::string>> expected = {
+        {kConvertSelected, "convert selected"}, {kConvertAll, "convert all"},
+        {kConvertSelectedToOne, "convert selected to one"}, {kConvertAllToOne, "convert all to one"},
+        {kAddFiles, "add files"}, {kAddFolder, "add folder"}, {kAddDvd, "add dvd"},
+        {kSelectAll, "select all"}, {kOptions, "options"}, {kHelpButton, "help menu"},
+        {kHelpTopics, "help topics"}, {kAbout, "about"}, {kMinimize, "minimize"}, {kClose, "close"},
+        {kSelectedLength, "info The total length of selected files is 00:20."},
+        {kAllLength, "info The total length of all files is 00:30."},
+    };
+    for (const auto& [id, call] : expected) {
+        RecordingHost host;
+        host.list.InsertRow(Item("/m/a", 20), 0);
+        host.list.InsertRow(Item("/m/b", 10), 0);
+        host.list.SetSelected(0, true);
+        EXPECT_TRUE(RunCommand(host, id)) << id;
+        EXPECT_EQ(host.calls, std::vector<std::string>{call}) << id;
+    }
+    // The four web commands open their addresses.
+    RecordingHost web;
+    for (int id : {kTellAFriend, kFeedback, kHomePage, kCheckUpdates}) EXPECT_TRUE(RunCommand(web, id));
+    EXPECT_EQ(web.shell.calls, (std::vector<std::string>{std::string("url ") + kTellAFriendMail, std::string("url ") + kSupportMail,
+                                                         std::string("url ") + kHomePageUrl, std::string("url ") + kUpdatesUrl}));
+    // Every entry of both menus has a handler; only the "None" stream is shown without one.
+    for (const std::vector<int>* layout : {&ContextMenuLayout(), &HelpMenuLayout()}) {
+        for (int id : *layout) {
+            if (id == kSeparator || id == kAudioStreamsSubmenu) continue;
+            ASSERT_NE(FindCommand(id), nullptr) << id;
+            EXPECT_NE(FindCommand(id)->run, nullptr) << id;
+        }
+    }
+    RecordingHost none;
+    EXPECT_FALSE(RunCommand(none, kAudioStreamNone));
+    EXPECT_FALSE(RunCommand(none, kOutputFormatBox));  // a control, not a command
+    EXPECT_FALSE(RunCommand(none, 4242));
+    EXPECT_TRUE(none.calls.empty());
+}
+
+TEST(CommandDispatch, ABusyHostRefusesWhatChangesTheListAndStillPlaysAndShows) {
+    RecordingHost host;
+    for (int i = 0; i < 3; ++i) host.list.InsertRow(Item("/m/r" + std::to_string(i), 5), 0);
+    host.list.Item(1).audioSampleRates = {8000, 44100};
+    host.list.SetSelected(1, true);
+    host.list.SetFocusedRow(1);
+    const int stream = host.list.Item(1).selectedAudioStream;
+    host.busy = true;
+    for (int id : {kRemove, kRemoveAll, kMoveUp, kMoveDown, kConvertAll, kConvertSelectedToOne, kAddFiles, kAddFolder,
+                   kAddDvd, kSelectAll, kOptions, kAudioStreamFirst + 1}) {
+        EXPECT_FALSE(RunCommand(host, id)) << id;
+    }
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(Paths(host.list), (std::vector<std::string>{"/m/r0", "/m/r1*", "/m/r2"}));
+    EXPECT_EQ(host.list.Item(1).selectedAudioStream, stream);
+
+    // Reading commands and the window's own buttons still answer.
+    for (int id : {kSelectedLength, kHelpTopics, kMinimize, kClose, kHomePage}) EXPECT_TRUE(RunCommand(host, id)) << id;
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"info The total length of selected files is 00:05.", "help topics",
+                                                    "minimize", "close"}));
+    EXPECT_EQ(host.shell.calls.size(), 1u);
+
+    // Once the run is over the same commands act.
+    host.busy = false;
+    EXPECT_TRUE(RunCommand(host, kAudioStreamFirst + 1));
+    EXPECT_EQ(host.list.Item(1).selectedAudioStream, 1);
+    EXPECT_TRUE(RunCommand(host, kMoveUp));
+    EXPECT_TRUE(RunCommand(host, kRemove));
+    EXPECT_EQ(Paths(host.list), (std::vector<std::string>{"/m/r0", "/m/r2"}));
+    EXPECT_TRUE(RunCommand(host, kRemoveAll));
+    EXPECT_EQ(host.list.RowCount(), 0u);
 }
 
 }  // namespace

@@ -144,7 +144,6 @@ TEST_F(CustomFormatsDialogTest, MainWindowSavesAndRebuildsAfterOk) {
     });
     MainWindow window(test::BinDir().string() + "/");
     window.SetUpMainWindow();
-    InstallOptionsCommands(window);
     ASSERT_EQ(window.FormatBox()->SelectedFormat()->FormatId, 21003);
 
     bool ran = false;

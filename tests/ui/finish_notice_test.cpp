@@ -20,6 +20,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/main_commands.h"
 #include "app/finish_notice.h"
 #include "platform/registry_store.h"
 #include "test_support.h"
@@ -36,6 +37,8 @@
 
 namespace quillon::ui {
 namespace {
+
+using namespace app::command;
 
 namespace fs = std::filesystem;
 
@@ -273,7 +276,7 @@ TEST(FinishNoticeTest, WindowRunEndsWithNoticeAndKeepsTheFailedRowsEngineOutput)
     ASSERT_EQ(window.Files().FocusedRow(), 1);
     EXPECT_FALSE(EngineOutputEntry(window)->isEnabled());
 
-    window.Button(kCmdConvert)->click();
+    window.Button(kConvertAll)->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Run().Active(); }, 120000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !service.notices.empty(); }, 5000));
     EXPECT_EQ(service.notices[0].body, QStringLiteral("1 file(s) converted, 0 skipped, 1 failed."));

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "app/main_commands.h"
 #include "app/product_info.h"
 #include "formats/conversion_settings.h"
 #include "platform/registry_store.h"
@@ -22,6 +23,8 @@
 
 namespace quillon::ui {
 namespace {
+
+using namespace app::command;
 
 std::string ProgramFolder() { return test::BinDir().string() + "/"; }
 
@@ -40,17 +43,17 @@ TEST(MainWindowTest, LayoutButtonsAndTooltips) {
 
     struct Place { int id; QRect rect; const char* tip; };
     const Place places[] = {
-        {kCmdAddFiles, {11, 72, 107, 27}, "Add files"},
-        {kCmdAddFolder, {11, 117, 107, 27}, "Add files from a folder"},
-        {kCmdAddDvd, {11, 163, 107, 27}, "Add DVD video from a drive or folder"},
-        {kCmdRemoveAll, {11, 208, 107, 27}, "Remove all files in list"},
-        {kCmdConvert, {11, 254, 107, 27}, "Convert all files"},
-        {kCmdConvertToOne, {11, 299, 107, 27}, "Convert all files and combine to one file"},
-        {kCmdOptions, {11, 380, 107, 27}, "Options"},
-        {kCmdHomePage, {9, 618, 113, 20}, "Visit Quillon Homepage"},
-        {kCmdHelpButton, {867, 11, 21, 21}, "Help"},
-        {kCmdMinimize, {893, 11, 21, 21}, "Minimize"},
-        {kCmdClose, {918, 11, 21, 21}, "Close"},
+        {kAddFiles, {11, 72, 107, 27}, "Add files"},
+        {kAddFolder, {11, 117, 107, 27}, "Add files from a folder"},
+        {kAddDvd, {11, 163, 107, 27}, "Add DVD video from a drive or folder"},
+        {kRemoveAll, {11, 208, 107, 27}, "Remove all files in list"},
+        {kConvertAll, {11, 254, 107, 27}, "Convert all files"},
+        {kConvertAllToOne, {11, 299, 107, 27}, "Convert all files and combine to one file"},
+        {kOptions, {11, 380, 107, 27}, "Options"},
+        {kHomePage, {9, 618, 113, 20}, "Visit Quillon Homepage"},
+        {kHelpButton, {867, 11, 21, 21}, "Help"},
+        {kMinimize, {893, 11, 21, 21}, "Minimize"},
+        {kClose, {918, 11, 21, 21}, "Close"},
     };
     for (const Place& place : places) {
         ImageButton* button = window.Button(place.id);
@@ -58,9 +61,9 @@ TEST(MainWindowTest, LayoutButtonsAndTooltips) {
         EXPECT_EQ(button->geometry(), place.rect) << place.id;
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(place.tip));
     }
-    EXPECT_EQ(window.Button(kCmdConvert)->text(), QStringLiteral("&Convert"));
-    EXPECT_EQ(window.Button(kCmdConvert)->NormalTextColor(), QColor(53, 53, 53));
-    EXPECT_EQ(window.Button(kCmdConvert)->TextFont().pixelSize(), 11);
+    EXPECT_EQ(window.Button(kConvertAll)->text(), QStringLiteral("&Convert"));
+    EXPECT_EQ(window.Button(kConvertAll)->NormalTextColor(), QColor(53, 53, 53));
+    EXPECT_EQ(window.Button(kConvertAll)->TextFont().pixelSize(), 11);
     EXPECT_EQ(window.List()->geometry(), QRect(137, 63, 803, 575));
     EXPECT_EQ(window.FormatBox()->geometry().topLeft(), QPoint(11, 338));
     EXPECT_EQ(window.FormatBox()->toolTip(), QStringLiteral("Output format"));
@@ -72,7 +75,7 @@ TEST(MainWindowTest, LayoutButtonsAndTooltips) {
     EXPECT_EQ(entries, (QStringList{"&Help Topics", "", "&Tell A Friend", "&Feedback and Support",
                                     "Home&page", "&Check for Updates", "", "&About..."}));
     test::Recorder().Reset();
-    window.Button(kCmdHomePage)->click();
+    window.Button(kHomePage)->click();
     EXPECT_EQ(test::Recorder().opened, QStringList{QString::fromUtf8(app::kHomePageUrl)});
 }
 
@@ -88,8 +91,30 @@ TEST(MainWindowTest, EnterAndEscapeLeaveTheWindowOpen) {
             EXPECT_TRUE(window.isVisible()) << key;
         }
     }
-    window.Button(kCmdClose)->click();
+    window.Button(kClose)->click();
     EXPECT_FALSE(window.isVisible());
+}
+
+// The help menu's key, the title-bar Help button and Ctrl+A, pressed and clicked as a person does.
+TEST(MainWindowTest, HelpKeyHelpButtonAndSelectAllAnswerFromTheWindow) {
+    MainWindow window(ProgramFolder());
+    window.SetUpMainWindow();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (int i = 0; i < 3; ++i) window.AddSource(std::make_unique<engine::SourceItem>());
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));  // window shortcuts need the active window
+    test::Recorder().Reset();
+
+    QTest::keyClick(&window, Qt::Key_F1);
+    EXPECT_EQ(test::Recorder().opened, QStringList{QString::fromStdString(ProgramFolder() + "help/index.html")});
+    QTest::mouseClick(window.Button(kHelpButton), Qt::LeftButton);
+    EXPECT_TRUE(window.HelpMenu()->isVisible());
+    window.HelpMenu()->close();
+
+    QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window.List()->selectedItems().size(), 3);
+    for (std::size_t row = 0; row < 3; ++row) EXPECT_TRUE(window.Files().Selected(row)) << row;
 }
 
 TEST(MainWindowTest, HelpOpensOnTheFirstRunOnly) {

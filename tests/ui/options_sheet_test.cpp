@@ -12,10 +12,12 @@
 #include <QSpinBox>
 #include <QApplication>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <tuple>
 
+#include "app/main_commands.h"
 #include "formats/conversion_settings.h"
 #include "formats/recent_entries.h"
 #include "platform/registry_store.h"
@@ -23,6 +25,7 @@
 #include "ui/color_combo_box.h"
 #include "ui/custom_formats_dialog.h"
 #include "ui/file_list_view.h"
+#include "ui/image_button.h"
 #include "ui/main_window.h"
 #include "ui/opt_output_page.h"
 #include "ui/opt_sheet.h"
@@ -34,6 +37,8 @@
 
 namespace quillon::ui {
 namespace {
+
+using namespace app::command;
 
 using formats::OutputFormat;
 
@@ -425,7 +430,7 @@ TEST(OptionsCommandTest, ConfirmingChoosesTheAudioStreamsAgainAndSelectsTheForma
     platform::RegistryStore().Update([](platform::RegistryTree& t) { t.DeleteKey("Software\\Quillon 5"); });
     MainWindow window(test::BinDir().string() + "/");
     window.SetUpMainWindow();
-    InstallOptionsCommands(window);
+    window.show();
     window.AddSource(Clip("/media/three.mkv", 3));
     window.AddSource(Clip("/media/one.mp4", 1));
     window.Settings().OptStartPageIndex = 0;
@@ -440,7 +445,7 @@ TEST(OptionsCommandTest, ConfirmingChoosesTheAudioStreamsAgainAndSelectsTheForma
         ran = true;
         sheet->accept();
     });
-    Q_EMIT window.CommandRequested(kCmdOptions);
+    QTest::mouseClick(window.Button(kOptions), Qt::LeftButton);
     ASSERT_TRUE(ran);
     EXPECT_EQ(window.Settings().RequestAudioIndex, 3);
     EXPECT_EQ(window.List()->ItemAt(0)->selectedAudioStream, 2);

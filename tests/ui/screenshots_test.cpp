@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/main_commands.h"
 #include "test_support.h"
 #include "ui/about_box.h"
 #include "ui/engine_output_window.h"
@@ -26,6 +27,8 @@
 
 namespace quillon::ui {
 namespace {
+
+using namespace app::command;
 
 namespace fs = std::filesystem;
 
@@ -92,7 +95,7 @@ TEST_F(ScreenshotsTest, MainWindowWithRows) {
 
 TEST_F(ScreenshotsTest, ProgressWindowDuringARun) {
     auto window = OpenWindow();
-    window->Button(kCmdConvert)->click();
+    window->Button(kConvertAll)->click();
     ProgressDialog* progress = window->ProgressWindow();
     ASSERT_NE(progress, nullptr);
     // Once the running rows show their percent.
@@ -106,7 +109,7 @@ TEST_F(ScreenshotsTest, EnlargedWindowDuringARun) {
     window->resize(1200, 740);
     // Long work, so the bars and the estimate are there to see.
     window->Settings().ConversionThreads = 3;
-    window->Button(kCmdConvert)->click();
+    window->Button(kConvertAll)->click();
     ProgressDialog* progress = window->ProgressWindow();
     ASSERT_NE(progress, nullptr);
     progress->move(window->frameGeometry().center() - QPoint(progress->width() / 2, -120));

@@ -196,9 +196,9 @@ TEST_F(WindowBusyTest, CommandsDuringARunAreRefusedAndTheRunEndsNormally) {
     });
     closer.start(20);
 
-    QTest::mouseClick(window->Button(kCmdConvert), Qt::LeftButton);
+    QTest::mouseClick(window->Button(kConvertAll), Qt::LeftButton);
     ASSERT_TRUE(window->Run().Active());
-    ASSERT_FALSE(window->Button(kCmdConvert)->isEnabled());
+    ASSERT_FALSE(window->Button(kConvertAll)->isEnabled());
     ASSERT_TRUE(Reactivate());  // the person clicks on the main window beside the progress window
 
     Press(Qt::Key_Delete, Qt::ControlModifier);  // Remove All
@@ -210,7 +210,7 @@ TEST_F(WindowBusyTest, CommandsDuringARunAreRefusedAndTheRunEndsNormally) {
     Press(Qt::Key_F5);                           // Convert All again
     EXPECT_EQ(Shown(), (QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
     EXPECT_EQ(dialogsOpened, 0);
-    for (int id : {kCmdAddFiles, kCmdRemoveAll, kCmdConvert, kCmdOptions}) {
+    for (int id : {kAddFiles, kRemoveAll, kConvertAll, kOptions}) {
         EXPECT_FALSE(window->Button(id)->isEnabled()) << id;
     }
     EXPECT_FALSE(window->List()->isEnabled());
@@ -235,13 +235,13 @@ TEST_F(WindowBusyTest, CommandsDuringARunAreRefusedAndTheRunEndsNormally) {
     test::WriteFile((dir / "f.mp4").string(), "x");
     window->AddSourcePaths({(dir / "f.mp4").string()});
     EXPECT_EQ(Shown(), (QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
-    EXPECT_FALSE(window->Button(kCmdConvert)->isEnabled());
+    EXPECT_FALSE(window->Button(kConvertAll)->isEnabled());
     EXPECT_TRUE(window->Run().Active());
 
     ASSERT_TRUE(WaitFor([&] { return !window->Run().Active(); }, 30000));
     closer.stop();
     EXPECT_EQ(dialogsOpened, 0);
-    EXPECT_TRUE(window->Button(kCmdConvert)->isEnabled());
+    EXPECT_TRUE(window->Button(kConvertAll)->isEnabled());
     EXPECT_TRUE(window->List()->isEnabled());
     for (int row = 0; row < 4; ++row) {
         const engine::SourceItem* item = window->List()->ItemAt(row);
@@ -352,7 +352,7 @@ TEST_F(WindowBusyTest, AFailingOpenerIsReportedAndTheLinkStaysUnvisited) {
             action->trigger();
         }
     }
-    QTest::mouseClick(window->Button(kCmdHomePage), Qt::LeftButton);
+    QTest::mouseClick(window->Button(kHomePage), Qt::LeftButton);
     const auto& messages = test::Recorder().messages;
     ASSERT_EQ(messages.size(), 3u);
     for (const auto& message : messages) {

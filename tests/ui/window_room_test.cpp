@@ -6,6 +6,7 @@
 #include <QSizeGrip>
 #include <QTest>
 
+#include "app/main_commands.h"
 #include "app/list_cells.h"
 #include "formats/conversion_settings.h"
 #include "platform/registry_store.h"
@@ -19,6 +20,8 @@
 
 namespace quillon::ui {
 namespace {
+
+using namespace app::command;
 
 class WindowRoomTest : public testing::Test {
 protected:
@@ -45,8 +48,8 @@ TEST_F(WindowRoomTest, GripEnlargesTheListAndKeepsTheLeftControls) {
     auto window = Open();
     ASSERT_EQ(window->size(), QSize(950, 650));
     FileListView* list = window->List();
-    const QRect addFiles = window->Button(kCmdAddFiles)->geometry();
-    const QRect options = window->Button(kCmdOptions)->geometry();
+    const QRect addFiles = window->Button(kAddFiles)->geometry();
+    const QRect options = window->Button(kOptions)->geometry();
     const QRect box = window->FormatBox()->geometry();
     const int file = list->columnWidth(app::ColumnFile);
     const int status = list->columnWidth(list->StatusColumn());
@@ -70,11 +73,11 @@ TEST_F(WindowRoomTest, GripEnlargesTheListAndKeepsTheLeftControls) {
     EXPECT_EQ(list->columnWidth(app::ColumnDuration), duration);
     // The run widens the Status column for a failure only when the shown width is narrower.
     EXPECT_EQ(window->Files().StatusColumnWidth(), list->columnWidth(list->StatusColumn()));
-    EXPECT_EQ(window->Button(kCmdAddFiles)->geometry(), addFiles);
-    EXPECT_EQ(window->Button(kCmdOptions)->geometry(), options);
+    EXPECT_EQ(window->Button(kAddFiles)->geometry(), addFiles);
+    EXPECT_EQ(window->Button(kOptions)->geometry(), options);
     EXPECT_EQ(window->FormatBox()->geometry(), box);
-    EXPECT_EQ(window->Button(kCmdClose)->geometry(), QRect(1200 - 32, 11, 21, 21));
-    EXPECT_EQ(window->Button(kCmdHomePage)->y(), 800 - 32);
+    EXPECT_EQ(window->Button(kClose)->geometry(), QRect(1200 - 32, 11, 21, 21));
+    EXPECT_EQ(window->Button(kHomePage)->y(), 800 - 32);
     EXPECT_EQ(grip->geometry().bottomRight(), window->rect().bottomRight());
 
     // The background is painted at the new size: the list's frame runs below the list.
@@ -107,7 +110,7 @@ TEST_F(WindowRoomTest, DoubleClickOnTheTitleAreaMaximisesAndRestores) {
     QTest::mouseDClick(window.get(), Qt::LeftButton, {}, QPoint(500, 20));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized() && window->width() > 950; }, 2000));
     EXPECT_EQ(window->List()->width(), window->width() - 147);
-    EXPECT_EQ(window->Button(kCmdClose)->x(), window->width() - 32);
+    EXPECT_EQ(window->Button(kClose)->x(), window->width() - 32);
     QTest::mouseDClick(window.get(), Qt::LeftButton, {}, QPoint(500, 20));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isMaximized() && window->size() == normal.size(); }, 2000));
 }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/main_commands.h"
 #include "app/conversion_run.h"
 #include "test_support.h"
 #include "ui/file_list_view.h"
@@ -24,6 +25,8 @@
 
 namespace quillon::ui {
 namespace {
+
+using namespace app::command;
 
 namespace fs = std::filesystem;
 
@@ -66,7 +69,7 @@ TEST_F(WindowRunTest, ConvertShowsProgressAndEndsWithOutputNames) {
     EXPECT_EQ(window->List()->ItemText(0, 2), QStringLiteral("320"));
     ChooseFormat(*window, 40);  // AVI
 
-    window->Button(kCmdConvert)->click();
+    window->Button(kConvertAll)->click();
     ProgressDialog* progress = window->ProgressWindow();
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(progress->isVisible());
@@ -75,11 +78,11 @@ TEST_F(WindowRunTest, ConvertShowsProgressAndEndsWithOutputNames) {
     EXPECT_EQ(progress->PriorityBox()->currentText(), QStringLiteral("Normal"));
     EXPECT_EQ(progress->OutputFolderLabel()->toolTip().toStdString(), outFolder);
     EXPECT_TRUE(progress->OutputFolderButton()->isEnabled());
-    EXPECT_FALSE(window->Button(kCmdConvert)->isEnabled());  // the window's controls wait
+    EXPECT_FALSE(window->Button(kConvertAll)->isEnabled());  // the window's controls wait
 
     ASSERT_TRUE(WaitFor([&] { return !window->Run().Active(); }, 120000));
     EXPECT_EQ(window->ProgressWindow(), nullptr);
-    EXPECT_TRUE(window->Button(kCmdConvert)->isEnabled());
+    EXPECT_TRUE(window->Button(kConvertAll)->isEnabled());
 
     for (int row = 0; row < 3; ++row) {
         const engine::SourceItem* item = window->List()->ItemAt(row);
@@ -109,7 +112,7 @@ TEST_F(WindowRunTest, CancelFromTheProgressWindowStopsEverything) {
     ASSERT_EQ(window->List()->ItemCount(), 4);
     ChooseFormat(*window, 80);  // H.264 AVC
 
-    window->Button(kCmdConvert)->click();
+    window->Button(kConvertAll)->click();
     ProgressDialog* progress = window->ProgressWindow();
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(window->Run().Active());
@@ -164,7 +167,7 @@ TEST_F(WindowRunTest, ShutdownBoxCountsDownThenReportsARefusedPowerOff) {
     });
     watcher.start(1);
 
-    window->Button(kCmdConvert)->click();
+    window->Button(kConvertAll)->click();
     ASSERT_NE(window->ProgressWindow(), nullptr);
     window->ProgressWindow()->ShutdownBox()->setChecked(true);
     ASSERT_TRUE(WaitFor([&] { return !window->Run().Active() && test::Recorder().powerOffRequests > 0; },
@@ -193,7 +196,7 @@ TEST_F(WindowRunTest, ClosingTheWindowDuringARunCancelsIt) {
     auto window = OpenWindow();
     window->AddSourcePaths({(dir / "long.mp4").string()});
     ChooseFormat(*window, 80);
-    window->Button(kCmdConvert)->click();
+    window->Button(kConvertAll)->click();
     ASSERT_TRUE(WaitFor([&] { return !Outputs().empty(); }, 30000));
 
     window->close();  // Alt+F4 reaches a window whose buttons wait for the run
