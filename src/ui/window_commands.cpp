@@ -14,9 +14,9 @@
 #include "platform/known_folders.h"
 #include "ui/file_list_view.h"
 #include "ui/engine_output_window.h"
+#include "ui/loading_dialog.h"
 #include "ui/main_window.h"
 #include "ui/ui_services.h"
-#include "ui/work_windows.h"
 
 namespace quillon::ui {
 

@@ -19,9 +19,9 @@
 #include "ui/image_button.h"
 #include "ui/main_window.h"
 #include "ui/output_format_box.h"
+#include "ui/progress_dialog.h"
 #include "ui/skin.h"
 #include "ui/window_commands.h"
-#include "ui/work_windows.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui {

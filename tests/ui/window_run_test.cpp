@@ -13,11 +13,12 @@
 
 #include "app/conversion_run.h"
 #include "test_support.h"
+#include "ui/countdown_dialog.h"
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
 #include "ui/main_window.h"
 #include "ui/output_format_box.h"
-#include "ui/work_windows.h"
+#include "ui/progress_dialog.h"
 #include "ui_test_support.h"
 #include "util/paths.h"
 
