@@ -1,7 +1,6 @@
 #include "ui/ui_services.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
@@ -60,24 +59,13 @@ int OpenWithDesktop(const QString& target, int waitMs) {
         url = QUrl::fromLocalFile(target);
     }
     // xdg-open tells by its exit status whether a handler took the address; a started opener
-    // alone proves nothing. One still running after the wait is taken as a handler at work and
-    // is left to end on its own.
-    auto* opener = new QProcess;
-    opener->setProcessChannelMode(QProcess::ForwardedChannels);
-    opener->start(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
-    if (!opener->waitForStarted(waitMs)) {
-        delete opener;
-        return kOpenNoAssociation;
+    // alone proves nothing.
+    switch (platform::OpenWithDefaultApplication(url.toString(QUrl::FullyEncoded).toStdString(), waitMs)) {
+    case platform::OpenOutcome::Opened: return kOpenSucceeded;
+    case platform::OpenOutcome::NotFound: return kOpenFileNotFound;
+    case platform::OpenOutcome::Failed: break;
     }
-    if (!opener->waitForFinished(waitMs)) {
-        QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
-        return kOpenSucceeded;
-    }
-    const bool ok = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
-    const int code = opener->exitCode();
-    delete opener;
-    if (ok) return kOpenSucceeded;
-    return code == 2 ? kOpenFileNotFound : kOpenNoAssociation;  // 2: the file does not exist
+    return kOpenNoAssociation;
 }
 
 UiServices& Services() {
