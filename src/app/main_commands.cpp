@@ -215,17 +215,17 @@ std::optional<std::string> FocusedPath(const FileList& list, bool destination) {
 
 }  // namespace
 
-bool PlayFocused(const FileList& list, bool destination, Shell& shell) {
+bool PlayFocused(const FileList& list, bool destination, Desktop& desktop) {
     const std::optional<std::string> path = FocusedPath(list, destination);
     if (!path) return false;
-    shell.OpenPath(*path);
+    desktop.OpenDocument(*path);
     return true;
 }
 
-bool BrowseFocused(const FileList& list, bool destination, Shell& shell) {
+bool BrowseFocused(const FileList& list, bool destination, Desktop& desktop) {
     const std::optional<std::string> path = FocusedPath(list, destination);
     if (!path) return false;
-    shell.ShowInFolder(*path);
+    desktop.ShowInFileManager(*path);
     return true;
 }
 

@@ -56,16 +56,6 @@ app::UiDispatcher& WindowDispatcher() {
     return dispatcher;
 }
 
-MessageIcon ToMessageIcon(app::MessageIcon icon) {
-    switch (icon) {
-    case app::MessageIcon::Information: return MessageIcon::Information;
-    case app::MessageIcon::Error: return MessageIcon::Error;
-    case app::MessageIcon::Exclamation:
-    case app::MessageIcon::Warning: break;
-    }
-    return MessageIcon::Warning;
-}
-
 QFont CaptionFont() {
     QFont font = QApplication::font();
     font.setPixelSize(11);
@@ -333,7 +323,7 @@ void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
 ProgressDialog* MainWindow::ProgressWindow() const { return progress_.data(); }
 
 void MainWindow::ShowMessage(const std::string& text, app::MessageIcon icon) {
-    Services().ShowMessage(this, ToMessageIcon(icon), QString::fromStdString(text));
+    Services().ShowMessage(this, icon, QString::fromStdString(text));
 }
 
 void MainWindow::SetMainWindowEnabled(bool enabled) {

@@ -14,7 +14,7 @@ namespace {
 
 class DesktopServices final : public UiServices {
 public:
-    int OpenDocument(const QString& target) override { return OpenWithDesktop(target); }
+    int OpenDocument(const std::string& target) override { return OpenWithDesktop(QString::fromStdString(target)); }
 
     void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) override {
         QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Ok,
@@ -28,9 +28,7 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
-    void ShowInFileManager(const QString& path) override {
-        platform::ShowFileInFileManager(path.toStdString());
-    }
+    void ShowInFileManager(const std::string& path) override { platform::ShowFileInFileManager(path); }
 
     bool PowerOff(std::string& error) override { return platform::RequestPowerOff(error); }
 

@@ -118,10 +118,10 @@ void WindowCommands::Execute(int id) {
     case kConvertAll: window_->StartConversion(false, false); return;
     case kConvertSelectedToOne: window_->StartConversion(true, true); return;
     case kConvertAllToOne: window_->StartConversion(false, true); return;
-    case kPlaySource: app::PlayFocused(files, false, *this); return;
-    case kPlayDestination: app::PlayFocused(files, true, *this); return;
-    case kBrowseSource: app::BrowseFocused(files, false, *this); return;
-    case kBrowseDestination: app::BrowseFocused(files, true, *this); return;
+    case kPlaySource: app::PlayFocused(files, false, Services()); return;
+    case kPlayDestination: app::PlayFocused(files, true, Services()); return;
+    case kBrowseSource: app::BrowseFocused(files, false, Services()); return;
+    case kBrowseDestination: app::BrowseFocused(files, true, Services()); return;
     case kAddFiles: AddFiles(); return;
     case kAddFolder: AddFolder(); return;
     case kAddDvd: AddDvd(); return;
@@ -138,7 +138,7 @@ void WindowCommands::Execute(int id) {
     case kOptions: return;  // InstallOptionsCommands answers it (the sheet and the format box)
     default: break;
     }
-    if (const char* address = app::WebCommandAddress(id)) OpenUrl(address);
+    if (const char* address = app::WebCommandAddress(id)) OpenHyperlink(window_, Text(address));
 }
 
 void WindowCommands::ShowLength(bool selectedOnly) {
@@ -231,11 +231,5 @@ bool WindowCommands::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
-
-void WindowCommands::OpenPath(const std::string& path) { Services().OpenDocument(Text(path)); }
-
-void WindowCommands::ShowInFolder(const std::string& path) { Services().ShowInFileManager(Text(path)); }
-
-void WindowCommands::OpenUrl(const std::string& url) { OpenHyperlink(window_, Text(url)); }
 
 }  // namespace quillon::ui

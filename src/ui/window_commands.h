@@ -16,7 +16,7 @@ namespace quillon::ui {
 
 class MainWindow;
 
-class WindowCommands final : public QObject, public app::Shell {
+class WindowCommands final : public QObject {
     Q_OBJECT
 public:
     explicit WindowCommands(MainWindow* window);
@@ -29,11 +29,6 @@ public:
     void AddFolder();
     void AddDvd();
     void AddDropped(const std::vector<std::string>& dropped);
-
-    // app::Shell through the window's services.
-    void OpenPath(const std::string& path) override;
-    void ShowInFolder(const std::string& path) override;
-    void OpenUrl(const std::string& url) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

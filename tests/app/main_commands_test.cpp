@@ -5,6 +5,7 @@
 
 #include "app/list_cells.h"
 #include "app/main_commands.h"
+#include "recording_desktop.h"
 #include "test_support.h"
 
 namespace quillon::app {
@@ -239,21 +240,14 @@ TEST(CommandMenus, WhileBusyOnlyCommandsThatChangeNothingAreOffered) {
     }
 }
 
-struct FakeShell : Shell {
-    std::vector<std::string> calls;
-    void OpenPath(const std::string& path) override { calls.push_back("open " + path); }
-    void ShowInFolder(const std::string& path) override { calls.push_back("show " + path); }
-    void OpenUrl(const std::string& url) override { calls.push_back("url " + url); }
-};
-
-TEST(ShellCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
+TEST(DesktopCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
     test::TempDir dir;
     test::WriteFile(dir / "in.wav", "x");
     fs::create_directories(dir / "VIDEO_TS");
     test::WriteFile(dir / "VIDEO_TS" / "vts_03_1.vob", "x");
     FileList list;
-    FakeShell shell;
-    EXPECT_FALSE(PlayFocused(list, false, shell));
+    test::RecordingDesktop desktop;
+    EXPECT_FALSE(PlayFocused(list, false, desktop));
 
     list.InsertRow(Item((dir / "in.wav").string()), 0);
     auto dvd = std::make_unique<engine::SourceItem>();
@@ -263,14 +257,14 @@ TEST(ShellCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
     list.InsertRow(std::move(dvd), 0);
     list.SetSelected(0, true);
     list.SetFocusedRow(0);
-    EXPECT_TRUE(PlayFocused(list, false, shell));
-    EXPECT_FALSE(PlayFocused(list, true, shell));  // no output
+    EXPECT_TRUE(PlayFocused(list, false, desktop));
+    EXPECT_FALSE(PlayFocused(list, true, desktop));  // no output
     list.Item(0).outputPath = (dir / "gone.mp3").string();
-    EXPECT_FALSE(BrowseFocused(list, true, shell));  // output no longer there
+    EXPECT_FALSE(BrowseFocused(list, true, desktop));  // output no longer there
     list.SetSelected(1, true);
     list.SetFocusedRow(1);
-    EXPECT_TRUE(BrowseFocused(list, false, shell));
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{"open " + (dir / "in.wav").string(),
+    EXPECT_TRUE(BrowseFocused(list, false, desktop));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"open " + (dir / "in.wav").string(),
                                                      "show " + (dir / "VIDEO_TS" / "vts_03_1.vob").string()}));
     EXPECT_STREQ(WebCommandAddress(kHomePage), "https://quillon.example.org/");
     EXPECT_EQ(WebCommandAddress(kAbout), nullptr);
