@@ -18,9 +18,9 @@ void Convert(CommandHost& host, int id) {
                          id == kConvertSelectedToOne || id == kConvertAllToOne);
 }
 
-void Play(CommandHost& host, int id) { PlayFocused(host.Files(), id == kPlayDestination, host.Desktop()); }
+void Play(CommandHost& host, int id) { PlayFocused(host.Files(), id == kPlayDestination, host.DesktopSide()); }
 
-void Browse(CommandHost& host, int id) { BrowseFocused(host.Files(), id == kBrowseDestination, host.Desktop()); }
+void Browse(CommandHost& host, int id) { BrowseFocused(host.Files(), id == kBrowseDestination, host.DesktopSide()); }
 
 void ShowLength(CommandHost& host, int id) {
     if (const std::optional<std::string> message = LengthMessage(host.Files(), id == kSelectedLength)) {
@@ -28,7 +28,7 @@ void ShowLength(CommandHost& host, int id) {
     }
 }
 
-void OpenWeb(CommandHost& host, int id) { host.Desktop().OpenUrl(WebCommandAddress(id)); }
+void OpenWeb(CommandHost& host, int id) { host.OpenAddress(WebCommandAddress(id)); }
 
 }  // namespace
 
@@ -229,17 +229,17 @@ std::optional<std::string> FocusedPath(const FileList& list, bool destination) {
 
 }  // namespace
 
-bool PlayFocused(const FileList& list, bool destination, Shell& shell) {
+bool PlayFocused(const FileList& list, bool destination, Desktop& desktop) {
     const std::optional<std::string> path = FocusedPath(list, destination);
     if (!path) return false;
-    shell.OpenPath(*path);
+    desktop.OpenDocument(*path);
     return true;
 }
 
-bool BrowseFocused(const FileList& list, bool destination, Shell& shell) {
+bool BrowseFocused(const FileList& list, bool destination, Desktop& desktop) {
     const std::optional<std::string> path = FocusedPath(list, destination);
     if (!path) return false;
-    shell.ShowInFolder(*path);
+    desktop.ShowInFileManager(*path);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/desktop.h"
 #include "app/file_list.h"
 #include "app/intake.h"
 
@@ -105,18 +106,10 @@ std::optional<std::string> LengthMessage(const FileList& list, bool selectedOnly
 // A row's source: its path, or a DVD title's first VOB file.
 std::string SourcePathOf(const engine::SourceItem& item);
 
-// The desktop's handlers, so tests never open anything.
-class Shell {
-public:
-    virtual ~Shell() = default;
-    virtual void OpenPath(const std::string& path) = 0;      // the default application
-    virtual void ShowInFolder(const std::string& path) = 0;  // the file manager
-    virtual void OpenUrl(const std::string& url) = 0;        // browser or mail client
-};
-
-// Play/Browse on the focused row; false when there is no such row or its path is gone.
-bool PlayFocused(const FileList& list, bool destination, Shell& shell);
-bool BrowseFocused(const FileList& list, bool destination, Shell& shell);
+// Play/Browse on the focused row through the desktop; false when there is no such row or its
+// path is gone.
+bool PlayFocused(const FileList& list, bool destination, Desktop& desktop);
+bool BrowseFocused(const FileList& list, bool destination, Desktop& desktop);
 
 // The address behind one of the four web commands, or nullptr.
 const char* WebCommandAddress(int id);
@@ -127,7 +120,9 @@ public:
     virtual ~CommandHost() = default;
     virtual FileList& Files() = 0;
     virtual SourceIndex& Index() = 0;
-    virtual Shell& Desktop() = 0;
+    virtual Desktop& DesktopSide() = 0;
+    // Opens a web or mail address, telling the user when nothing could.
+    virtual void OpenAddress(const std::string& address) = 0;
     // A run or a load holds the list.
     virtual bool Busy() const = 0;
 

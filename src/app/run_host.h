@@ -7,22 +7,17 @@
 #include <optional>
 #include <string>
 
+#include "app/desktop.h"
 #include "engine/loading_window.h"
 #include "formats/output_format.h"
 
 namespace quillon::app {
 
-enum class MessageIcon { Information, Exclamation, Warning, Error };
-
 // The run's modeless progress window. It reports the user's choices back through the run's
 // OnCancel, OnThreadCountChange and OnPriorityChange, posted to the run's thread.
-class ProgressWindow {
+class ProgressWindow : public engine::ProgressDisplay {
 public:
-    virtual ~ProgressWindow() = default;  // closes the window
-    virtual void SetStatus(const std::string& text) = 0;
-    virtual void SetPercentText(const std::string& text) = 0;
-    virtual int BarWidth() const = 0;  // the bar runs from 0 to this
-    virtual void SetBarPosition(int position) = 0;
+    ~ProgressWindow() override = default;  // closes the window
     virtual void SetBarStep(int step) = 0;
     virtual void StepBar() = 0;
     // "&Shut down the computer after converting".

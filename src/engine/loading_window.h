@@ -8,14 +8,19 @@
 
 namespace quillon::engine {
 
-class LoadingWindow {
+// What every window that reports work shows: a status line, a percent label and a bar.
+class ProgressDisplay {
 public:
-    virtual ~LoadingWindow() = default;
+    virtual ~ProgressDisplay() = default;
     virtual void SetStatus(const std::string& text) = 0;
     virtual void SetPercentText(const std::string& text) = 0;
     // The bar runs from 0 to its width in pixels.
     virtual int BarWidth() const = 0;
     virtual void SetBarPosition(int position) = 0;
+};
+
+class LoadingWindow : public ProgressDisplay {
+public:
     // Lets the window repaint and see its Cancel button.
     virtual void ProcessPendingMessages() {}
     virtual bool Cancelled() const = 0;

@@ -1,13 +1,22 @@
 #pragma once
-// Requests to the desktop session and the system: showing a file in the file manager and
-// powering the computer off. Each is a short child process (gdbus, busctl, systemctl,
-// xdg-open); the command lists are plain data so they can be checked without running them.
+// Requests to the desktop session and the system: opening a document or address, showing a
+// file in the file manager and powering the computer off. Each is a short child process (gdbus,
+// busctl, systemctl, xdg-open); the command lists are plain data so they can be checked without
+// running them.
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace quillon::platform {
+
+// How the desktop's opener took a file, folder or address.
+enum class OpenOutcome { Opened, NotFound, Failed };
+
+// xdg-open on a URI, waiting up to waitMs for its verdict (its exit status: 2 means the file
+// does not exist). An opener still running then is taken as a handler at work and is left to
+// end on its own; one that cannot start has failed.
+OpenOutcome OpenWithDefaultApplication(const std::string& uri, int waitMs);
 
 // Runs one command; true when it started and exited with 0. error gets the reason otherwise.
 using CommandRunner = std::function<bool(const std::vector<std::string>& argv, std::string& error)>;

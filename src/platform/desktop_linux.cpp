@@ -1,5 +1,6 @@
 #include "platform/desktop.h"
 
+#include <thread>
 #include <string_view>
 
 #include "platform/process.h"
@@ -56,6 +57,24 @@ bool RunDesktopCommand(const std::vector<std::string>& argv, std::string& error)
     }
     error = output.empty() ? argv.front() + " failed" : output;
     return false;
+}
+
+OpenOutcome OpenWithDefaultApplication(const std::string& uri, int waitMs) {
+    // The opener stays in this program's group, its messages go where this program's go, and
+    // whatever it starts (a browser) is not ended with it.
+    ProcessOptions options;
+    options.capture = OutputCapture::None;
+    options.ownSession = false;
+    StartedProcess started;
+    if (!StartProcessWith({"xdg-open", uri}, options, started)) return OpenOutcome::Failed;
+    if (!started.process.Wait(waitMs)) {
+        // Reaped when it ends rather than killed with a dropped handle.
+        std::thread([opener = started.process]() mutable { opener.Wait(-1); }).detach();
+        return OpenOutcome::Opened;
+    }
+    const std::optional<int> code = started.process.ExitCode();
+    if (code && *code == 0) return OpenOutcome::Opened;
+    return code && *code == 2 ? OpenOutcome::NotFound : OpenOutcome::Failed;
 }
 
 std::vector<std::vector<std::string>> PowerOffCommands() {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +63,9 @@ public:
     // Exit code when the child exited normally; empty while it runs, after a signal, or when
     // the status could not be collected.
     std::optional<int> ExitCode() const;
+    // The status as a shell reports it: the exit code, or 128 + the signal that ended the
+    // child; -1 while it runs or when the status could not be collected.
+    int ShellStatus() const;
 
     // Kills the child's whole process group, then waits for the child.
     void Terminate();
@@ -119,15 +123,46 @@ private:
 
 struct StartedProcess {
     ProcessHandle process;
-    PipeHandle output;      // the child's standard output and error
-    InputPipeHandle input;  // only from StartProcessWithInput
+    PipeHandle output;      // the child's captured output (see OutputCapture)
+    InputPipeHandle input;  // only with ProcessOptions::keepInput
 };
 
+// Which of the child's standard output and error go into the output pipe; a stream that does
+// not is this program's own.
+enum class OutputCapture { Both, OutputOnly, ErrorOnly, None };
+
+struct ProcessOptions {
+    std::string currentFolder;  // the parent's when empty
+    OutputCapture capture = OutputCapture::Both;
+    bool keepInput = false;  // standard input stays open for `started.input`
+    // A child that leads a session of its own takes what it starts along when its group is
+    // killed. Without one it stays in this program's process group, so whoever stops that group
+    // stops the child with it (the helper programs' ffmpeg).
+    bool ownSession = true;
+    // SIGTERM, SIGINT and SIGHUP that end this program are first passed on to the child.
+    bool passTerminationSignals = false;
+};
+
+// How the helper programs run ffmpeg: in the helper's process group and passed the termination
+// signals the helper gets, so the child never outlives a stopped helper.
+ProcessOptions FollowingThisProgram(OutputCapture capture);
+
 // Starts the program named by argv[0] (searched in PATH when it holds no "/") with these
-// arguments. Standard output and error share one pipe, standard input is a pipe closed at once,
-// the child leads a session of its own, and its current folder is `currentFolder` (the
-// parent's when empty). No other descriptor of the parent reaches the child.
-// On failure returns false with a message; nothing is left open and no child remains.
+// arguments. Standard input is a pipe (closed at once unless kept), and no other descriptor of
+// the parent reaches the child. On failure returns false with a message; nothing is left open
+// and no child remains.
+bool StartProcessWith(const std::vector<std::string>& argv, const ProcessOptions& options,
+                      StartedProcess& started, std::string* error = nullptr);
+
+// Reads the pipe until every writer has closed it, handing over each piece that arrives.
+void ReadToEnd(PipeHandle& pipe, const std::function<void(std::string_view)>& onBytes);
+
+// A file removed when a termination signal (SIGTERM, SIGINT, SIGHUP) ends this process: an
+// intermediate file of a helper program. At most four are kept.
+void RemoveFileOnSignal(const std::string& path);
+
+// The usual start: standard output and error share one pipe, standard input is closed at once,
+// the child leads a session of its own, and its current folder is `currentFolder`.
 bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
                   StartedProcess& started, std::string* error = nullptr);
 

@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -215,18 +217,95 @@ bool InputPipeHandle::Write(std::string_view bytes) {
     return ok;
 }
 
+// ---------------------------------------------------------------- termination signals
+
+namespace {
+
+// Children to pass a termination signal on to; written only outside the handler.
+std::array<std::atomic<pid_t>, 8> g_signalledChildren{};
+
+// Paths are copied in before they are armed, so the handler only reads finished strings.
+constexpr std::size_t kMaxDoomedFiles = 4;
+char g_doomedFiles[kMaxDoomedFiles][4096];
+std::atomic<bool> g_doomedArmed[kMaxDoomedFiles];
+
+void ForwardAndExit(int signo) {
+    for (auto& child : g_signalledChildren) {
+        const pid_t pid = child.load();
+        if (pid > 0) ::kill(pid, signo);
+    }
+    for (std::size_t i = 0; i < kMaxDoomedFiles; ++i) {
+        if (g_doomedArmed[i].load()) ::unlink(g_doomedFiles[i]);
+    }
+    ::signal(signo, SIG_DFL);
+    ::raise(signo);
+}
+
+void InstallForwarding() {
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        struct sigaction action {};
+        action.sa_handler = ForwardAndExit;
+        sigemptyset(&action.sa_mask);
+        for (int signo : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signo, &action, nullptr);
+        // A caller that stops reading must not kill us half way through a write.
+        ::signal(SIGPIPE, SIG_IGN);
+    });
+}
+
+void PassSignalsTo(pid_t pid) {
+    for (auto& child : g_signalledChildren) {
+        pid_t empty = 0;
+        if (child.compare_exchange_strong(empty, pid)) return;
+    }
+}
+
+void StopPassingSignalsTo(pid_t pid) {
+    for (auto& child : g_signalledChildren) {
+        pid_t expected = pid;
+        child.compare_exchange_strong(expected, 0);
+    }
+}
+
+}  // namespace
+
+void RemoveFileOnSignal(const std::string& path) {
+    InstallForwarding();
+    for (std::size_t i = 0; i < kMaxDoomedFiles; ++i) {
+        if (g_doomedArmed[i].load() || path.size() >= sizeof g_doomedFiles[i]) continue;
+        path.copy(g_doomedFiles[i], path.size());
+        g_doomedFiles[i][path.size()] = '\0';
+        g_doomedArmed[i].store(true);
+        return;
+    }
+}
+
 // ---------------------------------------------------------------- processes
 
 struct ProcessState {
     std::mutex mutex;
     pid_t pid = 0;
+    bool ownGroup = true;       // the child leads its own session and process group
+    bool signalsPassed = false; // listed for termination signals to reach it
     bool reaped = false;
     std::optional<int> exitCode;
+    std::optional<int> endSignal;
 
     // Collects the child's status if it has ended. Reaping happens only under the mutex, so a
     // signal sent under the mutex while `reaped` is false can never reach a recycled id.
     bool PollLocked() {
         if (reaped) return true;
+        if (signalsPassed) {
+            // Off the signal list before the id is freed, so the handler cannot hit a recycled one.
+            siginfo_t info{};
+            int r;
+            do {
+                r = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+            } while (r < 0 && errno == EINTR);
+            if (r == 0 && info.si_pid == 0) return false;
+            StopPassingSignalsTo(pid);
+            signalsPassed = false;
+        }
         int status = 0;
         pid_t r;
         do {
@@ -235,6 +314,7 @@ struct ProcessState {
         if (r == 0) return false;
         reaped = true;  // also when the status is lost (ECHILD: SIGCHLD ignored by the program)
         if (r == pid && WIFEXITED(status)) exitCode = WEXITSTATUS(status);
+        if (r == pid && WIFSIGNALED(status)) endSignal = WTERMSIG(status);
         return true;
     }
 
@@ -246,8 +326,8 @@ struct ProcessState {
     void KillGroup() {
         std::lock_guard<std::mutex> lock(mutex);
         if (PollLocked()) return;
-        // The child leads its own session, so its process group id is its pid.
-        ::kill(-pid, SIGKILL);
+        // A child leading its own session has its pid as its process group id.
+        if (ownGroup) ::kill(-pid, SIGKILL);
         ::kill(pid, SIGKILL);  // in case it left its group
     }
 
@@ -287,6 +367,14 @@ std::optional<int> ProcessHandle::ExitCode() const {
     return state_->exitCode;
 }
 
+int ProcessHandle::ShellStatus() const {
+    if (!state_) return -1;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (state_->exitCode) return *state_->exitCode;
+    if (state_->endSignal) return 128 + *state_->endSignal;
+    return -1;
+}
+
 void ProcessHandle::Terminate() {
     if (!state_) return;
     state_->KillGroup();
@@ -298,7 +386,8 @@ bool ProcessHandle::SetPriorityClass(uint32_t priorityClass) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->PollLocked()) return false;
     // A raise without the privilege fails with EACCES or EPERM; the child keeps its priority.
-    ::setpriority(PRIO_PGRP, static_cast<id_t>(state_->pid), NiceValueForPriorityClass(priorityClass));
+    ::setpriority(state_->ownGroup ? PRIO_PGRP : PRIO_PROCESS, static_cast<id_t>(state_->pid),
+                  NiceValueForPriorityClass(priorityClass));
     return true;
 }
 
@@ -318,11 +407,10 @@ struct SpawnSetup {
 
 }  // namespace
 
-namespace {
-
-bool Start(const std::vector<std::string>& argv, const std::string& currentFolder, StartedProcess& started,
-           std::string* error, bool keepInput) {
+bool StartProcessWith(const std::vector<std::string>& argv, const ProcessOptions& options, StartedProcess& started,
+                      std::string* error) {
     started = StartedProcess{};
+    const bool capture = options.capture != OutputCapture::None;
     auto fail = [&](std::string message) {
         if (error) *error = std::move(message);
         return false;
@@ -333,7 +421,7 @@ bool Start(const std::vector<std::string>& argv, const std::string& currentFolde
     int input[2] = {-1, -1};
     // Close-on-exec from the start: a child started by another thread at the same moment must
     // not inherit these ends (it would hold our pipe open).
-    if (::pipe2(output, O_CLOEXEC) != 0) return fail(ErrorText("cannot create a pipe", errno));
+    if (capture && ::pipe2(output, O_CLOEXEC) != 0) return fail(ErrorText("cannot create a pipe", errno));
     if (::pipe2(input, O_CLOEXEC) != 0) {
         const int e = errno;
         CloseQuietly(output[0]);
@@ -351,15 +439,17 @@ bool Start(const std::vector<std::string>& argv, const std::string& currentFolde
     setup.attributesReady = setup.actionsReady && rc == 0;
     // dup2 onto 0, 1 and 2 clears close-on-exec on the copies the child keeps.
     if (rc == 0) rc = posix_spawn_file_actions_adddup2(&setup.actions, input[0], 0);
-    if (rc == 0) rc = posix_spawn_file_actions_adddup2(&setup.actions, output[1], 1);
-    if (rc == 0) rc = posix_spawn_file_actions_adddup2(&setup.actions, output[1], 2);
+    const bool captureOutput = options.capture == OutputCapture::Both || options.capture == OutputCapture::OutputOnly;
+    const bool captureError = options.capture == OutputCapture::Both || options.capture == OutputCapture::ErrorOnly;
+    if (rc == 0 && captureOutput) rc = posix_spawn_file_actions_adddup2(&setup.actions, output[1], 1);
+    if (rc == 0 && captureError) rc = posix_spawn_file_actions_adddup2(&setup.actions, output[1], 2);
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     // Descriptors the program opened without close-on-exec stay out of the child as well.
     if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
 #endif
-    if (rc == 0 && !currentFolder.empty()) {
+    if (rc == 0 && !options.currentFolder.empty()) {
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
-        rc = posix_spawn_file_actions_addchdir_np(&setup.actions, currentFolder.c_str());
+        rc = posix_spawn_file_actions_addchdir_np(&setup.actions, options.currentFolder.c_str());
 #else
 #error "posix_spawn_file_actions_addchdir_np is needed"
 #endif
@@ -374,8 +464,8 @@ bool Start(const std::vector<std::string>& argv, const std::string& currentFolde
     for (int s : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2}) sigaddset(&defaults, s);
     if (rc == 0) rc = posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
     if (rc == 0) {
-        rc = posix_spawnattr_setflags(&setup.attributes,
-                                      POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        const short session = options.ownSession ? POSIX_SPAWN_SETSID : 0;
+        rc = posix_spawnattr_setflags(&setup.attributes, session | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     }
     if (rc != 0) {
         closeAll();
@@ -393,7 +483,7 @@ bool Start(const std::vector<std::string>& argv, const std::string& currentFolde
     // our read end reports the end once the child (and anything it started) is gone.
     CloseQuietly(output[1]);
     CloseQuietly(input[0]);
-    if (rc != 0 || !keepInput) CloseQuietly(input[1]);
+    if (rc != 0 || !options.keepInput) CloseQuietly(input[1]);
     if (rc != 0) {
         CloseQuietly(output[0]);
         return fail(ErrorText(("cannot start " + argv[0]).c_str(), rc));
@@ -401,27 +491,54 @@ bool Start(const std::vector<std::string>& argv, const std::string& currentFolde
 
     auto state = std::make_shared<ProcessState>();
     state->pid = pid;
+    state->ownGroup = options.ownSession;
+    if (options.passTerminationSignals) {
+        InstallForwarding();
+        PassSignalsTo(pid);
+        state->signalsPassed = true;
+    }
     started.process = ProcessHandle(std::move(state));
-    started.output = PipeHandle(std::make_shared<PipeState>(output[0]));
-    if (keepInput) started.input = InputPipeHandle(std::make_shared<PipeState>(input[1]));
+    if (capture) started.output = PipeHandle(std::make_shared<PipeState>(output[0]));
+    if (options.keepInput) started.input = InputPipeHandle(std::make_shared<PipeState>(input[1]));
     return true;
 }
 
-}  // namespace
+
+ProcessOptions FollowingThisProgram(OutputCapture capture) {
+    ProcessOptions options;
+    options.capture = capture;
+    options.ownSession = false;
+    options.passTerminationSignals = true;
+    return options;
+}
 
 bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
                   StartedProcess& started, std::string* error) {
-    return Start(argv, currentFolder, started, error, false);
+    ProcessOptions options;
+    options.currentFolder = currentFolder;
+    return StartProcessWith(argv, options, started, error);
 }
 
 bool StartProcessWithInput(const std::vector<std::string>& argv, const std::string& currentFolder,
                            StartedProcess& started, std::string* error) {
-    return Start(argv, currentFolder, started, error, true);
+    ProcessOptions options;
+    options.currentFolder = currentFolder;
+    options.keepInput = true;
+    return StartProcessWith(argv, options, started, error);
 }
 
 bool StartProcess(std::string_view commandLine, const std::string& currentFolder,
                   StartedProcess& started, std::string* error) {
     return StartProcess(SplitCommandLine(commandLine), currentFolder, started, error);
+}
+
+void ReadToEnd(PipeHandle& pipe, const std::function<void(std::string_view)>& onBytes) {
+    char buffer[16384];
+    for (;;) {
+        const auto r = pipe.Read(buffer, sizeof buffer, -1);
+        if (r.status != PipeHandle::ReadStatus::Data) return;
+        onBytes(std::string_view(buffer, r.bytes));
+    }
 }
 
 }  // namespace quillon::platform

@@ -16,17 +16,19 @@
 #include "app/product_info.h"
 #include "engine/media_engine.h"
 #include "ui/about_box.h"
+#include "ui/countdown_dialog.h"
 #include "ui/desktop_notifier.h"
 #include "ui/empty_list_hint.h"
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
+#include "ui/loading_dialog.h"
 #include "ui/output_format_box.h"
 #include "ui/progress_cell_delegate.h"
+#include "ui/progress_dialog.h"
 #include "ui/skin.h"
 #include "ui/ui_services.h"
 #include "ui/window_commands.h"
 #include "ui/window_frame.h"
-#include "ui/work_windows.h"
 #include "util/paths.h"
 
 namespace quillon::ui {
@@ -53,16 +55,6 @@ public:
 app::UiDispatcher& WindowDispatcher() {
     static QtDispatcher dispatcher;
     return dispatcher;
-}
-
-MessageIcon ToMessageIcon(app::MessageIcon icon) {
-    switch (icon) {
-    case app::MessageIcon::Information: return MessageIcon::Information;
-    case app::MessageIcon::Error: return MessageIcon::Error;
-    case app::MessageIcon::Exclamation:
-    case app::MessageIcon::Warning: break;
-    }
-    return MessageIcon::Warning;
 }
 
 QFont CaptionFont() {
@@ -311,7 +303,7 @@ void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
 ProgressDialog* MainWindow::ProgressWindow() const { return progress_.data(); }
 
 void MainWindow::ShowMessage(const std::string& text, app::MessageIcon icon) {
-    Services().ShowMessage(this, ToMessageIcon(icon), QString::fromStdString(text));
+    Services().ShowMessage(this, icon, QString::fromStdString(text));
 }
 
 void MainWindow::SetMainWindowEnabled(bool enabled) {

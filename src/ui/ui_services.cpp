@@ -1,7 +1,6 @@
 #include "ui/ui_services.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
@@ -15,7 +14,7 @@ namespace {
 
 class DesktopServices final : public UiServices {
 public:
-    int OpenDocument(const QString& target) override { return OpenWithDesktop(target); }
+    int OpenDocument(const std::string& target) override { return OpenWithDesktop(QString::fromStdString(target)); }
 
     void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) override {
         QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Ok,
@@ -29,9 +28,7 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
 
-    void ShowInFileManager(const QString& path) override {
-        platform::ShowFileInFileManager(path.toStdString());
-    }
+    void ShowInFileManager(const std::string& path) override { platform::ShowFileInFileManager(path); }
 
     bool PowerOff(std::string& error) override { return platform::RequestPowerOff(error); }
 
@@ -60,24 +57,13 @@ int OpenWithDesktop(const QString& target, int waitMs) {
         url = QUrl::fromLocalFile(target);
     }
     // xdg-open tells by its exit status whether a handler took the address; a started opener
-    // alone proves nothing. One still running after the wait is taken as a handler at work and
-    // is left to end on its own.
-    auto* opener = new QProcess;
-    opener->setProcessChannelMode(QProcess::ForwardedChannels);
-    opener->start(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
-    if (!opener->waitForStarted(waitMs)) {
-        delete opener;
-        return kOpenNoAssociation;
+    // alone proves nothing.
+    switch (platform::OpenWithDefaultApplication(url.toString(QUrl::FullyEncoded).toStdString(), waitMs)) {
+    case platform::OpenOutcome::Opened: return kOpenSucceeded;
+    case platform::OpenOutcome::NotFound: return kOpenFileNotFound;
+    case platform::OpenOutcome::Failed: break;
     }
-    if (!opener->waitForFinished(waitMs)) {
-        QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
-        return kOpenSucceeded;
-    }
-    const bool ok = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
-    const int code = opener->exitCode();
-    delete opener;
-    if (ok) return kOpenSucceeded;
-    return code == 2 ? kOpenFileNotFound : kOpenNoAssociation;  // 2: the file does not exist
+    return kOpenNoAssociation;
 }
 
 UiServices& Services() {

@@ -1,35 +1,34 @@
 #pragma once
-// What the windows ask of the desktop: opening documents and addresses, and message boxes.
-// Tests put their own implementation in place so that nothing opens a browser or blocks.
+// The window's side of the desktop: the desktop requests of app::Desktop, and message boxes
+// over a window. Tests put their own implementation in place so that nothing opens a browser
+// or blocks.
 
 #include <QString>
 
 #include <string>
 
+#include "app/desktop.h"
+
 class QWidget;
 
 namespace quillon::ui {
 
-enum class MessageIcon { Error, Warning, Information, Question };
+using app::kOpenFileNotFound;
+using app::kOpenNoAssociation;
+using app::kOpenSucceeded;
+using app::MessageIcon;
 
-// Results of OpenDocument as the shell reports them: above 32 is success.
-inline constexpr int kOpenSucceeded = 42;
-inline constexpr int kOpenFileNotFound = 2;
-inline constexpr int kOpenNoAssociation = 31;
-
-class UiServices {
+class UiServices : public app::Desktop {
 public:
-    virtual ~UiServices() = default;
-    // Opens a web or mail address, a file or a folder with the desktop's default handler.
-    virtual int OpenDocument(const QString& target) = 0;
     // A message box with the product name as caption.
     virtual void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) = 0;
     // Yes and No buttons; true for Yes.
     virtual bool AskYesNo(QWidget* parent, MessageIcon icon, const QString& text) = 0;
-    // Shows the file selected in the desktop's file manager.
-    virtual void ShowInFileManager(const QString& path) = 0;
-    // Asks the system to power off; false with the reason in error.
-    virtual bool PowerOff(std::string& error) = 0;
+
+    using app::Desktop::OpenDocument;
+    using app::Desktop::ShowInFileManager;
+    int OpenDocument(const QString& target) { return OpenDocument(target.toStdString()); }
+    void ShowInFileManager(const QString& path) { ShowInFileManager(path.toStdString()); }
 };
 
 // The desktop's opener (xdg-open) on a file, folder or address, waiting up to waitMs for its

@@ -17,11 +17,11 @@
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
 #include "ui/engine_output_window.h"
+#include "ui/loading_dialog.h"
 #include "ui/main_window.h"
 #include "ui/opt_sheet.h"
 #include "ui/output_format_box.h"
 #include "ui/ui_services.h"
-#include "ui/work_windows.h"
 
 namespace quillon::ui {
 
@@ -145,6 +145,10 @@ void WindowCommands::Minimize() { window_->showMinimized(); }
 
 void WindowCommands::CloseWindow() { window_->close(); }
 
+app::Desktop& WindowCommands::DesktopSide() { return Services(); }
+
+void WindowCommands::OpenAddress(const std::string& address) { OpenHyperlink(window_, Text(address)); }
+
 void WindowCommands::ShowInformation(const std::string& text) {
     Services().ShowMessage(window_, MessageIcon::Information, Text(text));
 }
@@ -233,11 +237,5 @@ bool WindowCommands::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
-
-void WindowCommands::OpenPath(const std::string& path) { Services().OpenDocument(Text(path)); }
-
-void WindowCommands::ShowInFolder(const std::string& path) { Services().ShowInFileManager(Text(path)); }
-
-void WindowCommands::OpenUrl(const std::string& url) { OpenHyperlink(window_, Text(url)); }
 
 }  // namespace quillon::ui

@@ -16,7 +16,7 @@ namespace quillon::ui {
 
 class MainWindow;
 
-class WindowCommands final : public QObject, public app::Shell, private app::CommandHost {
+class WindowCommands final : public QObject, private app::CommandHost {
     Q_OBJECT
 public:
     explicit WindowCommands(MainWindow* window);
@@ -31,11 +31,6 @@ public:
     void AddDvd() override;
     void AddDropped(const std::vector<std::string>& dropped);
 
-    // app::Shell through the window's services.
-    void OpenPath(const std::string& path) override;
-    void ShowInFolder(const std::string& path) override;
-    void OpenUrl(const std::string& url) override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -46,7 +41,8 @@ private:
     // app::CommandHost: what only the window can do.
     app::FileList& Files() override;
     app::SourceIndex& Index() override;
-    app::Shell& Desktop() override { return *this; }
+    app::Desktop& DesktopSide() override;
+    void OpenAddress(const std::string& address) override;
     bool Busy() const override;
     void StartConversion(bool selectedOnly, bool convertToOne) override;
     void SelectAll() override;

@@ -6,6 +6,7 @@
 #include "app/list_cells.h"
 #include "app/main_commands.h"
 #include "app/product_info.h"
+#include "recording_desktop.h"
 #include "test_support.h"
 
 namespace quillon::app {
@@ -240,21 +241,14 @@ TEST(CommandMenus, WhileBusyOnlyCommandsThatChangeNothingAreOffered) {
     }
 }
 
-struct FakeShell : Shell {
-    std::vector<std::string> calls;
-    void OpenPath(const std::string& path) override { calls.push_back("open " + path); }
-    void ShowInFolder(const std::string& path) override { calls.push_back("show " + path); }
-    void OpenUrl(const std::string& url) override { calls.push_back("url " + url); }
-};
-
-TEST(ShellCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
+TEST(DesktopCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
     test::TempDir dir;
     test::WriteFile(dir / "in.wav", "x");
     fs::create_directories(dir / "VIDEO_TS");
     test::WriteFile(dir / "VIDEO_TS" / "vts_03_1.vob", "x");
     FileList list;
-    FakeShell shell;
-    EXPECT_FALSE(PlayFocused(list, false, shell));
+    test::RecordingDesktop desktop;
+    EXPECT_FALSE(PlayFocused(list, false, desktop));
 
     list.InsertRow(Item((dir / "in.wav").string()), 0);
     auto dvd = std::make_unique<engine::SourceItem>();
@@ -264,14 +258,14 @@ TEST(ShellCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
     list.InsertRow(std::move(dvd), 0);
     list.SetSelected(0, true);
     list.SetFocusedRow(0);
-    EXPECT_TRUE(PlayFocused(list, false, shell));
-    EXPECT_FALSE(PlayFocused(list, true, shell));  // no output
+    EXPECT_TRUE(PlayFocused(list, false, desktop));
+    EXPECT_FALSE(PlayFocused(list, true, desktop));  // no output
     list.Item(0).outputPath = (dir / "gone.mp3").string();
-    EXPECT_FALSE(BrowseFocused(list, true, shell));  // output no longer there
+    EXPECT_FALSE(BrowseFocused(list, true, desktop));  // output no longer there
     list.SetSelected(1, true);
     list.SetFocusedRow(1);
-    EXPECT_TRUE(BrowseFocused(list, false, shell));
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{"open " + (dir / "in.wav").string(),
+    EXPECT_TRUE(BrowseFocused(list, false, desktop));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"open " + (dir / "in.wav").string(),
                                                      "show " + (dir / "VIDEO_TS" / "vts_03_1.vob").string()}));
     EXPECT_STREQ(WebCommandAddress(kHomePage), "https://quillon.example.org/");
     EXPECT_EQ(WebCommandAddress(kAbout), nullptr);
@@ -282,13 +276,14 @@ TEST(ShellCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
 struct RecordingHost : CommandHost {
     FileList list;
     SourceIndex index;
-    FakeShell shell;
+    test::RecordingDesktop desktop;
     bool busy = false;
     std::vector<std::string> calls;
 
     FileList& Files() override { return list; }
     SourceIndex& Index() override { return index; }
-    Shell& Desktop() override { return shell; }
+    Desktop& DesktopSide() override { return desktop; }
+    void OpenAddress(const std::string& address) override { calls.push_back("url " + address); }
     bool Busy() const override { return busy; }
     void StartConversion(bool selectedOnly, bool convertToOne) override {
         calls.push_back(std::string("convert") + (selectedOnly ? " selected" : " all") + (convertToOne ? " to one" : ""));
@@ -327,7 +322,7 @@ TEST(CommandDispatch, EveryButtonMenuEntryAndKeyReachesItsOwnHandler) {
     // The four web commands open their addresses.
     RecordingHost web;
     for (int id : {kTellAFriend, kFeedback, kHomePage, kCheckUpdates}) EXPECT_TRUE(RunCommand(web, id));
-    EXPECT_EQ(web.shell.calls, (std::vector<std::string>{std::string("url ") + kTellAFriendMail, std::string("url ") + kSupportMail,
+    EXPECT_EQ(web.calls, (std::vector<std::string>{std::string("url ") + kTellAFriendMail, std::string("url ") + kSupportMail,
                                                          std::string("url ") + kHomePageUrl, std::string("url ") + kUpdatesUrl}));
     // Every entry of both menus has a handler; only the "None" stream is shown without one.
     for (const std::vector<int>* layout : {&ContextMenuLayout(), &HelpMenuLayout()}) {
@@ -363,8 +358,7 @@ TEST(CommandDispatch, ABusyHostRefusesWhatChangesTheListAndStillPlaysAndShows) {
     // Reading commands and the window's own buttons still answer.
     for (int id : {kSelectedLength, kHelpTopics, kMinimize, kClose, kHomePage}) EXPECT_TRUE(RunCommand(host, id)) << id;
     EXPECT_EQ(host.calls, (std::vector<std::string>{"info The total length of selected files is 00:05.", "help topics",
-                                                    "minimize", "close"}));
-    EXPECT_EQ(host.shell.calls.size(), 1u);
+                                                    "minimize", "close", std::string("url ") + kHomePageUrl}));
 
     // Once the run is over the same commands act.
     host.busy = false;

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -332,6 +336,119 @@ TEST(StartProcessWithInput, TheChildReadsWhatIsWrittenAndAGoneReaderIsNoSignal) 
     EXPECT_FALSE(plain.input.Valid());
     EXPECT_EQ(ReadAll(plain), "");
     EXPECT_TRUE(plain.process.Wait(5000));
+}
+
+// What the child wrote to the pipe and, with the test's own standard output and error pointed
+// at a file meanwhile, to this program's.
+struct Routed {
+    std::string piped;
+    std::string ours;
+    int status = -1;
+};
+
+Routed RunRouted(const std::vector<std::string>& argv, const ProcessOptions& options) {
+    Routed r;
+    test::TempDir dir;
+    const std::string file = (dir / "stderr").string();
+    std::fflush(stdout);
+    const int savedOut = dup(1);
+    const int savedError = dup(2);
+    const int sink = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    dup2(sink, 1);
+    dup2(sink, 2);
+    close(sink);
+    StartedProcess p;
+    std::string error;
+    const bool started = StartProcessWith(argv, options, p, &error);
+    if (started && p.output.Valid()) ReadToEnd(p.output, [&](std::string_view bytes) { r.piped += bytes; });
+    if (started) p.process.Wait(5000);
+    dup2(savedOut, 1);
+    dup2(savedError, 2);
+    close(savedOut);
+    close(savedError);
+    EXPECT_TRUE(started) << error;
+    r.ours = test::ReadFile(file);
+    r.status = p.process.ShellStatus();
+    return r;
+}
+
+TEST(StartProcessWith, CapturesTheChosenStreamsAndLeavesTheOthersToThisProgram) {
+    const std::vector<std::string> both{"/bin/sh", "-c", "echo out; echo err >&2; exit 3"};
+    ProcessOptions options;
+    Routed r = RunRouted(both, options);
+    EXPECT_EQ(r.piped, "out\nerr\n");
+    EXPECT_EQ(r.ours, "");
+    EXPECT_EQ(r.status, 3);
+
+    options.capture = OutputCapture::ErrorOnly;
+    r = RunRouted({"/bin/sh", "-c", "echo out >&2; echo err >&2"}, options);
+    EXPECT_EQ(r.piped, "out\nerr\n");
+    r = RunRouted({"/bin/sh", "-c", "echo out; echo err >&2"}, options);
+    EXPECT_EQ(r.piped, "err\n");
+    EXPECT_EQ(r.ours, "out\n");
+
+    // Raw bytes come through whole, however they are cut into reads.
+    options.capture = OutputCapture::OutputOnly;
+    r = RunRouted({"/bin/sh", "-c", "head -c 300000 /dev/zero; echo err >&2"}, options);
+    EXPECT_EQ(r.piped, std::string(300000, '\0'));
+    EXPECT_EQ(r.ours, "err\n");
+
+    options.capture = OutputCapture::None;
+    r = RunRouted({"/bin/sh", "-c", "echo err >&2; kill -KILL $$"}, options);
+    EXPECT_EQ(r.piped, "");
+    EXPECT_EQ(r.ours, "err\n");
+    EXPECT_EQ(r.status, 128 + SIGKILL);  // as a shell reports a killed child
+}
+
+TEST(StartProcessWith, AFollowingChildStaysInThisGroupAndGoesWithThisProgram) {
+    // Field 5 is the process group, 6 the session.
+    StartedProcess p;
+    ASSERT_TRUE(StartProcessWith({"/bin/sh", "-c", "exec cat /proc/self/stat"},
+                                 FollowingThisProgram(OutputCapture::OutputOnly), p));
+    std::string out;
+    ReadToEnd(p.output, [&](std::string_view bytes) { out += bytes; });
+    ASSERT_TRUE(p.process.Wait(5000));
+    std::istringstream stat(out);
+    std::string pid, comm, state, ppid, group, session;
+    stat >> pid >> comm >> state >> ppid >> group >> session;
+    EXPECT_EQ(group, std::to_string(getpgrp()));
+    EXPECT_EQ(session, std::to_string(getsid(0)));
+
+    // A helper stopped by SIGTERM passes it on and removes its intermediate file; it runs in a
+    // child so that the handlers stay out of the test program.
+    test::TempDir dir;
+    const std::string doomed = (dir / "intermediate").string();
+    test::WriteFile(doomed, "x");
+    int fds[2];
+    ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
+    const pid_t helper = fork();
+    ASSERT_GE(helper, 0);
+    if (helper == 0) {
+        RemoveFileOnSignal(doomed);
+        StartedProcess sleeper;
+        if (!StartProcessWith({"/bin/sleep", "60"}, FollowingThisProgram(OutputCapture::None), sleeper)) _exit(1);
+        const int child = sleeper.process.Pid();
+        if (write(fds[1], &child, sizeof child) != sizeof child) _exit(1);
+        sleeper.process.Wait(-1);
+        _exit(0);
+    }
+    close(fds[1]);
+    int sleeper = 0;
+    ASSERT_EQ(read(fds[0], &sleeper, sizeof sleeper), static_cast<ssize_t>(sizeof sleeper));
+    close(fds[0]);
+    ASSERT_EQ(kill(helper, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(helper, &status, 0), helper);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_FALSE(std::filesystem::exists(doomed));
+    bool gone = false;
+    for (int i = 0; i < 500 && !gone; ++i) {
+        std::ifstream procStat("/proc/" + std::to_string(sleeper) + "/stat");
+        std::string text;
+        gone = !std::getline(procStat, text) || text.find(") Z") != std::string::npos;
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone) << "the helper's child outlived it";
 }
 
 }  // namespace

@@ -15,8 +15,8 @@
 #include "process_census.h"
 #include "test_support.h"
 #include "ui/file_list_view.h"
+#include "ui/loading_dialog.h"
 #include "ui/main_window.h"
-#include "ui/work_windows.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui {

@@ -44,8 +44,8 @@ public:
         QString text;
     };
 
-    int OpenDocument(const QString& target) override {
-        opened.push_back(target);
+    int OpenDocument(const std::string& target) override {
+        opened.push_back(QString::fromStdString(target));
         return openResult;
     }
     void ShowMessage(QWidget*, ui::MessageIcon icon, const QString& text) override {
@@ -56,7 +56,7 @@ public:
         return answerYes;
     }
 
-    void ShowInFileManager(const QString& path) override { shown.push_back(path); }
+    void ShowInFileManager(const std::string& path) override { shown.push_back(QString::fromStdString(path)); }
     bool PowerOff(std::string& error) override {
         ++powerOffRequests;
         error = "Interactive authentication required.";

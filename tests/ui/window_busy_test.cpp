@@ -370,10 +370,12 @@ TEST_F(WindowBusyTest, AFailingOpenerIsReportedAndTheLinkStaysUnvisited) {
 // Services that open through the desktop's opener and record the messages.
 class OpenerServices final : public UiServices {
 public:
-    int OpenDocument(const QString& target) override { return OpenWithDesktop(target, 5000); }
+    int OpenDocument(const std::string& target) override {
+        return OpenWithDesktop(QString::fromStdString(target), 5000);
+    }
     void ShowMessage(QWidget*, MessageIcon, const QString& text) override { messages << text; }
     bool AskYesNo(QWidget*, MessageIcon, const QString&) override { return false; }
-    void ShowInFileManager(const QString&) override {}
+    void ShowInFileManager(const std::string&) override {}
     bool PowerOff(std::string&) override { return false; }
     QStringList messages;
 };

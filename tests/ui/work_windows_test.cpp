@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/work_windows.h"
+#include "ui/countdown_dialog.h"
+#include "ui/loading_dialog.h"
+#include "ui/progress_dialog.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui {

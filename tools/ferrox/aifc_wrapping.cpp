@@ -7,7 +7,7 @@
 #include <iterator>
 #include <unistd.h>
 
-#include "platform/child_process.h"
+#include "platform/process.h"
 
 namespace quillon::ferrox {
 

@@ -3,12 +3,10 @@
 #include "engine_run.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 #include <vector>
 
-#include "platform/child_process.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
 
@@ -21,8 +19,8 @@ namespace quillon::ferrox {
 
 namespace {
 
-// Encodes raw 16-bit mono PCM from fd into an AMR storage file ("#!AMR\n" / "#!AMR-WB\n").
-bool EncodePcm(int fd, const engine::AmrPlan& plan, const std::string& amrFile) {
+// Encodes raw 16-bit mono PCM from the pipe into an AMR storage file ("#!AMR\n" / "#!AMR-WB\n").
+bool EncodePcm(platform::PipeHandle& pcm, const engine::AmrPlan& plan, const std::string& amrFile) {
     const bool narrow = plan.kind == engine::AmrKind::NarrowBand;
     const std::size_t frameSamples = narrow ? 160 : 320;
     std::FILE* out = std::fopen(amrFile.c_str(), "wb");
@@ -44,12 +42,13 @@ bool EncodePcm(int fd, const engine::AmrPlan& plan, const std::string& amrFile) 
             ok = false;
         }
     };
-    for (;;) {
-        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        filled += static_cast<std::size_t>(n);
-        if (filled == bytes.size()) {
+    platform::ReadToEnd(pcm, [&](std::string_view piece) {
+        while (!piece.empty()) {
+            const std::size_t take = std::min(piece.size(), bytes.size() - filled);
+            std::copy_n(piece.data(), take, bytes.data() + filled);
+            piece.remove_prefix(take);
+            filled += take;
+            if (filled < bytes.size()) break;
             for (std::size_t i = 0; i < frameSamples; ++i) {
                 frame[i] = static_cast<short>(static_cast<unsigned char>(bytes[2 * i]) |
                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
@@ -57,7 +56,7 @@ bool EncodePcm(int fd, const engine::AmrPlan& plan, const std::string& amrFile) 
             encode();
             filled = 0;
         }
-    }
+    });
     if (ok && filled > 0) {  // the last, short frame is padded with silence
         std::fill(frame.begin(), frame.end(), 0);
         for (std::size_t i = 0; i < filled / 2; ++i) {
@@ -83,19 +82,20 @@ int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, con
     status = RunEngine(plan.encodeArgs, log);
     if (status == 0 && log.WriteFailed()) status = 1;
     if (status == 0) {
-        platform::ChildProcess pcm;
-        if (pcm.Start(engine::AmrPcmArguments(ffmpeg, plan, intermediate), platform::ChildOutput::Capture)) {
-            const bool encoded = EncodePcm(pcm.OutputFd(), plan, amrFile);
-            status = pcm.Wait();
+        platform::StartedProcess pcm;
+        if (StartFfmpeg(engine::AmrPcmArguments(ffmpeg, plan, intermediate), platform::OutputCapture::OutputOnly, pcm)) {
+            const bool encoded = EncodePcm(pcm.output, plan, amrFile);
+            status = WaitForFfmpeg(pcm);
             if (status == 0 && !encoded) status = 1;
         } else {
             status = 127;
         }
     }
     if (status == 0) {
-        platform::ChildProcess mux;
-        status = mux.Start(engine::AmrMuxArguments(ffmpeg, plan, intermediate, amrFile), platform::ChildOutput::Inherit)
-                     ? mux.Wait()
+        platform::StartedProcess mux;
+        status = StartFfmpeg(engine::AmrMuxArguments(ffmpeg, plan, intermediate, amrFile),
+                             platform::OutputCapture::None, mux)
+                     ? WaitForFfmpeg(mux)
                      : 127;
     }
     unlink(intermediate.c_str());

@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <unistd.h>
 
-#include "platform/child_process.h"
-
 namespace quillon::ferrox {
 
 namespace {
@@ -22,19 +20,27 @@ void WriteAll(const std::string& text) {
 
 }  // namespace
 
+bool StartFfmpeg(const std::vector<std::string>& args, platform::OutputCapture capture,
+                 platform::StartedProcess& ffmpeg) {
+    std::string error;
+    if (platform::StartProcessWith(args, platform::FollowingThisProgram(capture), ffmpeg, &error)) return true;
+    WriteAll(error + "\n");
+    return false;
+}
+
+int WaitForFfmpeg(platform::StartedProcess& ffmpeg) {
+    ffmpeg.output.Close();
+    ffmpeg.process.Wait(-1);
+    return ffmpeg.process.ShellStatus();
+}
+
 int RunEngine(std::vector<std::string> args, engine::EngineLog& log) {
     engine::EngineLog::RequestLevelTags(args);
-    platform::ChildProcess ffmpeg;
-    if (!ffmpeg.Start(args, platform::ChildOutput::CaptureError)) return 127;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = read(ffmpeg.OutputFd(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        WriteAll(log.Feed(std::string_view(buffer, static_cast<std::size_t>(n))));
-    }
+    platform::StartedProcess ffmpeg;
+    if (!StartFfmpeg(args, platform::OutputCapture::ErrorOnly, ffmpeg)) return 127;
+    platform::ReadToEnd(ffmpeg.output, [&](std::string_view bytes) { WriteAll(log.Feed(bytes)); });
     WriteAll(log.Finish());
-    return ffmpeg.Wait();
+    return WaitForFfmpeg(ffmpeg);
 }
 
 }  // namespace quillon::ferrox

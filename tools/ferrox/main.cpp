@@ -17,7 +17,6 @@
 #include "engine/ferrox_arguments.h"
 #include "engine/ferrox_codec_translations.h"
 #include "engine/probe_protocol.h"
-#include "platform/child_process.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
 

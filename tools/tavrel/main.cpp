@@ -2,7 +2,8 @@
 // them out with ffmpeg (libtheora, libvorbis, Ogg).
 #include "engine/ferrox_arguments.h"
 #include "engine/tavrel_arguments.h"
-#include "platform/child_process.h"
+#include "engine/line_assembler.h"
+#include "platform/process.h"
 
 #include <cstdio>
 
@@ -19,22 +20,28 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto args = engine::BuildTavrelFfmpegArguments(*options, engine::FerroxFfmpegProgram());
-    platform::ChildProcess ffmpeg;
-    if (!ffmpeg.Start(args, options->frontend ? platform::ChildOutput::CaptureBoth
-                                              : platform::ChildOutput::Inherit)) {
-        std::fprintf(stderr, "tavrel: cannot start %s\n", args[0].c_str());
-        return 1;
+    platform::StartedProcess ffmpeg;
+    const auto capture = options->frontend ? platform::OutputCapture::Both : platform::OutputCapture::None;
+    int status = 127;
+    if (!platform::StartProcessWith(args, platform::FollowingThisProgram(capture), ffmpeg, &error)) {
+        std::fprintf(stderr, "tavrel: %s\n", error.c_str());
+    } else {
+        if (options->frontend) {
+            engine::TavrelProgress progress(*options);
+            auto onLine = [&](std::string_view line) {
+                if (auto out = progress.Feed(std::string(line))) {
+                    std::printf("%s\n", out->c_str());
+                    std::fflush(stdout);
+                }
+            };
+            engine::LineAssembler lines;
+            platform::ReadToEnd(ffmpeg.output, [&](std::string_view bytes) { lines.Feed(bytes, onLine); });
+            lines.Finish(onLine);
+        }
+        ffmpeg.output.Close();
+        ffmpeg.process.Wait(-1);
+        status = ffmpeg.process.ShellStatus();
     }
-    if (options->frontend) {
-        engine::TavrelProgress progress(*options);
-        ffmpeg.ReadLines([&](const std::string& line) {
-            if (auto out = progress.Feed(line)) {
-                std::printf("%s\n", out->c_str());
-                std::fflush(stdout);
-            }
-        });
-    }
-    const int status = ffmpeg.Wait();
     if (options->frontend) {
         std::printf(status == 0 ? "{\"result\": \"ok\"}\n" : "{\"result\": \"failed\"}\n");
     }

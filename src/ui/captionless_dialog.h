@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+
+namespace quillon::ui {
+
+// A work window without a caption that the left button drags from any free spot. Only the
+// end of its work closes it.
+class CaptionlessDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CaptionlessDialog(QWidget* parent);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;  // the work windows' light face and accent
+    void CentreOnParent();
+
+    // The parts both work windows have: a status line, a percent label and a bar.
+    static QLabel* NewStatusLine(QWidget* parent);
+    static QLabel* NewPercentLabel(QWidget* parent);
+    static QProgressBar* NewBar(QWidget* parent);
+
+private:
+    QPoint dragOffset_;
+    bool dragging_ = false;
+};
+
+}  // namespace quillon::ui
