@@ -162,7 +162,8 @@ void Intake::CollectDroppedPaths(std::vector<std::string>& paths, const std::vec
 
 std::string Intake::FailureReport(const std::string& failures) const {
     std::string text = "Failed to load the following files.\n\n" + failures;
-    if (!util::IsFile(enginePath_)) {
+    // The engine and its probe server beside it are one installation: either missing means a damaged one.
+    if (!util::IsFile(enginePath_) || !util::IsFile(engine::ProbeServerBeside(enginePath_))) {
         text += "\nSome files of the program are missing or corrupted. Please reinstall the program.";
     } else if (cdTrackFailed_) {
         text += "\nIMPORTANT: please DO NOT add CDA file from hard drive, but from CD drive directly.";

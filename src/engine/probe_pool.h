@@ -1,6 +1,6 @@
 #pragma once
-// Probing many sources at once. Each worker thread keeps one engine process in its
-// probe-server mode and hands it request after request, so the engine starts once per worker
+// Probing many sources at once. Each worker thread keeps one probe server (ferrox-probe)
+// running and hands it request after request, so the engine's libraries load once per worker
 // instead of once per file; a damaged file can end that process, never this program. A worker
 // process that dies, or says nothing for longer than the time limit, is killed and started
 // again for the next request, and its file fails with the reason.
@@ -22,8 +22,7 @@
 namespace quillon::engine {
 
 struct ProbePoolOptions {
-    // The worker program and its arguments; empty: ferrox beside this program in its
-    // probe-server mode.
+    // The worker program and its arguments; empty: ferrox-probe beside this program.
     std::vector<std::string> workerCommand;
     int workers = 0;  // 0: one per processor core
     // How long a worker may write nothing while it probes before it counts as hung.
@@ -32,7 +31,7 @@ struct ProbePoolOptions {
 
 class ProbeBatch;
 
-// One engine process in probe-server mode, used by one pool thread at a time.
+// One probe server process, used by one pool thread at a time.
 class ProbeWorker {
 public:
     // `stop`, when given, ends a probe under way as a cancel does (the pool going away).
@@ -122,8 +121,12 @@ private:
     std::vector<std::thread> threads_;
 };
 
+// The probe server that belongs to the engine program `enginePath`: the one in its folder.
+std::string ProbeServerBeside(const std::string& enginePath);
+
 // The pool the window, the command line and the conversion run share, one for each engine
-// program (empty: ferrox beside this program); made on first use, kept until the program ends.
+// program (empty: ferrox beside this program), its workers being the probe server beside that
+// engine; made on first use, kept until the program ends.
 ProbePool& SharedProbePool(const std::string& enginePath = {});
 
 }  // namespace quillon::engine
