@@ -190,14 +190,31 @@ void ProbePool::Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> 
     queued_.notify_all();
 }
 
+void ProbePool::StartWorkers() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++startRound_;
+    }
+    queued_.notify_all();
+}
+
 void ProbePool::Serve() {
     ProbeWorker worker(options_, &stopNow_);
+    unsigned answeredRound = 0;
     for (;;) {
         Entry entry;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            queued_.wait(lock, [&] { return stopping_ || !queue_.empty() || answeredRound != startRound_; });
             if (stopping_) return;
+            if (queue_.empty()) {
+                answeredRound = startRound_;
+                lock.unlock();
+                // A worker that cannot start now tries again at its first probe, which reports why.
+                std::string ignored;
+                worker.EnsureStarted(ignored);
+                continue;
+            }
             entry = std::move(queue_.front());
             queue_.pop_front();
         }

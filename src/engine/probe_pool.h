@@ -48,13 +48,13 @@ public:
     bool Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure,
                const ProbeBatch* batch);
 
+    // Starts the process unless it runs; false when it cannot be started.
+    bool EnsureStarted(std::string& failure);
     // Kills the process (it is started again by the next probe).
     void Stop();
     int Pid() const { return started_.process.Pid(); }
 
 private:
-    bool EnsureStarted(std::string& failure);
-
     const ProbePoolOptions& options_;
     const std::atomic<bool>* stop_ = nullptr;
     platform::StartedProcess started_;
@@ -101,6 +101,11 @@ public:
     // when its batch is cancelled is dropped; one running is told through the batch.
     void Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> tasks);
 
+    // Has every worker start its process now, not at its first probe, so that the start-up
+    // overlaps what the caller does before its first batch (reading arguments, scanning
+    // folders). Returns at once; a worker whose process runs already does nothing.
+    void StartWorkers();
+
     std::size_t WorkerCount() const { return threads_.size(); }
     const ProbePoolOptions& Options() const { return options_; }
 
@@ -117,6 +122,7 @@ private:
     std::condition_variable queued_;
     std::deque<Entry> queue_;
     bool stopping_ = false;
+    unsigned startRound_ = 0;  // raised by StartWorkers; each thread answers a round once
     std::atomic<bool> stopNow_{false};
     std::vector<std::thread> threads_;
 };

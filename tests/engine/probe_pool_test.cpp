@@ -70,6 +70,53 @@ TEST(ProbePool, EveryFileGetsItsOwnAnswerFromFewWorkers) {
     for (int pid : again) EXPECT_TRUE(workers.count(pid)) << pid;
 }
 
+// The children of this process beyond `before`; waits up to a few seconds for `count` of them.
+std::set<int> NewChildren(const std::set<int>& before, std::size_t count = 0) {
+    std::set<int> added;
+    for (int i = 0; i < 500; ++i) {
+        added.clear();
+        for (int pid : test::ChildPids()) {
+            if (!before.count(pid)) added.insert(pid);
+        }
+        if (added.size() >= count) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return added;
+}
+
+TEST(ProbePool, WorkersStartedEarlyServeTheFirstBatchAndEndWithThePool) {
+    test::TempDir dir;
+    ProbePoolOptions options;
+    options.workerCommand = test::FakeProbeWorker(dir.path());
+    options.workers = 2;
+    const std::set<int> before = test::ChildPids();
+    std::set<int> started;
+    {
+        ProbePool pool(options);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(NewChildren(before), std::set<int>{}) << "no process before it is asked for";
+        pool.StartWorkers();
+        started = NewChildren(before, 2);
+        ASSERT_EQ(started.size(), 2u);
+        // Asked again while they run: no more processes.
+        pool.StartWorkers();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(NewChildren(before), started);
+        std::set<int> served;
+        const std::vector<Answer> answers = ProbeAll(pool, {"/x/a.wav", "/x/b.wav", "/x/c.wav", "/x/d.wav"}, &served);
+        for (const Answer& a : answers) EXPECT_TRUE(a.found) << a.failure;
+        for (int pid : served) EXPECT_TRUE(started.count(pid)) << pid;
+    }
+    EXPECT_TRUE(test::LeftInSessions(started).empty());
+
+    // A worker program that cannot start: asking early changes nothing, the probe still fails.
+    options.workerCommand = {(dir / "missing-probe").string()};
+    ProbePool broken(options);
+    broken.StartWorkers();
+    const std::vector<Answer> answers = ProbeAll(broken, {"/x/a.wav"});
+    EXPECT_FALSE(answers[0].found);
+}
+
 TEST(ProbePool, AWorkerThatDiesOrHangsFailsItsFileAndIsReplaced) {
     test::TempDir dir;
     ProbePoolOptions options;
