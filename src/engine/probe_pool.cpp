@@ -46,6 +46,14 @@ bool ProbeWorker::EnsureStarted(std::string& failure) {
     return true;
 }
 
+bool ProbeWorker::StartAndWaitReady() {
+    // A request without input is answered at once by a server that is up.
+    MediaInfo info;
+    std::string failure;
+    Probe({}, info, failure, nullptr);
+    return failure.empty() && started_.process.Valid();
+}
+
 void ProbeWorker::Stop() {
     started_.input.Close();
     started_.process.Terminate();
@@ -210,9 +218,9 @@ void ProbePool::Serve() {
             if (queue_.empty()) {
                 answeredRound = startRound_;
                 lock.unlock();
-                // A worker that cannot start now tries again at its first probe, which reports why.
-                std::string ignored;
-                worker.EnsureStarted(ignored);
+                // Ready before it takes a file, so a worker slow to load leaves the files to the
+                // others meanwhile; one that cannot start tries again at its first probe.
+                worker.StartAndWaitReady();
                 continue;
             }
             entry = std::move(queue_.front());

@@ -48,13 +48,16 @@ public:
     bool Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure,
                const ProbeBatch* batch);
 
-    // Starts the process unless it runs; false when it cannot be started.
-    bool EnsureStarted(std::string& failure);
+    // Starts the process unless it runs and waits until it answers (its libraries are loaded);
+    // false when it could not be started or did not answer.
+    bool StartAndWaitReady();
     // Kills the process (it is started again by the next probe).
     void Stop();
     int Pid() const { return started_.process.Pid(); }
 
 private:
+    bool EnsureStarted(std::string& failure);
+
     const ProbePoolOptions& options_;
     const std::atomic<bool>* stop_ = nullptr;
     platform::StartedProcess started_;
