@@ -5,7 +5,7 @@ set(QUILLON_PROGRAM_DIR lib/quillon)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-install(TARGETS quillon-cli ferrox tavrel RUNTIME DESTINATION ${QUILLON_PROGRAM_DIR})
+install(TARGETS quillon-cli ferrox ferrox-probe tavrel RUNTIME DESTINATION ${QUILLON_PROGRAM_DIR})
 set(quillon_linked quillon-cli)
 set(quillon_man_pages quillon-cli)
 if(TARGET quillon)
@@ -42,7 +42,7 @@ add_custom_target(quillon_docs ALL DEPENDS ${man_outputs} ${CMAKE_BINARY_DIR}/pa
 install(FILES ${man_outputs} DESTINATION share/man/man1)
 install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION share/doc/quillon)
 
-# The programs find ferrox, tavrel and the help through their own resolved path, so links work.
+# The programs find ferrox, ferrox-probe, tavrel and the help through their own resolved path, so links work.
 foreach(program ${quillon_linked})
   install(CODE "
     set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "engine/engine_command_line.h"
-#include "engine/ferrox_aifc.h"
-#include "engine/ferrox_amr.h"
-#include "engine/ferrox_arguments.h"
-#include "engine/tavrel_arguments.h"
+#include "adapter_common/ferrox_aifc.h"
+#include "adapter_common/ferrox_amr.h"
+#include "adapter_common/ferrox_arguments.h"
+#include "adapter_common/tavrel_arguments.h"
 #include "engine/theora_command_line.h"
 #include "platform/process.h"
 

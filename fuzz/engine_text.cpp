@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "engine/engine_output.h"
-#include "engine/ferrox_engine_log.h"
+#include "adapter_common/ferrox_engine_log.h"
 #include "engine/probe_parser.h"
 #include "platform/process.h"
 

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "audio/own_readers.h"
-#include "engine/engine_launcher.h"
 #include "engine/media_engine.h"
 #include "engine/source_preparation.h"
 #include "app/product_info.h"
@@ -150,6 +149,7 @@ std::optional<std::string> Intake::AcceptedPath(const std::string& path) const {
 }
 
 void Intake::CollectDroppedPaths(std::vector<std::string>& paths, const std::vector<std::string>& dropped) const {
+    pool_->StartWorkers();  // they start while the drop is read
     for (const std::string& item : dropped) {
         if (item.empty()) continue;
         if (util::IsFolder(item)) {
@@ -162,7 +162,8 @@ void Intake::CollectDroppedPaths(std::vector<std::string>& paths, const std::vec
 
 std::string Intake::FailureReport(const std::string& failures) const {
     std::string text = "Failed to load the following files.\n\n" + failures;
-    if (!util::IsFile(enginePath_)) {
+    // The engine and its probe server beside it are one installation: either missing means a damaged one.
+    if (!util::IsFile(enginePath_) || !util::IsFile(engine::ProbeServerBeside(enginePath_))) {
         text += "\nSome files of the program are missing or corrupted. Please reinstall the program.";
     } else if (cdTrackFailed_) {
         text += "\nIMPORTANT: please DO NOT add CDA file from hard drive, but from CD drive directly.";
@@ -308,6 +309,7 @@ std::string QtNameFilter(const FileFilter& filter) {
 }
 
 void Intake::CollectFolderFiles(std::vector<std::string>& paths, const std::string& folder) const {
+    pool_->StartWorkers();  // they start while the folder is read
     std::vector<fs::path> folders;
     ListFolders(fs::path(folder), folders);
     for (const fs::path& f : folders) {
@@ -359,17 +361,6 @@ FirstLook LookFirst(const std::string& path, SourceItem& item, bool& cdTrackFail
 
 }  // namespace
 
-bool ProbeSourceItem(const std::string& path, const std::string& enginePath, SourceItem& item,
-                     bool* cdTrackFailed) {
-    bool cdFailed = false;
-    std::string failure;
-    const FirstLook look = LookFirst(path, item, cdFailed, failure);
-    if (cdFailed && cdTrackFailed) *cdTrackFailed = true;
-    if (look != FirstLook::ForEngine) return look == FirstLook::OwnReaderRead;
-    const std::string line = engine::BuildProbeCommandLine(enginePath, path, item.extension);
-    return engine::LaunchEngine(line, &item, true, 0, nullptr);
-}
-
 bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const engine::ProbeBatch* batch,
                      SourceItem& item, bool& cdTrackFailed, std::string& failure) {
     failure.clear();
@@ -379,6 +370,24 @@ bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const
     std::vector<std::string> args = platform::SplitCommandLine(engine::BuildProbeCommandLine("ferrox", path, item.extension));
     args.erase(args.begin());
     return worker.Probe(args, item.mediaInfo(), failure, batch);
+}
+
+std::vector<bool> ProbeSourceItems(const std::vector<std::string>& paths, std::vector<SourceItem>& items,
+                                   engine::ProbePool& pool) {
+    items = std::vector<SourceItem>(paths.size());
+    std::vector<char> found(paths.size(), 0);
+    auto batch = std::make_shared<engine::ProbeBatch>(paths.size());
+    std::vector<engine::ProbePool::Task> tasks;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        tasks.push_back([&paths, &items, &found, i](engine::ProbeWorker& worker, const engine::ProbeBatch& b) {
+            bool cdTrackFailed = false;
+            std::string failure;
+            found[i] = ProbeSourceItem(paths[i], worker, &b, items[i], cdTrackFailed, failure);
+        });
+    }
+    pool.Run(batch, std::move(tasks));
+    batch->WaitAll();
+    return std::vector<bool>(found.begin(), found.end());
 }
 
 ProbeOutcome Intake::ProbeSource(const std::string& path) {

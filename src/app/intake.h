@@ -40,14 +40,16 @@ std::string DvdTitleKey(const std::string& dvdFolder, int titleNumber);
 enum class ProbeOutcome { Added, Duplicate, Failed };
 
 // Fills item (path, extension, kind and its probed facts) the way a new row gets them: the
-// program's own reader for CD tracks, AIFC and voice-recorder files, the engine otherwise.
-// False when nothing could read it; a CD track that fails sets *cdTrackFailed.
-bool ProbeSourceItem(const std::string& path, const std::string& enginePath, engine::SourceItem& item,
-                     bool* cdTrackFailed = nullptr);
-// The same through a pool worker. `failure` tells why when no answer could be had (refused
-// as not a regular file, the worker died or hung, the load was cancelled).
+// program's own reader for CD tracks, AIFC and voice-recorder files, the engine (through a
+// pool worker) otherwise. False when nothing could read it; a CD track that fails sets
+// cdTrackFailed. `failure` tells why when no answer could be had (refused as not a regular
+// file, the worker died or hung, the load was cancelled).
 bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const engine::ProbeBatch* batch,
                      engine::SourceItem& item, bool& cdTrackFailed, std::string& failure);
+// The same for every path at once, in parallel through `pool`: items[i] for paths[i], and
+// whether it could be read.
+std::vector<bool> ProbeSourceItems(const std::vector<std::string>& paths, std::vector<engine::SourceItem>& items,
+                                   engine::ProbePool& pool);
 
 // Name order for folder walks: letters in either case alike, digit runs by their value (clip2
 // before clip10); names equal that way keep a fixed order by their bytes.
@@ -61,6 +63,7 @@ public:
 
     // The accepted files below folder: the folder and all its subfolders (each followed by its
     // own subfolders), then the files of each in that order; each folder in NaturalNameLess order.
+    // This and CollectDroppedPaths start the probe workers, so they are ready when the load begins.
     void CollectFolderFiles(std::vector<std::string>& paths, const std::string& folder) const;
     // The extension filter for scanned and dropped files (Add Files takes every file): the path
     // to load, which for a shortcut the filter does not pass is its target; nullopt when skipped.

@@ -25,6 +25,7 @@
 #include "cli_batch_output.h"
 #include "cli_command.h"
 #include "engine/output_path.h"
+#include "engine/probe_pool.h"
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
 #include "platform/child_groups.h"
@@ -148,6 +149,8 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 int RunConvert(const std::vector<std::string>& args) {
+    // The probe workers start while the arguments, settings and catalogue are read.
+    engine::SharedProbePool().StartWorkers();
     std::string formatText;
     std::string oneOutput;
     int threads = 0;

@@ -7,7 +7,7 @@
 #include "app/intake.h"
 #include "audio/bass_startup.h"
 #include "cli_command.h"
-#include "engine/media_engine.h"
+#include "engine/probe_pool.h"
 #include "engine/source_item.h"
 #include "platform/known_folders.h"
 #include "util/json_writer.h"
@@ -79,23 +79,25 @@ int RunProbe(const std::vector<std::string>& args) {
         return 2;
     }
 
-    const std::string enginePath = engine::EnginePath();
     // CD tracks are read through the decoding layer, as the window sets it up at start.
     audio::StartBassLibrary(platform::ProgramFolder());
+    // The engine runs in the program folder, so it needs full paths, as intake gives.
+    for (std::string& path : files) {
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(path, ec);
+        if (!ec) path = full.string();
+    }
+    std::vector<SourceItem> items;
+    const std::vector<bool> found = app::ProbeSourceItems(files, items, engine::SharedProbePool());
     util::JsonWriter writer(2);
     writer.BeginArray();
     bool allFound = true;
-    for (const std::string& path : files) {
-        SourceItem item;
-        // The engine runs in the program folder, so it needs the full path, as intake gives.
-        std::error_code ec;
-        const std::filesystem::path full = std::filesystem::absolute(path, ec);
-        const bool found = app::ProbeSourceItem(ec ? path : full.string(), enginePath, item);
-        allFound = allFound && found;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        allFound = allFound && found[i];
         if (json) {
-            WriteJson(writer, item);
+            WriteJson(writer, items[i]);
         } else {
-            PrintText(item, found);
+            PrintText(items[i], found[i]);
         }
     }
     writer.EndArray();

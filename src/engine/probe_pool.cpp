@@ -10,6 +10,7 @@
 #include "engine/probe_parser.h"
 #include "engine/probe_protocol.h"
 #include "platform/known_folders.h"
+#include "util/paths.h"
 
 namespace quillon::engine {
 
@@ -23,9 +24,11 @@ constexpr std::size_t kReadSize = 65'536;
 // Answer text kept unparsed while the end marker is looked for; the rest goes to the parser.
 constexpr std::size_t kMaxHeldBytes = 1 << 20;
 
-std::vector<std::string> DefaultWorkerCommand() { return {EnginePath(), kProbeServerArgument}; }
-
 }  // namespace
+
+std::string ProbeServerBeside(const std::string& enginePath) {
+    return util::FolderPart(enginePath).value_or("") + kProbeServerProgramName;
+}
 
 // ---------------------------------------------------------------- ProbeWorker
 
@@ -33,7 +36,7 @@ bool ProbeWorker::EnsureStarted(std::string& failure) {
     if (started_.process.Valid() && !started_.process.HasEnded()) return true;
     Stop();
     const std::vector<std::string> command =
-        options_.workerCommand.empty() ? DefaultWorkerCommand() : options_.workerCommand;
+        options_.workerCommand.empty() ? std::vector<std::string>{ProbeServerBeside(EnginePath())} : options_.workerCommand;
     std::string error;
     if (!platform::StartProcessWithInput(command, platform::ProgramFolder(), started_, &error)) {
         // No reason of the file's own: the failure report already says the program is damaged.
@@ -41,6 +44,14 @@ bool ProbeWorker::EnsureStarted(std::string& failure) {
         return false;
     }
     return true;
+}
+
+bool ProbeWorker::StartAndWaitReady() {
+    // A request without input is answered at once by a server that is up.
+    MediaInfo info;
+    std::string failure;
+    Probe({}, info, failure, nullptr);
+    return failure.empty() && started_.process.Valid();
 }
 
 void ProbeWorker::Stop() {
@@ -187,14 +198,31 @@ void ProbePool::Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> 
     queued_.notify_all();
 }
 
+void ProbePool::StartWorkers() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++startRound_;
+    }
+    queued_.notify_all();
+}
+
 void ProbePool::Serve() {
     ProbeWorker worker(options_, &stopNow_);
+    unsigned answeredRound = 0;
     for (;;) {
         Entry entry;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+            queued_.wait(lock, [&] { return stopping_ || !queue_.empty() || answeredRound != startRound_; });
             if (stopping_) return;
+            if (queue_.empty()) {
+                answeredRound = startRound_;
+                lock.unlock();
+                // Ready before it takes a file, so a worker slow to load leaves the files to the
+                // others meanwhile; one that cannot start tries again at its first probe.
+                worker.StartAndWaitReady();
+                continue;
+            }
             entry = std::move(queue_.front());
             queue_.pop_front();
         }
@@ -211,7 +239,7 @@ ProbePool& SharedProbePool(const std::string& enginePath) {
     std::unique_ptr<ProbePool>& pool = pools[program];
     if (!pool) {
         ProbePoolOptions options;
-        options.workerCommand = {program, kProbeServerArgument};
+        options.workerCommand = {ProbeServerBeside(program)};
         pool = std::make_unique<ProbePool>(std::move(options));
     }
     return *pool;

@@ -1,6 +1,6 @@
 #pragma once
-// Probing many sources at once. Each worker thread keeps one engine process in its
-// probe-server mode and hands it request after request, so the engine starts once per worker
+// Probing many sources at once. Each worker thread keeps one probe server (ferrox-probe)
+// running and hands it request after request, so the engine's libraries load once per worker
 // instead of once per file; a damaged file can end that process, never this program. A worker
 // process that dies, or says nothing for longer than the time limit, is killed and started
 // again for the next request, and its file fails with the reason.
@@ -22,8 +22,7 @@
 namespace quillon::engine {
 
 struct ProbePoolOptions {
-    // The worker program and its arguments; empty: ferrox beside this program in its
-    // probe-server mode.
+    // The worker program and its arguments; empty: ferrox-probe beside this program.
     std::vector<std::string> workerCommand;
     int workers = 0;  // 0: one per processor core
     // How long a worker may write nothing while it probes before it counts as hung.
@@ -32,7 +31,7 @@ struct ProbePoolOptions {
 
 class ProbeBatch;
 
-// One engine process in probe-server mode, used by one pool thread at a time.
+// One probe server process, used by one pool thread at a time.
 class ProbeWorker {
 public:
     // `stop`, when given, ends a probe under way as a cancel does (the pool going away).
@@ -49,6 +48,9 @@ public:
     bool Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure,
                const ProbeBatch* batch);
 
+    // Starts the process unless it runs and waits until it answers (its libraries are loaded);
+    // false when it could not be started or did not answer.
+    bool StartAndWaitReady();
     // Kills the process (it is started again by the next probe).
     void Stop();
     int Pid() const { return started_.process.Pid(); }
@@ -102,6 +104,11 @@ public:
     // when its batch is cancelled is dropped; one running is told through the batch.
     void Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> tasks);
 
+    // Has every worker start its process now, not at its first probe, so that the start-up
+    // overlaps what the caller does before its first batch (reading arguments, scanning
+    // folders). Returns at once; a worker whose process runs already does nothing.
+    void StartWorkers();
+
     std::size_t WorkerCount() const { return threads_.size(); }
     const ProbePoolOptions& Options() const { return options_; }
 
@@ -118,12 +125,17 @@ private:
     std::condition_variable queued_;
     std::deque<Entry> queue_;
     bool stopping_ = false;
+    unsigned startRound_ = 0;  // raised by StartWorkers; each thread answers a round once
     std::atomic<bool> stopNow_{false};
     std::vector<std::thread> threads_;
 };
 
+// The probe server that belongs to the engine program `enginePath`: the one in its folder.
+std::string ProbeServerBeside(const std::string& enginePath);
+
 // The pool the window, the command line and the conversion run share, one for each engine
-// program (empty: ferrox beside this program); made on first use, kept until the program ends.
+// program (empty: ferrox beside this program), its workers being the probe server beside that
+// engine; made on first use, kept until the program ends.
 ProbePool& SharedProbePool(const std::string& enginePath = {});
 
 }  // namespace quillon::engine

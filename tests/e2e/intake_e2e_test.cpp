@@ -81,6 +81,15 @@ TEST_F(IntakeRun, FailureReportNamesThirtyFilesAndEndsWithOneHint) {
     Intake broken(list, index, settings, (dir / "no-ferrox").string());
     const std::string missing = broken.LoadSources({(dir / "Track01.cda").string()}, nullptr);
     EXPECT_NE(broken.FailureReport(missing).find("Please reinstall the program."), std::string::npos);
+    // So does a missing probe server beside a present engine: the file fails, and so says the report.
+    fs::create_directories(dir / "half");
+    fs::copy_file(enginePath, dir / "half" / "ferrox");
+    Intake half(list, index, settings, (dir / "half" / "ferrox").string());
+    ASSERT_TRUE(test::MakeAudio(dir / "tone.wav", 0.2));
+    const std::string unprobed = half.LoadSources({(dir / "tone.wav").string()}, nullptr);
+    EXPECT_EQ(unprobed, (dir / "tone.wav").string() + "\n");
+    EXPECT_EQ(list.RowCount(), 0u);
+    EXPECT_NE(half.FailureReport(unprobed).find("Please reinstall the program."), std::string::npos);
 }
 
 TEST_F(IntakeRun, DvdMenuTitleSetIsSkippedAndDoesNotCount) {

@@ -15,7 +15,6 @@
 #include "engine/engine_launcher.h"
 #include "engine/media_engine.h"
 #include "engine/probe_pool.h"
-#include "engine/probe_protocol.h"
 #include "engine/theora_command_line.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
@@ -95,7 +94,7 @@ protected:
     }
 
     test::TempDir dir;
-    ProbePool pool{ProbePoolOptions{{Ferrox(), kProbeServerArgument}, 2, 60'000}};
+    ProbePool pool{ProbePoolOptions{{ProbeServerBeside(Ferrox())}, 2, 60'000}};
 };
 
 TEST_F(ProbeDifferential, EveryCatalogueFormatAsWritten) {
@@ -197,7 +196,7 @@ TEST(PooledLoad, FiveHundredFilesAddedOrCancelledWithNoProcessLeft) {
     const std::set<int> before = test::ChildPids();
     std::set<int> sessions;
     {
-        ProbePool pool(ProbePoolOptions{{Ferrox(), kProbeServerArgument}, 2, 60'000});
+        ProbePool pool(ProbePoolOptions{{ProbeServerBeside(Ferrox())}, 2, 60'000});
         app::FileList list;
         app::SourceIndex index;
         app::Intake intake(list, index, settings, Ferrox(), &pool);

@@ -20,6 +20,10 @@ struct Answer {
     std::string failure;
 };
 
+ProbePoolOptions FakeWorkers(const test::TempDir& dir, int workers, int silenceLimitMs = 60'000) {
+    return ProbePoolOptions{test::FakeProbeWorker(dir.path()), workers, silenceLimitMs};
+}
+
 // Probes each path through the pool and records the worker processes that served them.
 std::vector<Answer> ProbeAll(ProbePool& pool, const std::vector<std::string>& paths, std::set<int>* workers = nullptr,
                              const std::shared_ptr<ProbeBatch>& given = nullptr) {
@@ -42,10 +46,7 @@ std::vector<Answer> ProbeAll(ProbePool& pool, const std::vector<std::string>& pa
 
 TEST(ProbePool, EveryFileGetsItsOwnAnswerFromFewWorkers) {
     test::TempDir dir;
-    ProbePoolOptions options;
-    options.workerCommand = test::FakeProbeWorker(dir.path());
-    options.workers = 2;
-    ProbePool pool(options);
+    ProbePool pool(FakeWorkers(dir, 2));
     EXPECT_EQ(pool.WorkerCount(), 2u);
     std::vector<std::string> paths;
     // A name with a newline and one that looks like the end marker must not end an answer early.
@@ -70,12 +71,70 @@ TEST(ProbePool, EveryFileGetsItsOwnAnswerFromFewWorkers) {
     for (int pid : again) EXPECT_TRUE(workers.count(pid)) << pid;
 }
 
+// The children of this process beyond `before`; waits up to a few seconds for `count` of them.
+std::set<int> NewChildren(const std::set<int>& before, std::size_t count = 0) {
+    std::set<int> added;
+    for (int i = 0; i < 500; ++i) {
+        added.clear();
+        for (int pid : test::ChildPids()) {
+            if (!before.count(pid)) added.insert(pid);
+        }
+        if (added.size() >= count) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return added;
+}
+
+TEST(ProbePool, WorkersStartedEarlyServeTheFirstBatchAndEndWithThePool) {
+    test::TempDir dir;
+    ProbePoolOptions options = FakeWorkers(dir, 2);
+    const std::set<int> before = test::ChildPids();
+    std::set<int> started;
+    {
+        ProbePool pool(options);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(NewChildren(before), std::set<int>{}) << "no process before it is asked for";
+        pool.StartWorkers();
+        started = NewChildren(before, 2);
+        ASSERT_EQ(started.size(), 2u);
+        // Asked again while they run: no more processes.
+        pool.StartWorkers();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(NewChildren(before), started);
+        std::set<int> served;
+        const std::vector<Answer> answers = ProbeAll(pool, {"/x/a.wav", "/x/b.wav", "/x/c.wav", "/x/d.wav"}, &served);
+        for (const Answer& a : answers) EXPECT_TRUE(a.found) << a.failure;
+        for (int pid : served) EXPECT_TRUE(started.count(pid)) << pid;
+    }
+    EXPECT_TRUE(test::LeftInSessions(started).empty());
+
+    // One worker slow to come up takes no file while the other, ready, can serve them all.
+    {
+        ProbePoolOptions uneven = FakeWorkers(dir, 2);
+        const std::string first = (dir / "first").string();
+        uneven.workerCommand = {"/bin/bash", "-c", "mkdir \"$1\" 2>/dev/null || sleep 5; exec \"$0\" \"$2\"",
+                                uneven.workerCommand[0], first, uneven.workerCommand[1]};
+        ProbePool pool(uneven);
+        pool.StartWorkers();
+        ProbeAll(pool, {"/x/ready.wav"});
+        std::set<int> served;
+        const std::vector<Answer> answers =
+            ProbeAll(pool, {"/x/a.wav", "/x/b.wav", "/x/c.wav", "/x/d.wav", "/x/e.wav", "/x/f.wav"}, &served);
+        for (const Answer& a : answers) EXPECT_TRUE(a.found) << a.failure;
+        EXPECT_EQ(served.size(), 1u);
+    }
+
+    // A worker program that cannot start: asking early changes nothing, the probe still fails.
+    options.workerCommand = {(dir / "missing-probe").string()};
+    ProbePool broken(options);
+    broken.StartWorkers();
+    const std::vector<Answer> answers = ProbeAll(broken, {"/x/a.wav"});
+    EXPECT_FALSE(answers[0].found);
+}
+
 TEST(ProbePool, AWorkerThatDiesOrHangsFailsItsFileAndIsReplaced) {
     test::TempDir dir;
-    ProbePoolOptions options;
-    options.workerCommand = test::FakeProbeWorker(dir.path());
-    options.workers = 1;
-    options.silenceLimitMs = 400;
+    const ProbePoolOptions options = FakeWorkers(dir, 1, 400);
     std::set<int> workers;
     {
         ProbePool pool(options);
@@ -100,11 +159,7 @@ TEST(ProbePool, AWorkerThatDiesOrHangsFailsItsFileAndIsReplaced) {
 
 TEST(ProbePool, CancelKillsTheProbesUnderWayAndDropsTheRest) {
     test::TempDir dir;
-    ProbePoolOptions options;
-    options.workerCommand = test::FakeProbeWorker(dir.path());
-    options.workers = 2;
-    options.silenceLimitMs = 600'000;
-    ProbePool pool(options);
+    ProbePool pool(FakeWorkers(dir, 2, 600'000));
     std::vector<std::string> paths(500, "/x/hang.wav");
     std::atomic<bool> stop{false};
     auto batch = std::make_shared<ProbeBatch>(paths.size(), &stop);

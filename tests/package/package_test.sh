@@ -34,7 +34,7 @@ done
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|; s|/$||' | sort >"$scratch/files"
 for f in /usr/bin/quillon /usr/bin/quillon-cli \
          /usr/lib/quillon/quillon /usr/lib/quillon/quillon-cli /usr/lib/quillon/ferrox \
-         /usr/lib/quillon/tavrel /usr/lib/quillon/help/index.html \
+         /usr/lib/quillon/ferrox-probe /usr/lib/quillon/tavrel /usr/lib/quillon/help/index.html \
          /usr/share/applications/quillon.desktop /usr/share/metainfo/org.example.quillon.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/quillon.svg \
          /usr/share/icons/hicolor/16x16/apps/quillon.png /usr/share/icons/hicolor/48x48/apps/quillon.png \

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/ferrox_aifc.h"
-#include "engine/ferrox_engine_log.h"
+#include "adapter_common/ferrox_aifc.h"
+#include "adapter_common/ferrox_engine_log.h"
 
 namespace quillon::ferrox {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "engine/ferrox_amr.h"
-#include "engine/ferrox_engine_log.h"
+#include "adapter_common/ferrox_amr.h"
+#include "adapter_common/ferrox_engine_log.h"
 
 namespace quillon::ferrox {
 

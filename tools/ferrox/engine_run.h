@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ferrox_engine_log.h"
+#include "adapter_common/ferrox_engine_log.h"
 #include "platform/process.h"
 
 namespace quillon::ferrox {

@@ -11,12 +11,10 @@
 #include "aifc_wrapping.h"
 #include "amr_encoding.h"
 #include "engine_run.h"
-#include "probe_server.h"
-#include "engine/ferrox_aifc.h"
-#include "engine/ferrox_amr.h"
-#include "engine/ferrox_arguments.h"
-#include "engine/ferrox_codec_translations.h"
-#include "engine/probe_protocol.h"
+#include "adapter_common/ferrox_aifc.h"
+#include "adapter_common/ferrox_amr.h"
+#include "adapter_common/ferrox_arguments.h"
+#include "adapter_common/ferrox_codec_translations.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
 
@@ -44,7 +42,6 @@ bool Changed(const FileState& before, const FileState& after) {
 
 int main(int argc, char** argv) {
     using namespace quillon;
-    if (argc == 2 && std::string(argv[1]) == engine::kProbeServerArgument) return ferrox::RunProbeServer();
     std::vector<std::string> args = engine::TranslateFerroxArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (const std::string refusal = engine::UnreadableCombination(args); !refusal.empty()) {
         std::fprintf(stderr, "%s\n", refusal.c_str());

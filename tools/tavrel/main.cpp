@@ -1,7 +1,7 @@
 // tavrel: the Ogg/Theora encoder. Takes the ffmpeg2theora options Quillon writes and carries
 // them out with ffmpeg (libtheora, libvorbis, Ogg).
-#include "engine/ferrox_arguments.h"
-#include "engine/tavrel_arguments.h"
+#include "adapter_common/ferrox_arguments.h"
+#include "adapter_common/tavrel_arguments.h"
 #include "engine/line_assembler.h"
 #include "platform/process.h"
 

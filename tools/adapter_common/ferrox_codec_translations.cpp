@@ -1,4 +1,4 @@
-#include "engine/ferrox_codec_translations.h"
+#include "adapter_common/ferrox_codec_translations.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "engine/ferrox_arguments.h"
+#include "adapter_common/ferrox_arguments.h"
 
-#include "engine/ferrox_codec_translations.h"
+#include "adapter_common/ferrox_codec_translations.h"
 
 #include <cstdlib>
 #include <string_view>

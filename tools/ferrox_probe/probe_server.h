@@ -1,5 +1,5 @@
 #pragma once
-// ferrox --probe-server: probes file after file in one process with the engine's own libraries.
+// ferrox-probe: probes file after file in one process with the engine's own libraries.
 //
 // A request on standard input is a list of NUL-terminated strings closed by an empty one: a
 // token chosen by the caller, then the input options and "-i PATH" as a probe command line has

@@ -3,10 +3,10 @@
 
 #include "argument_text.h"
 
-#include "engine/ferrox_aifc.h"
-#include "engine/ferrox_amr.h"
-#include "engine/ferrox_arguments.h"
-#include "engine/ferrox_codec_translations.h"
+#include "adapter_common/ferrox_aifc.h"
+#include "adapter_common/ferrox_amr.h"
+#include "adapter_common/ferrox_arguments.h"
+#include "adapter_common/ferrox_codec_translations.h"
 #include "platform/process.h"
 
 namespace quillon::engine {

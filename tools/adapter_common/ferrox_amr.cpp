@@ -1,4 +1,4 @@
-#include "engine/ferrox_amr.h"
+#include "adapter_common/ferrox_amr.h"
 
 #include <cstdlib>
 #include <iterator>

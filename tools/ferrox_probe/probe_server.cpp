@@ -15,7 +15,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-#include "engine/ferrox_arguments.h"
+#include "adapter_common/ferrox_arguments.h"
 #include "engine/probe_protocol.h"
 
 namespace quillon::ferrox {

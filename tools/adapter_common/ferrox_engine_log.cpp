@@ -1,4 +1,4 @@
-#include "engine/ferrox_engine_log.h"
+#include "adapter_common/ferrox_engine_log.h"
 
 #include <algorithm>
 

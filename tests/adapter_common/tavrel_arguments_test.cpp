@@ -1,4 +1,4 @@
-#include "engine/tavrel_arguments.h"
+#include "adapter_common/tavrel_arguments.h"
 
 #include <gtest/gtest.h>
 

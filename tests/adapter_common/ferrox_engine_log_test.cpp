@@ -5,7 +5,7 @@
 
 #include "argument_text.h"
 
-#include "engine/ferrox_engine_log.h"
+#include "adapter_common/ferrox_engine_log.h"
 
 namespace quillon::engine {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/ferrox_aifc.h"
+#include "adapter_common/ferrox_aifc.h"
 
 #include <cstdlib>
 
