@@ -49,7 +49,6 @@ void ListFolders(const fs::path& folder, std::vector<fs::path>& folders) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // What a probe through a pool worker found.
 struct PendingSource {
@@ -112,8 +111,8 @@ bool NaturalNameLess(const std::string& a, const std::string& b) {
             j = bEnd;
             continue;
         }
-        const char ca = LowerAscii(a[i]);
-        const char cb = LowerAscii(b[j]);
+        const char ca = util::LowerAscii(a[i]);
+        const char cb = util::LowerAscii(b[j]);
         if (ca != cb) return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
         ++i;
         ++j;
@@ -293,7 +292,7 @@ std::string QtNameFilter(const FileFilter& filter) {
                 patterns += "*";
             } else {
                 for (char c : pattern) {
-                    const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+                    const char upper = util::UpperAscii(c);
                     if (upper != c) {
                         patterns += std::string("[") + c + upper + "]";
                     } else {

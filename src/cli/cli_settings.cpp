@@ -12,6 +12,7 @@
 #include "platform/known_folders.h"
 #include "platform/registry_store.h"
 #include "util/json_writer.h"
+#include "util/text.h"
 
 namespace quillon::cli {
 
@@ -21,15 +22,6 @@ using formats::SettingType;
 using formats::SettingValue;
 
 constexpr const char* kUsage = "settings [--json] | settings get NAME | settings set NAME VALUE";
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The shortest text that reads back as the same double ("29.97", "-1").
 std::string ShortestDouble(double value) {
@@ -112,7 +104,7 @@ int List(const std::vector<SettingValue>& values, bool json) {
 int Set(platform::RegistryStore& store, Loaded& loaded, const std::string& name, const std::string& text) {
     const SettingValue* found = nullptr;
     for (const SettingValue& v : loaded.values) {
-        if (SameName(v.name, name)) found = &v;
+        if (util::EqualsIgnoringAsciiCase(v.name, name)) found = &v;
     }
     if (!found) return Unknown(name);
     SettingValue v = *found;
@@ -153,7 +145,7 @@ int RunSettings(const std::vector<std::string>& args) {
     if (args[0] == "get" && args.size() == 2) {
         Load(store, loaded);
         for (const SettingValue& v : loaded.values) {
-            if (SameName(v.name, args[1])) {
+            if (util::EqualsIgnoringAsciiCase(v.name, args[1])) {
                 std::printf("%s\n", ValueText(v).c_str());
                 return 0;
             }

@@ -12,6 +12,10 @@ std::string UpperAscii(std::string text);
 // ASCII letters in lower case; other bytes unchanged. Unlike std::tolower, never depends on the
 // user's locale (Qt sets it, and a Turkish one lowers 'I' to a non-ASCII byte).
 std::string LowerAscii(std::string text);
+char UpperAscii(char c);
+char LowerAscii(char c);
+// Equal but for the case of ASCII letters, as the registry compares key and value names.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The pieces of text between separators, empty pieces dropped. No pieces for an empty text
 // or a separator of 0.
