@@ -41,10 +41,6 @@ int Truncate(double value) {
     return static_cast<int>(value);
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace
 
 double ParseAspectText(std::string_view text) {
@@ -206,7 +202,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         } else if (codec == "libx265") {
             line += codec + " -preset fast ";
             videoClass = VideoClass::X265;
-        } else if (StartsWith(codec, "libvpx")) {
+        } else if (codec.starts_with("libvpx")) {
             line += codec + " ";
             videoClass = VideoClass::Vpx;
         } else if (codec == "prores_ks") {

@@ -114,7 +114,7 @@ void TranslateCodecChoices(Arguments& args) {
             RemoveOption(args, start, "-q:v");
             SetOption(args, start, "-b:v", std::to_string(std::clamp(quality, 1, 31) * 250) + "k");
         }
-    } else if (codec.rfind("libvpx", 0) == 0) {
+    } else if (codec.starts_with("libvpx")) {
         // libvpx refuses a quantizer range that excludes its default quality level; a fixed
         // quantizer is its constant-quality mode.
         const std::size_t qmin = FindValue(args, start, "-qmin");
@@ -178,7 +178,7 @@ std::string ConversionOutputFile(const Arguments& args) {
     if (start == 0 || start >= args.size()) return {};
     const std::string& output = args.back();
     if (output.find('%') != std::string::npos) return {};
-    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].rfind("image2", 0) == 0) return {};
+    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].starts_with("image2")) return {};
     return output;
 }
 

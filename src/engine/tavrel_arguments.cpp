@@ -25,10 +25,6 @@ bool ParseNumberText(const std::string& text) {
     return *end == '\0' || *end == ':' || *end == '/';
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // "HH:MM:SS.xx" to seconds; -1 when it does not read.
 double ClockSeconds(std::string_view text) {
     int h = 0, m = 0;
@@ -210,13 +206,13 @@ double TavrelProgress::ExpectedDuration() const {
 }
 
 std::optional<std::string> TavrelProgress::Feed(const std::string& line) {
-    if (StartsWith(line, "out_time_us=")) {
+    if (line.starts_with("out_time_us=")) {
         char* end = nullptr;
         long long us = std::strtoll(line.c_str() + 12, &end, 10);
         if (end != line.c_str() + 12 && us >= 0) position_ = static_cast<double>(us) / 1e6;
         return std::nullopt;
     }
-    if (StartsWith(line, "progress=")) {
+    if (line.starts_with("progress=")) {
         char text[128];
         const double duration = ExpectedDuration();
         if (duration >= 0) {
