@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include "platform/known_folders.h"
+#include "util/text.h"
+#include "util/utf16.h"
 
 namespace quillon::platform {
 
@@ -20,123 +22,24 @@ constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 constexpr std::string_view kFileName = "quillon.reg";
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
-bool SameName(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
-
 std::string_view TrimSeparators(std::string_view key) {
     while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
     while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
     return key;
 }
 
-// UTF-8 to UTF-16 code units. With `escapeBytes`, a byte that is not part of valid UTF-8 (file
-// names on Linux need not be UTF-8) becomes the lone surrogate U+DC00 + byte, so that it comes
-// back unchanged; without it such text gives nothing.
-std::optional<std::u16string> Utf8ToUtf16(std::string_view text, bool escapeBytes = false) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        char32_t cp = 0;
-        size_t len = 0;
-        if (b0 < 0x80) {
-            cp = b0;
-            len = 1;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            cp = b0 & 0x1F;
-            len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            cp = b0 & 0x0F;
-            len = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            cp = b0 & 0x07;
-            len = 4;
-        }
-        bool valid = len > 0 && i + len <= text.size();
-        for (size_t k = 1; valid && k < len; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            valid = (b & 0xC0) == 0x80;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && cp >= kMin[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (!valid) {
-            if (!escapeBytes) return std::nullopt;
-            out.push_back(static_cast<char16_t>(0xDC00 + b0));
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += len;
-    }
-    return out;
-}
-
-// UTF-16 to UTF-8. With `escapeBytes`, a lone surrogate U+DC80..U+DCFF gives back its raw byte;
-// otherwise an unpaired surrogate gives nothing.
-std::optional<std::string> Utf16ToUtf8(std::u16string_view text, bool escapeBytes = false) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            if (!escapeBytes || cp < 0xDC80 || cp > 0xDCFF) return std::nullopt;
-            out.push_back(static_cast<char>(cp - 0xDC00));
-            continue;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
-
-std::u16string UnitsOf(const std::vector<uint8_t>& data) {
-    std::u16string units;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
-    }
-    return units;
-}
+// The map key of a key path: without outer separators, in lower case.
+std::string KeyOf(std::string_view key) { return util::LowerAscii(std::string(TrimSeparators(key))); }
 
 // The text of a string value that can be written in quotes and read back to the same bytes:
 // well-formed UTF-16 ended by exactly one zero.
 std::optional<std::string> QuotableText(const RegValue& value) {
     if (value.type != RegSz || value.data.size() < 2 || value.data.size() % 2 != 0) return std::nullopt;
-    std::u16string units = UnitsOf(value.data);
+    std::u16string units = util::Utf16FromLittleEndian(value.data);
     if (units.back() != 0) return std::nullopt;
     units.pop_back();
     if (units.find(char16_t{0}) != std::u16string::npos) return std::nullopt;
-    return Utf16ToUtf8(units);
+    return util::Utf16ToUtf8(units);
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -242,7 +145,7 @@ std::optional<RegValue> ReadData(std::string_view text) {
         size_t pos = 0;
         std::optional<std::string> s = ReadQuoted(text, pos);
         if (!s || text.find_first_not_of(" \t", pos) != std::string_view::npos) return std::nullopt;
-        std::optional<std::u16string> units = Utf8ToUtf16(*s);
+        std::optional<std::u16string> units = util::Utf8ToUtf16(*s);
         if (!units) return std::nullopt;
         return MakeStringValue(*s);
     }
@@ -364,7 +267,7 @@ RegValue MakeDwordValue(int32_t value) {
 
 RegValue MakeStringValue(std::string_view utf8) {
     RegValue value{RegSz, {}};
-    std::u16string units = *Utf8ToUtf16(utf8, true);
+    std::u16string units = *util::Utf8ToUtf16(utf8, util::BadText::KeepBytes);
     units.push_back(0);
     for (char16_t u : units) {
         value.data.push_back(static_cast<uint8_t>(u & 0xFF));
@@ -379,18 +282,18 @@ RegValue MakeBinaryValue(const void* bytes, size_t size) {
 }
 
 std::optional<std::string> StringFromValue(const RegValue& value) {
-    std::u16string units = UnitsOf(value.data);
+    std::u16string units = util::Utf16FromLittleEndian(value.data);
     if (size_t zero = units.find(char16_t{0}); zero != std::u16string::npos) units.resize(zero);
-    return Utf16ToUtf8(units, true);
+    return util::Utf16ToUtf8(units, util::BadText::KeepBytes);
 }
 
 RegistryTree::Key* RegistryTree::FindKey(std::string_view key) {
-    auto it = keys_.find(Lower(TrimSeparators(key)));
+    auto it = keys_.find(KeyOf(key));
     return it == keys_.end() ? nullptr : &it->second;
 }
 
 const RegistryTree::Key* RegistryTree::FindKey(std::string_view key) const {
-    auto it = keys_.find(Lower(TrimSeparators(key)));
+    auto it = keys_.find(KeyOf(key));
     return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -400,7 +303,7 @@ RegistryTree::Key& RegistryTree::EnsureKey(std::string_view key) {
     for (size_t end = 0; end != std::string_view::npos;) {
         end = key.find('\\', end + 1);
         std::string_view part = key.substr(0, end);
-        auto [it, inserted] = keys_.try_emplace(Lower(part));
+        auto [it, inserted] = keys_.try_emplace(util::LowerAscii(std::string(part)));
         if (inserted) it->second.path = std::string(part);
         found = &it->second;
     }
@@ -412,7 +315,7 @@ bool RegistryTree::KeyExists(std::string_view key) const { return FindKey(key) !
 void RegistryTree::CreateKey(std::string_view key) { EnsureKey(key); }
 
 bool RegistryTree::DeleteKey(std::string_view key) {
-    const std::string lower = Lower(TrimSeparators(key));
+    const std::string lower = KeyOf(key);
     auto it = keys_.find(lower);
     if (it == keys_.end()) return false;
     keys_.erase(it);
@@ -427,7 +330,7 @@ const RegValue* RegistryTree::QueryValue(std::string_view key, std::string_view 
     const Key* k = FindKey(key);
     if (!k) return nullptr;
     for (const auto& [n, v] : k->values) {
-        if (SameName(n, name)) return &v;
+        if (util::EqualsIgnoringAsciiCase(n, name)) return &v;
     }
     return nullptr;
 }
@@ -435,7 +338,7 @@ const RegValue* RegistryTree::QueryValue(std::string_view key, std::string_view 
 void RegistryTree::SetValue(std::string_view key, std::string_view name, RegValue value) {
     Key& k = EnsureKey(key);
     for (auto& [n, v] : k.values) {
-        if (SameName(n, name)) {
+        if (util::EqualsIgnoringAsciiCase(n, name)) {
             v = std::move(value);
             return;
         }
@@ -447,7 +350,7 @@ bool RegistryTree::DeleteValue(std::string_view key, std::string_view name) {
     Key* k = FindKey(key);
     if (!k) return false;
     for (auto it = k->values.begin(); it != k->values.end(); ++it) {
-        if (SameName(it->first, name)) {
+        if (util::EqualsIgnoringAsciiCase(it->first, name)) {
             k->values.erase(it);
             return true;
         }
@@ -478,7 +381,7 @@ std::vector<std::string> RegistryTree::ValueNames(std::string_view key) const {
 
 std::vector<std::string> RegistryTree::SubkeyNames(std::string_view key) const {
     std::vector<std::string> names;
-    const std::string lower = Lower(TrimSeparators(key));
+    const std::string lower = KeyOf(key);
     const std::string below = lower.empty() ? std::string() : lower + "\\";
     for (const auto& [k, entry] : keys_) {
         if (!k.starts_with(below) || k.size() == below.size()) continue;
@@ -562,7 +465,7 @@ std::optional<RegistryTree> RegistryTree::Parse(std::string_view text, std::stri
                 return fail(lineNo, "key outside HKEY_CURRENT_USER");
             }
             path.remove_prefix(kRoot.size() + 1);
-            if (TrimSeparators(path).empty() || !Utf8ToUtf16(path)) return fail(lineNo, "bad key name");
+            if (TrimSeparators(path).empty() || !util::Utf8ToUtf16(path)) return fail(lineNo, "bad key name");
             current = &tree.EnsureKey(path);
             continue;
         }
@@ -573,7 +476,7 @@ std::optional<RegistryTree> RegistryTree::Parse(std::string_view text, std::stri
             pos = 1;
         } else if (line.front() == '"') {
             std::optional<std::string> quoted = ReadQuoted(line, pos);
-            if (!quoted || !Utf8ToUtf16(*quoted)) return fail(lineNo, "bad value name");
+            if (!quoted || !util::Utf8ToUtf16(*quoted)) return fail(lineNo, "bad value name");
             name = std::move(*quoted);
         } else {
             return fail(lineNo, "unexpected text");
@@ -594,7 +497,7 @@ std::optional<RegistryTree> RegistryTree::Parse(std::string_view text, std::stri
         if (!value) return fail(lineNo, "bad value data");
         bool replaced = false;
         for (auto& [n, v] : current->values) {
-            if (SameName(n, name)) {
+            if (util::EqualsIgnoringAsciiCase(n, name)) {
                 v = std::move(*value);
                 replaced = true;
                 break;
