@@ -1,8 +1,8 @@
 #include "app/intake.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
+#include <fmt/format.h>
 #include <memory>
 
 #include "audio/own_readers.h"
@@ -457,9 +457,7 @@ std::string Intake::LoadSources(const std::vector<std::string>& paths, engine::L
     for (std::size_t i = 0; i < total && !cancelled; ++i) {
         PendingSource& p = (*pending)[i];
         if (window) {
-            char counter[64];
-            std::snprintf(counter, sizeof counter, "[%zu/%zu] Adding file ", i + 1, total);
-            window->SetStatus(counter + std::string(util::FileNamePart(p.path)) + "...");
+            window->SetStatus(fmt::format("[{}/{}] Adding file {}...", i + 1, total, util::FileNamePart(p.path)));
             window->SetBarPosition(static_cast<int>((i + 1) * static_cast<std::size_t>(std::max(1, window->BarWidth())) / std::max<std::size_t>(1, total)));
         }
         if (p.probed) {

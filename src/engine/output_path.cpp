@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <fmt/format.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -185,8 +185,7 @@ bool CopySourceFileTimes(const SourceItem& source, const std::string& outputPath
     if (!settings.KeepDateCreated && !settings.KeepDateModified) return false;
     std::string timeSource = source.path;
     if (source.kind == SourceKind::DvdTitle) {
-        char name[32];
-        std::snprintf(name, sizeof name, "VTS_%02d_1.VOB", source.dvdTitleNumber);
+        const std::string name = fmt::format("VTS_{:02}_1.VOB", source.dvdTitleNumber);
         timeSource = source.dvdFolder + name;
         // DVD files come in any letter case.
         std::error_code ec;

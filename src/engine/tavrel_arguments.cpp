@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fmt/format.h>
 #include <string_view>
 
 namespace quillon::engine {
@@ -213,14 +214,9 @@ std::optional<std::string> TavrelProgress::Feed(const std::string& line) {
         return std::nullopt;
     }
     if (line.starts_with("progress=")) {
-        char text[128];
         const double duration = ExpectedDuration();
-        if (duration >= 0) {
-            std::snprintf(text, sizeof text, "{\"duration\": %.3f, \"position\": %.3f}", duration, position_);
-        } else {
-            std::snprintf(text, sizeof text, "{\"position\": %.3f}", position_);
-        }
-        return std::string(text);
+        if (duration >= 0) return fmt::format("{{\"duration\": {:.3f}, \"position\": {:.3f}}}", duration, position_);
+        return fmt::format("{{\"position\": {:.3f}}}", position_);
     }
     // Remaining progress keys (frame=, fps=, bitrate=, ...) have no "[level]" prefix.
     if (line.empty() || line[0] != '[') return std::nullopt;

@@ -2,7 +2,7 @@
 #include "platform/registry_tree.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <fmt/format.h>
 
 #include "util/text.h"
 #include "util/utf16.h"
@@ -45,9 +45,7 @@ void AppendHex(std::string& out, const RegValue& value) {
     if (value.type == RegBinary) {
         out += "hex:";
     } else {
-        char prefix[24];
-        std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
-        out += prefix;
+        out += fmt::format("hex({:x}):", value.type);
     }
     for (size_t i = 0; i < value.data.size(); ++i) {
         out.push_back(kDigits[value.data[i] >> 4]);
@@ -187,12 +185,9 @@ std::string RegistryTree::Serialize() const {
             if (std::optional<std::string> text = QuotableText(value)) {
                 AppendQuoted(out, *text);
             } else if (value.type == RegDword && value.data.size() == 4) {
-                char digits[16];
-                std::snprintf(digits, sizeof digits, "dword:%08x",
-                              static_cast<uint32_t>(value.data[0] | value.data[1] << 8 |
-                                                    value.data[2] << 16 |
-                                                    static_cast<uint32_t>(value.data[3]) << 24));
-                out += digits;
+                out += fmt::format("dword:{:08x}", static_cast<uint32_t>(value.data[0] | value.data[1] << 8 |
+                                                                        value.data[2] << 16 |
+                                                                        static_cast<uint32_t>(value.data[3]) << 24));
             } else {
                 AppendHex(out, value);
             }
