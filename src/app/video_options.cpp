@@ -1,7 +1,6 @@
 #include "app/video_options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <fmt/format.h>
 
@@ -89,17 +88,6 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-
-// The decimal number at the start of the text (after blanks), as atof reads it; 0 when none.
-double LeadingDecimal(const std::string& text) {
-    const auto start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return 0.0;
-    const char* first = text.data() + start;
-    if (*first == '+') ++first;
-    double value = 0.0;
-    const auto result = std::from_chars(first, text.data() + text.size(), value);
-    return result.ec == std::errc() ? value : 0.0;
-}
 
 int32_t SaturatedKilo(int32_t kbps) {
     return kbps > INT32_MAX / 1000 ? INT32_MAX / 1000 * 1000 : kbps * 1000;
@@ -745,7 +733,7 @@ void VideoPageModel::Apply() {
             format->VideoVBRQuality = number;
         }
         if (codec.FrameRates) {
-            const double rate = LeadingDecimal(state_.frameRate.text);
+            const double rate = util::TextToNumber(state_.frameRate.text);
             format->VideoFrameRate = rate > 0 ? rate : -1.0;
         }
         if (!state_.aspectLocked) {

@@ -1,7 +1,6 @@
 // quillon-cli settings [--json] | settings get NAME | settings set NAME VALUE: the values of the
 // Options key, global and per format, by their value names.
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -12,6 +11,7 @@
 #include "platform/known_folders.h"
 #include "platform/registry_store.h"
 #include "util/json_writer.h"
+#include "util/numbers.h"
 #include "util/text.h"
 
 namespace quillon::cli {
@@ -41,17 +41,16 @@ std::string ValueText(const SettingValue& v) {
 
 // A DWORD accepts any 32-bit pattern: -2147483648 ... 4294967295.
 bool ParseDword(const std::string& text, int32_t& out) {
-    int64_t v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return false;
-    if (v < INT32_MIN || v > int64_t{UINT32_MAX}) return false;
-    out = static_cast<int32_t>(static_cast<uint32_t>(v));
+    const std::optional<int64_t> v = util::ReadInteger<int64_t>(text);
+    if (!v || *v < INT32_MIN || *v > int64_t{UINT32_MAX}) return false;
+    out = static_cast<int32_t>(static_cast<uint32_t>(*v));
     return true;
 }
 
 bool ParseDouble(const std::string& text, double& out) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && std::isfinite(out);
+    const std::optional<double> v = util::ReadNumber(text);
+    if (v) out = *v;
+    return v.has_value();
 }
 
 struct Loaded {

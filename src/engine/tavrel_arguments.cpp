@@ -6,16 +6,16 @@
 #include <fmt/format.h>
 #include <string_view>
 
+#include "util/numbers.h"
+
 namespace quillon::engine {
 
 namespace {
 
 bool ParseInt(const std::string& text, int& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || value < -1000000000L || value > 1000000000L) return false;
-    out = static_cast<int>(value);
+    const std::optional<int> value = util::ReadInteger<int>(text);
+    if (!value || *value < -1000000000 || *value > 1000000000) return false;
+    out = *value;
     return true;
 }
 

@@ -56,6 +56,7 @@ double TextToNumber(std::string_view text) {
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i < text.size() && text[i] == '-') return 0.0;  // from_chars would take a second sign
     double value = 0.0;
     const char* first = text.data() + i;
     const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);

@@ -48,6 +48,11 @@ TEST(TextToNumber, ReadsLeadingNumberOnly) {
     EXPECT_DOUBLE_EQ(TextToNumber("+3"), 3.0);
     EXPECT_DOUBLE_EQ(TextToNumber("abc"), 0.0);
     EXPECT_DOUBLE_EQ(TextToNumber(""), 0.0);
+    // One sign at most, as atof reads it.
+    EXPECT_DOUBLE_EQ(TextToNumber("--5"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("+-5"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("-+5"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("\n-2.5e1 Hz"), -25.0);
 }
 
 TEST(SystemErrorText, HasNoLineBreaks) {
