@@ -385,7 +385,7 @@ void ConversionRun::OnEngineProgress(SourceItem* item, int32_t percent, int64_t 
         SetItemStatus(item, time);
     } else {
         item->progressPercent = percent;
-        SetItemStatus(item, fmt::format("{}% {}", percent, time.c_str()));
+        SetItemStatus(item, fmt::format("{}% {}", percent, time));
         UpdateOverallProgress();
     }
     if (static_cast<int>(queues_.running.size()) < threadCount_ && !queues_.running.empty()) {

@@ -4,6 +4,7 @@
 #include <climits>
 #include <fmt/format.h>
 
+#include "util/numbers.h"
 #include "util/text.h"
 
 namespace quillon::app {

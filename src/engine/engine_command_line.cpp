@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "platform/process.h"
+#include "util/numbers.h"
 #include "util/paths.h"
-#include "util/text.h"
 #include "util/value_lists.h"
 
 namespace quillon::engine {

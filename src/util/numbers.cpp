@@ -6,14 +6,35 @@
 
 namespace quillon::util {
 
+namespace {
+
+// The number at the start of text, with one sign at most; `end` is where it stops.
+std::optional<double> SignedNumber(std::string_view text, const char*& end) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i < text.size() && text[i] == '-') return std::nullopt;  // from_chars would take a second sign
+    double value = 0.0;
+    const auto result = std::from_chars(text.data() + i, text.data() + text.size(), value);
+    if (result.ec != std::errc()) return std::nullopt;
+    end = result.ptr;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
 std::optional<double> ReadNumber(std::string_view text) {
-    if (text.starts_with('+') && text.size() > 1 && text[1] != '-') text.remove_prefix(1);
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
+    const char* end = nullptr;
+    const std::optional<double> value = SignedNumber(text, end);
+    if (!value || end != text.data() + text.size() || !std::isfinite(*value)) return std::nullopt;
     return value;
+}
+
+double TextToNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    const char* end = nullptr;
+    return SignedNumber(text.substr(i), end).value_or(0.0);
 }
 
 int LeadingInteger(std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
-// Reading numbers from text typed by people or written by other programs: without the C
-// library's locale, and never undefined on overflow as atoi is.
+// Reading numbers from text typed by people or written by other programs (the engine, our own
+// settings): without the C library's locale, which a Qt program sets, and never undefined on
+// overflow as atoi is.
 
 #include <charconv>
 #include <concepts>
@@ -23,6 +24,9 @@ std::optional<T> ReadInteger(std::string_view text) {
 // The whole text as a finite decimal number: an optional sign, digits with a fraction or an
 // exponent, nothing else.
 std::optional<double> ReadNumber(std::string_view text);
+
+// The leading decimal floating-point number of text, as the C library reads it; 0 without one.
+double TextToNumber(std::string_view text);
 
 // The integer at the start of the text as atoi reads it (blanks, a sign, digits; what follows
 // is ignored), 0 without digits; beyond the range of int it stops at its ends.

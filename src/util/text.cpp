@@ -2,7 +2,6 @@
 
 #include "platform/system_info.h"
 
-#include <charconv>
 
 namespace quillon::util {
 
@@ -47,21 +46,6 @@ std::size_t FindSeparatorRun(std::string_view text, char a, char b) {
     if (i == text.size()) return std::string_view::npos;
     while (i + 1 < text.size() && (text[i + 1] == a || text[i + 1] == b)) ++i;
     return i;
-}
-
-double TextToNumber(std::string_view text) {
-    // from_chars, not strtod: the reading must not follow the user's locale (a Qt program
-    // sets it), since the texts come from the engine and from our own settings.
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i < text.size() && text[i] == '-') return 0.0;  // from_chars would take a second sign
-    double value = 0.0;
-    const char* first = text.data() + i;
-    const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
-    if (ec != std::errc() || end == first) return 0.0;
-    return negative ? -value : value;
 }
 
 std::optional<std::string> SystemErrorText(int code) { return platform::ErrorText(code); }

@@ -25,9 +25,6 @@ std::vector<std::string> SplitText(std::string_view text, char separator);
 // holds neither.
 std::size_t FindSeparatorRun(std::string_view text, char a, char b);
 
-// The leading decimal floating-point number of text, as the C library reads it; 0 without one.
-double TextToNumber(std::string_view text);
-
 // The system's message for an error code, line breaks removed; nullopt when it has none.
 std::optional<std::string> SystemErrorText(int code);
 

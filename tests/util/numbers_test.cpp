@@ -38,6 +38,19 @@ TEST(ReadNumber, TakesOnlyAWholeFiniteNumber) {
     }
 }
 
+TEST(TextToNumber, ReadsLeadingNumberOnly) {
+    EXPECT_DOUBLE_EQ(TextToNumber("29.97 fps"), 29.97);
+    EXPECT_DOUBLE_EQ(TextToNumber("  -1.5x"), -1.5);
+    EXPECT_DOUBLE_EQ(TextToNumber("+3"), 3.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber(""), 0.0);
+    // One sign at most, as atof reads it.
+    EXPECT_DOUBLE_EQ(TextToNumber("--5"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("+-5"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("-+5"), 0.0);
+    EXPECT_DOUBLE_EQ(TextToNumber("\n-2.5e1 Hz"), -25.0);
+}
+
 TEST(LeadingInteger, ReadsAsAtoiWithoutOverflowing) {
     EXPECT_EQ(LeadingInteger("42"), 42);
     EXPECT_EQ(LeadingInteger("  -7 kbps"), -7);

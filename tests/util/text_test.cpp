@@ -42,19 +42,6 @@ TEST(FindSeparatorRun, FindsEndOfFirstRun) {
     EXPECT_EQ(FindSeparatorRun("", '\r', '\n'), std::string_view::npos);
 }
 
-TEST(TextToNumber, ReadsLeadingNumberOnly) {
-    EXPECT_DOUBLE_EQ(TextToNumber("29.97 fps"), 29.97);
-    EXPECT_DOUBLE_EQ(TextToNumber("  -1.5x"), -1.5);
-    EXPECT_DOUBLE_EQ(TextToNumber("+3"), 3.0);
-    EXPECT_DOUBLE_EQ(TextToNumber("abc"), 0.0);
-    EXPECT_DOUBLE_EQ(TextToNumber(""), 0.0);
-    // One sign at most, as atof reads it.
-    EXPECT_DOUBLE_EQ(TextToNumber("--5"), 0.0);
-    EXPECT_DOUBLE_EQ(TextToNumber("+-5"), 0.0);
-    EXPECT_DOUBLE_EQ(TextToNumber("-+5"), 0.0);
-    EXPECT_DOUBLE_EQ(TextToNumber("\n-2.5e1 Hz"), -25.0);
-}
-
 TEST(SystemErrorText, HasNoLineBreaks) {
     auto text = SystemErrorText(ENOENT);
     ASSERT_TRUE(text.has_value());
