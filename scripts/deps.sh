@@ -7,6 +7,7 @@ packages=(
   clang libclang-rt-14-dev
   ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
+  libfmt-dev
   libsndfile1-dev sndfile-programs
   libopenmpt-dev
   libcdio-dev libcdio-paranoia-dev

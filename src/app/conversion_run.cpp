@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <fmt/format.h>
 
 #include "app/engine_record.h"
 #include "engine/convert_to_one.h"
@@ -22,12 +23,6 @@ using engine::SourceItem;
 namespace {
 
 constexpr int kDoneItem = 100;
-
-std::string Printf(const char* format, auto... values) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, values...);
-    return buffer;
-}
 
 // Crop, rotation and the three time-range options: they apply once, to the joined result.
 std::array<int32_t*, 5> OnceOnlyOptions(formats::ConversionSettings& s) {
@@ -53,8 +48,8 @@ std::string ElapsedTimeText(int64_t elapsedMs) {
     const auto seconds = static_cast<int>(totalSeconds % 60);
     const auto minutes = static_cast<int>(totalSeconds / 60 % 60);
     const auto hours = static_cast<long long>(totalSeconds / 3600);
-    if (elapsedMs >= 3'600'000) return Printf("[%02lld:%02d:%02d.%03d]", hours, minutes, seconds, ms);
-    return Printf("[%02d:%02d.%03d]", static_cast<int>(totalSeconds / 60), seconds, ms);
+    if (elapsedMs >= 3'600'000) return fmt::format("[{:02}:{:02}:{:02}.{:03}]", hours, minutes, seconds, ms);
+    return fmt::format("[{:02}:{:02}.{:03}]", static_cast<int>(totalSeconds / 60), seconds, ms);
 }
 
 formats::OutputFormat* ChosenOutputFormat(int32_t id, formats::FormatCatalogue& catalogue,
@@ -390,7 +385,7 @@ void ConversionRun::OnEngineProgress(SourceItem* item, int32_t percent, int64_t 
         SetItemStatus(item, time);
     } else {
         item->progressPercent = percent;
-        SetItemStatus(item, Printf("%d%% %s", percent, time.c_str()));
+        SetItemStatus(item, fmt::format("{}% {}", percent, time));
         UpdateOverallProgress();
     }
     if (static_cast<int>(queues_.running.size()) < threadCount_ && !queues_.running.empty()) {

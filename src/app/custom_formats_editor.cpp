@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "util/text.h"
+
 namespace quillon::app {
 
 std::string FormatListText(const formats::OutputFormat& format) {
     if (format.Label) return " " + *format.Label + " (*." + format.Extension + ")";
-    std::string upper = format.Extension;
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return " " + upper;
+    return " " + util::UpperAscii(format.Extension);
 }
 
 std::string EmptyGroupMessage(const std::string& name) {

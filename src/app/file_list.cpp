@@ -5,6 +5,7 @@
 
 #include "engine/source_preparation.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace quillon::app {
 
@@ -26,11 +27,7 @@ std::string SourceFileText(const engine::SourceItem& item) {
 
 std::string FormatLabel(const formats::OutputFormat& format) {
     if (format.Label) return *format.Label;
-    std::string text = format.Extension;
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
+    return util::UpperAscii(format.Extension);
 }
 
 std::string FormatCopyText(const formats::OutputFormat& format) { return "   to " + FormatLabel(format); }

@@ -1,8 +1,8 @@
 #include "app/intake.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
+#include <fmt/format.h>
 #include <memory>
 
 #include "audio/own_readers.h"
@@ -48,7 +48,6 @@ void ListFolders(const fs::path& folder, std::vector<fs::path>& folders) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // What a probe through a pool worker found.
 struct PendingSource {
@@ -111,8 +110,8 @@ bool NaturalNameLess(const std::string& a, const std::string& b) {
             j = bEnd;
             continue;
         }
-        const char ca = LowerAscii(a[i]);
-        const char cb = LowerAscii(b[j]);
+        const char ca = util::LowerAscii(a[i]);
+        const char cb = util::LowerAscii(b[j]);
         if (ca != cb) return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
         ++i;
         ++j;
@@ -294,7 +293,7 @@ std::string QtNameFilter(const FileFilter& filter) {
                 patterns += "*";
             } else {
                 for (char c : pattern) {
-                    const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+                    const char upper = util::UpperAscii(c);
                     if (upper != c) {
                         patterns += std::string("[") + c + upper + "]";
                     } else {
@@ -467,9 +466,7 @@ std::string Intake::LoadSources(const std::vector<std::string>& paths, engine::L
     for (std::size_t i = 0; i < total && !cancelled; ++i) {
         PendingSource& p = (*pending)[i];
         if (window) {
-            char counter[64];
-            std::snprintf(counter, sizeof counter, "[%zu/%zu] Adding file ", i + 1, total);
-            window->SetStatus(counter + std::string(util::FileNamePart(p.path)) + "...");
+            window->SetStatus(fmt::format("[{}/{}] Adding file {}...", i + 1, total, util::FileNamePart(p.path)));
             window->SetBarPosition(static_cast<int>((i + 1) * static_cast<std::size_t>(std::max(1, window->BarWidth())) / std::max<std::size_t>(1, total)));
         }
         if (p.probed) {

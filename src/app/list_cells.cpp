@@ -1,20 +1,8 @@
 #include "app/list_cells.h"
 
-#include <cstdio>
-
+#include <fmt/format.h>
 
 namespace quillon::app {
-
-namespace {
-
-template <typename... Args>
-std::string Printf(const char* format, Args... args) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, args...);
-    return buffer;
-}
-
-}  // namespace
 
 std::string ChannelText(uint32_t count) {
     static const char* const kNames[] = {"Mono", "Stereo", "2.1", "4.0", "4.1", "5.1", "6.1", "7.1"};
@@ -24,9 +12,9 @@ std::string ChannelText(uint32_t count) {
 
 std::string DurationText(uint32_t seconds) {
     if (seconds >= 3600) {
-        return Printf("%u:%02u:%02u", seconds / 3600, seconds / 60 % 60, seconds % 60);
+        return fmt::format("{}:{:02}:{:02}", seconds / 3600, seconds / 60 % 60, seconds % 60);
     }
-    return Printf("%02u:%02u", seconds / 60, seconds % 60);
+    return fmt::format("{:02}:{:02}", seconds / 60, seconds % 60);
 }
 
 std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item) {
@@ -35,11 +23,11 @@ std::array<std::string, 3> AudioCellTexts(const engine::SourceItem& item) {
     if (item.selectedAudioStream < 0) return cells;
     const auto i = static_cast<std::size_t>(item.selectedAudioStream);
     if (i < streams) {
-        if (item.audioSampleRates[i] != 0) cells[0] = Printf("%u Hz", item.audioSampleRates[i]);
-        if (streams > 1) cells[0] += Printf("*%zu", streams);
+        if (item.audioSampleRates[i] != 0) cells[0] = fmt::format("{} Hz", item.audioSampleRates[i]);
+        if (streams > 1) cells[0] += fmt::format("*{}", streams);
     }
     if (i < streams && i < item.audioBitRates.size() && item.audioBitRates[i] != 0) {
-        cells[1] = Printf("%u kbps", item.audioBitRates[i]);
+        cells[1] = fmt::format("{} kbps", item.audioBitRates[i]);
     }
     if (i < item.audioChannels.size() && item.audioChannels[i] != 0) {
         cells[2] = ChannelText(item.audioChannels[i]);
@@ -52,8 +40,8 @@ RowTexts RowCellTexts(const engine::SourceItem& item) {
     if (item.durationSeconds > 0) cells[ColumnDuration] = DurationText(item.durationSeconds);
     if (item.width > 0) cells[ColumnWidth] = std::to_string(item.width);
     if (item.height > 0) cells[ColumnHeight] = std::to_string(item.height);
-    if (item.frameRate > 0) cells[ColumnFrameRate] = Printf("%.2f", item.frameRate);
-    if (item.videoBitRate > 0) cells[ColumnVideoBitRate] = Printf("%d kbps", item.videoBitRate);
+    if (item.frameRate > 0) cells[ColumnFrameRate] = fmt::format("{:.2f}", item.frameRate);
+    if (item.videoBitRate > 0) cells[ColumnVideoBitRate] = fmt::format("{} kbps", item.videoBitRate);
     const auto audio = AudioCellTexts(item);
     cells[ColumnAudioRate] = audio[0];
     cells[ColumnAudioBitRate] = audio[1];

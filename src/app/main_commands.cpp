@@ -1,6 +1,6 @@
 #include "app/main_commands.h"
 
-#include <cstdio>
+#include <fmt/format.h>
 
 #include "app/list_cells.h"
 #include "app/product_info.h"
@@ -211,9 +211,7 @@ std::string SourcePathOf(const engine::SourceItem& item) {
     if (item.kind != engine::SourceKind::DvdTitle) return item.path;
     const std::string found = engine::FindDvdPiece(item.dvdFolder, item.dvdTitleNumber, 1);
     if (!found.empty()) return found;
-    char name[32];
-    std::snprintf(name, sizeof name, "VTS_%02d_1.VOB", static_cast<int>(item.dvdTitleNumber));
-    return item.dvdFolder + name;
+    return item.dvdFolder + fmt::format("VTS_{:02}_1.VOB", static_cast<int>(item.dvdTitleNumber));
 }
 
 namespace {

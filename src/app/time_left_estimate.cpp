@@ -1,7 +1,7 @@
 #include "app/time_left_estimate.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <fmt/format.h>
 
 namespace quillon::app {
 
@@ -38,17 +38,9 @@ std::string TimeLeftText(std::optional<int64_t> leftMs) {
     if (!leftMs) return {};
     // Whole seconds, rounded up: "0 s" would read as done.
     const int64_t seconds = std::max<int64_t>(1, (*leftMs + 999) / 1000);
-    char text[64];
-    if (seconds < 60) {
-        std::snprintf(text, sizeof text, "Time left: %lld s", static_cast<long long>(seconds));
-    } else if (seconds < 3600) {
-        std::snprintf(text, sizeof text, "Time left: %lld min %02lld s", static_cast<long long>(seconds / 60),
-                      static_cast<long long>(seconds % 60));
-    } else {
-        std::snprintf(text, sizeof text, "Time left: %lld h %02lld min", static_cast<long long>(seconds / 3600),
-                      static_cast<long long>(seconds / 60 % 60));
-    }
-    return text;
+    if (seconds < 60) return fmt::format("Time left: {} s", seconds);
+    if (seconds < 3600) return fmt::format("Time left: {} min {:02} s", seconds / 60, seconds % 60);
+    return fmt::format("Time left: {} h {:02} min", seconds / 3600, seconds / 60 % 60);
 }
 
 }  // namespace quillon::app

@@ -1,10 +1,10 @@
 #include "app/video_options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
-#include <cstdio>
+#include <fmt/format.h>
 
+#include "util/numbers.h"
 #include "util/text.h"
 
 namespace quillon::app {
@@ -46,12 +46,6 @@ constexpr NamedSize kSizeNames[] = {
 };
 
 constexpr const char* kChannelNames[8] = {"Mono", "Stereo", "2.1", "4.0", "5.0", "5.1", "6.1", "7.1"};
-
-std::string Printf(const char* format, auto... args) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, args...);
-    return buffer;
-}
 
 bool HasBitRates(const VideoCodecInfo& codec) { return codec.BitRates != nullptr; }
 bool HasQuality(const VideoCodecInfo& codec) { return codec.QualityHigh != -1 && codec.QualityLow != -1; }
@@ -95,17 +89,6 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-
-// The decimal number at the start of the text (after blanks), as atof reads it; 0 when none.
-double LeadingDecimal(const std::string& text) {
-    const auto start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return 0.0;
-    const char* first = text.data() + start;
-    if (*first == '+') ++first;
-    double value = 0.0;
-    const auto result = std::from_chars(first, text.data() + text.size(), value);
-    return result.ec == std::errc() ? value : 0.0;
-}
 
 int32_t SaturatedKilo(int32_t kbps) {
     return kbps > INT32_MAX / 1000 ? INT32_MAX / 1000 * 1000 : kbps * 1000;
@@ -198,7 +181,7 @@ std::string FrameSizeText(int32_t formatId, int32_t width, int32_t height) {
 std::vector<Choice> VideoBitRateChoices(const VideoCodecInfo& codec) {
     std::vector<Choice> list{{kAuto, 0}};
     const std::vector<int32_t> rates = formats::ListEntries(codec.BitRates);
-    for (int32_t rate : rates) list.push_back({Printf("%d kbps", rate / 1000), rate});
+    for (int32_t rate : rates) list.push_back({fmt::format("{} kbps", rate / 1000), rate});
     if (rates.size() > 1) {
         list[1].text += kLowMark;
         list.back().text += kHighMark;
@@ -230,9 +213,9 @@ std::vector<Choice> AudioBitRateChoices(const AudioCodecInfo& codec) {
     const std::vector<int32_t> rates = formats::ListEntries(codec.BitRates);
     for (int32_t rate : rates) {
         std::string text;
-        if (rate < 1000) text = Printf("%d bit", rate);
-        else if (rate % 1000 != 0) text = Printf("%.2f kbps", rate / 1000.0);
-        else text = Printf("%d kbps", rate / 1000);
+        if (rate < 1000) text = fmt::format("{} bit", rate);
+        else if (rate % 1000 != 0) text = fmt::format("{:.2f} kbps", rate / 1000.0);
+        else text = fmt::format("{} kbps", rate / 1000);
         list.push_back({text, rate});
     }
     if (rates.size() > 1) {
@@ -261,7 +244,7 @@ std::vector<Choice> SampleRateChoices(const AudioCodecInfo& codec) {
     if (!codec.SampleRates) return list;
     list.push_back({kAuto, 0});
     const std::vector<int32_t> rates = formats::ListEntries(codec.SampleRates);
-    for (int32_t rate : rates) list.push_back({Printf("%d Hz", rate), rate});
+    for (int32_t rate : rates) list.push_back({fmt::format("{} Hz", rate), rate});
     if (rates.size() > 1) {
         list[1].text += " (low quality)";
         list.back().text += " (high quality)";
@@ -443,9 +426,9 @@ void VideoPageModel::SelectVideoCodec(int index) {
     rates.Clear();
     rates.enabled = codec.FrameRates != nullptr;
     if (codec.FrameRates) {
-        for (double rate : formats::ListEntries(codec.FrameRates)) rates.entries.push_back({Printf("%.3f Hz", rate)});
+        for (double rate : formats::ListEntries(codec.FrameRates)) rates.entries.push_back({fmt::format("{:.3f} Hz", rate)});
         rates.entries.push_back({kSameAsOriginal});
-        if (format->VideoFrameRate >= 0) rates.text = Printf("%.3f Hz", format->VideoFrameRate);
+        if (format->VideoFrameRate >= 0) rates.text = fmt::format("{:.3f} Hz", format->VideoFrameRate);
         else rates.Select(static_cast<int>(rates.entries.size()) - 1);
         // A typed rate that matches an entry shows as that entry.
         for (std::size_t i = 0; i < rates.entries.size() && rates.selected < 0; ++i) {
@@ -498,7 +481,7 @@ void VideoPageModel::FillVideoRate() {
         state_.videoRateKind = RateKind::BitRate;
         state_.videoRateLabel = "&Bit Rate:";
         box.entries = VideoBitRateChoices(codec);
-        box.text = format.VideoBitRate > 0 ? Printf("%d kbps", format.VideoBitRate / 1000) : std::string(kAuto);
+        box.text = format.VideoBitRate > 0 ? fmt::format("{} kbps", format.VideoBitRate / 1000) : std::string(kAuto);
         for (std::size_t i = 0; i < box.entries.size(); ++i) {
             // The plain text of an entry (before its marks) selects it.
             if (box.entries[i].text.rfind(box.text, 0) == 0 &&
@@ -751,7 +734,7 @@ void VideoPageModel::Apply() {
             format->VideoVBRQuality = number;
         }
         if (codec.FrameRates) {
-            const double rate = LeadingDecimal(state_.frameRate.text);
+            const double rate = util::TextToNumber(state_.frameRate.text);
             format->VideoFrameRate = rate > 0 ? rate : -1.0;
         }
         if (!state_.aspectLocked) {

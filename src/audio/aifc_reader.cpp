@@ -1,9 +1,9 @@
 #include "audio/aifc_reader.h"
 
 #include "audio/regular_file.h"
+#include "util/text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -162,9 +162,7 @@ bool AifcReader::ParseComm(std::uint32_t size) {
     if (!(rate >= 0.0 && rate < 4294967296.0)) return false;
     sampleRate_ = static_cast<std::uint32_t>(rate);
 
-    char type[4];
-    for (int i = 0; i < 4; ++i) type[i] = static_cast<char>(std::toupper(body[18 + i]));
-    if (std::memcmp(type, "DWVW", 4) != 0) return false;
+    if (util::UpperAscii(std::string(reinterpret_cast<const char*>(body + 18), 4)) != "DWVW") return false;
     dwvw_ = true;
     return sampleSize_ >= 8 && sampleSize_ <= 24;
 }

@@ -1,7 +1,6 @@
 #include "audio/bass_layer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "audio/bass_source.h"
+#include "util/text.h"
 
 namespace quillon::audio {
 
@@ -59,10 +59,7 @@ T Succeed(T result) {
 
 std::string BaseNameLower(const std::string& path) {
     std::size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c); });
-    return name;
+    return util::LowerAscii(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 DWORD ChannelBlock(const Channel& ch) { return ch.source->chans * 2; }

@@ -5,6 +5,7 @@
 
 #include "app/job_export.h"
 #include "util/json_writer.h"
+#include "util/numbers.h"
 #include "util/paths.h"
 
 namespace quillon::cli {
@@ -32,7 +33,7 @@ public:
         if (text.empty() || text == lastPercent_) return;
         lastPercent_ = text;
         util::JsonWriter json;
-        json.BeginObject().Key("type").String("progress").Key("percent").Int(std::atoi(text.c_str())).EndObject();
+        json.BeginObject().Key("type").String("progress").Key("percent").Int(util::LeadingInteger(text)).EndObject();
         PrintLine(json);
     }
     int BarWidth() const override { return 200; }

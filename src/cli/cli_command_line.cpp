@@ -17,6 +17,7 @@
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
 #include "platform/known_folders.h"
+#include "util/numbers.h"
 #include "util/paths.h"
 
 namespace quillon::cli {
@@ -53,9 +54,9 @@ int RunCommandLine(const std::vector<std::string>& args) {
             return Usage();
         }
     }
-    char* end = nullptr;
-    const long formatId = std::strtol(formatText.c_str(), &end, 10);
-    if (formatText.empty() || *end != '\0' || file.empty()) return Usage();
+    const std::optional<int32_t> id = util::ReadInteger<int32_t>(formatText);
+    if (!id || file.empty()) return Usage();
+    const long formatId = *id;
 
     app::Session session;
     session.Load();

@@ -30,6 +30,7 @@
 #include "formats/custom_output_format.h"
 #include "platform/child_groups.h"
 #include "platform/known_folders.h"
+#include "util/numbers.h"
 #include "util/paths.h"
 
 namespace quillon::cli {
@@ -173,7 +174,7 @@ int RunConvert(const std::vector<std::string>& args) {
         } else if (!optionsEnded && a == "--prepared-dir" && hasValue) {
             jobs.preparedDir = AbsolutePath(args[++i]);
         } else if (!optionsEnded && a == "--threads" && hasValue) {
-            threads = std::atoi(args[++i].c_str());
+            threads = util::LeadingInteger(args[++i]);
             if (threads < 1 || threads > 32) {
                 std::fprintf(stderr, "quillon-cli convert: --threads takes 1 to 32\n");
                 return 2;
@@ -221,11 +222,10 @@ int RunConvert(const std::vector<std::string>& args) {
 
     int32_t formatId = settings.OutputFormat;
     if (!formatText.empty()) {
-        char* end = nullptr;
-        const long id = std::strtol(formatText.c_str(), &end, 10);
+        const std::optional<int32_t> id = util::ReadInteger<int32_t>(formatText);
         formatId = -1;
-        if (end && *end == '\0') {
-            formatId = static_cast<int32_t>(id);
+        if (id) {
+            formatId = *id;
         } else {
             for (std::size_t k = 0; k < groups.size(); ++k) {
                 if (groups[k].name == formatText) formatId = formats::kFirstCustomGroupId + static_cast<int32_t>(k);

@@ -6,6 +6,7 @@
 #include "cli/cli_command.h"
 #include "formats/output_format.h"
 #include "util/json_writer.h"
+#include "util/text.h"
 
 namespace quillon::cli {
 
@@ -131,9 +132,7 @@ const char* FamilyName(int32_t family) {
 
 std::string DisplayName(const OutputFormat& f) {
     if (f.Label) return *f.Label + " (*." + f.Extension + ")";
-    std::string upper = f.Extension;
-    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    return upper;
+    return util::UpperAscii(f.Extension);
 }
 
 void PrintFormat(const OutputFormat& f) {

@@ -1,7 +1,6 @@
 // quillon-cli settings [--json] | settings get NAME | settings set NAME VALUE: the values of the
 // Options key, global and per format, by their value names.
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -12,6 +11,8 @@
 #include "formats/settings_values.h"
 #include "platform/registry_store.h"
 #include "util/json_writer.h"
+#include "util/numbers.h"
+#include "util/text.h"
 
 namespace quillon::cli {
 
@@ -21,15 +22,6 @@ using formats::SettingType;
 using formats::SettingValue;
 
 constexpr const char* kUsage = "settings [--json] | settings get NAME | settings set NAME VALUE";
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The shortest text that reads back as the same double ("29.97", "-1").
 std::string ShortestDouble(double value) {
@@ -49,17 +41,16 @@ std::string ValueText(const SettingValue& v) {
 
 // A DWORD accepts any 32-bit pattern: -2147483648 ... 4294967295.
 bool ParseDword(const std::string& text, int32_t& out) {
-    int64_t v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return false;
-    if (v < INT32_MIN || v > int64_t{UINT32_MAX}) return false;
-    out = static_cast<int32_t>(static_cast<uint32_t>(v));
+    const std::optional<int64_t> v = util::ReadInteger<int64_t>(text);
+    if (!v || *v < INT32_MIN || *v > int64_t{UINT32_MAX}) return false;
+    out = static_cast<int32_t>(static_cast<uint32_t>(*v));
     return true;
 }
 
 bool ParseDouble(const std::string& text, double& out) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && std::isfinite(out);
+    const std::optional<double> v = util::ReadNumber(text);
+    if (v) out = *v;
+    return v.has_value();
 }
 
 struct Loaded {
@@ -109,7 +100,7 @@ int List(const std::vector<SettingValue>& values, bool json) {
 int Set(Loaded& loaded, const std::string& name, const std::string& text) {
     const SettingValue* found = nullptr;
     for (const SettingValue& v : loaded.values) {
-        if (SameName(v.name, name)) found = &v;
+        if (util::EqualsIgnoringAsciiCase(v.name, name)) found = &v;
     }
     if (!found) return Unknown(name);
     SettingValue v = *found;
@@ -150,7 +141,7 @@ int RunSettings(const std::vector<std::string>& args) {
     if (args[0] == "get" && args.size() == 2) {
         Load(loaded);
         for (const SettingValue& v : loaded.values) {
-            if (SameName(v.name, args[1])) {
+            if (util::EqualsIgnoringAsciiCase(v.name, args[1])) {
                 std::printf("%s\n", ValueText(v).c_str());
                 return 0;
             }

@@ -2,30 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <fmt/format.h>
 #include <cstdlib>
 
 #include "platform/process.h"
+#include "util/numbers.h"
 #include "util/paths.h"
-#include "util/text.h"
 #include "util/value_lists.h"
 
 namespace quillon::engine {
 
 namespace {
-
-// Always the whole text: a cut number would run into the option written after it.
-template <typename... Args>
-std::string Format(const char* pattern, Args... args) {
-    char buffer[256];
-    const int needed = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    if (needed < 0) return {};
-    if (static_cast<std::size_t>(needed) < sizeof buffer) return std::string(buffer, static_cast<std::size_t>(needed));
-    std::string text(static_cast<std::size_t>(needed) + 1, '\0');
-    std::snprintf(text.data(), text.size(), pattern, args...);
-    text.resize(static_cast<std::size_t>(needed));
-    return text;
-}
 
 // A rate the engine reads as a number: finite and above 0.
 bool UsableRate(double rate) { return std::isfinite(rate) && rate > 0; }
@@ -39,10 +26,6 @@ int Truncate(double value) {
     if (value >= 2147483647.0) return 2147483647;
     if (value <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int>(value);
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace
@@ -67,7 +50,7 @@ FrameSizeResult ComputeSourceFrameSize(const formats::OutputFormat& format, cons
         const int corrected = RoundUpEven(Truncate(h * ratio));
         if (std::abs(corrected - source.width) >= 2) w = corrected;
     }
-    r.sizeOption = Format("-s %dx%d ", w, h);
+    r.sizeOption = fmt::format("-s {}x{} ", w, h);
     r.displayWidth = r.frameWidth = w;
     r.displayHeight = r.frameHeight = h;
     return r;
@@ -79,7 +62,7 @@ FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const Sour
     FrameSizeResult r;
     const int W = RoundUpEven(format.VideoWidth);
     const int H = RoundUpEven(format.VideoHeight);
-    r.sizeOption = Format("-s %dx%d", W, H);
+    r.sizeOption = fmt::format("-s {}x{}", W, H);
     r.displayWidth = r.frameWidth = W;
     r.displayHeight = r.frameHeight = H;
 
@@ -96,22 +79,22 @@ FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const Sour
         } else if (h < H) {
             r.frameHeight = h;
             if (padMode) {
-                r.padFilter = Format("pad=%d:%d:0:%d", W, H, RoundUpEven((H - h) / 2));
+                r.padFilter = fmt::format("pad={}:{}:0:{}", W, H, RoundUpEven((H - h) / 2));
                 r.sizeOption.clear();
             } else {
                 r.displayHeight = h;
-                r.sizeOption = Format("-s %dx%d", W, h);
+                r.sizeOption = fmt::format("-s {}x{}", W, h);
             }
         } else {
             const int w = RoundUpEven(Truncate(H * ratio));
             if (w > 0) {
                 r.frameWidth = w;
                 if (padMode) {
-                    r.padFilter = Format("pad=%d:%d:%d:0", W, H, RoundUpEven((W - w) / 2));
+                    r.padFilter = fmt::format("pad={}:{}:{}:0", W, H, RoundUpEven((W - w) / 2));
                     r.sizeOption.clear();
                 } else {
                     r.displayWidth = w;
-                    r.sizeOption = Format("-s %dx%d", w, H);
+                    r.sizeOption = fmt::format("-s {}x{}", w, H);
                 }
             }
         }
@@ -143,8 +126,8 @@ int FitChannels(int channels, int mask) {
 }
 
 std::string FormatTimeOption(long long ms) {
-    if (ms % 1000 == 0) return Format("%lld", ms / 1000);
-    return Format("%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    if (ms % 1000 == 0) return fmt::format("{}", ms / 1000);
+    return fmt::format("{:02}:{:02}:{:02}.{:03}", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
 }
 
 int DecimalDigits(long long value) {
@@ -206,7 +189,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         } else if (codec == "libx265") {
             line += codec + " -preset fast ";
             videoClass = VideoClass::X265;
-        } else if (StartsWith(codec, "libvpx")) {
+        } else if (codec.starts_with("libvpx")) {
             line += codec + " ";
             videoClass = VideoClass::Vpx;
         } else if (codec == "prores_ks") {
@@ -241,7 +224,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
             const int cropHeight = Truncate(double(settings.CropTop) + settings.CropBottom);
             size.displayWidth = Truncate(double(size.displayWidth) - cropWidth);
             size.displayHeight = Truncate(double(size.displayHeight) - cropHeight);
-            cropFilter = Format("crop=in_w-%d:in_h-%d:%d:%d", cropWidth, cropHeight, settings.CropLeft,
+            cropFilter = fmt::format("crop=in_w-{}:in_h-{}:{}:{}", cropWidth, cropHeight, settings.CropLeft,
                                 settings.CropTop);
         }
 
@@ -253,7 +236,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
 
         const bool imageSequence = format.Family == formats::FamilyImageSequence;
         std::string fpsFilter;
-        if (imageSequence && UsableRate(format.VideoFrameRate)) fpsFilter = Format("fps=fps=%.3f", format.VideoFrameRate);
+        if (imageSequence && UsableRate(format.VideoFrameRate)) fpsFilter = fmt::format("fps=fps={:.3f}", format.VideoFrameRate);
 
         if (size.padFilter.empty() && cropFilter.empty() && rotateFilter.empty() && fpsFilter.empty()) {
             line += size.sizeOption;
@@ -261,7 +244,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
             std::string chain;
             if (size.frameWidth > 0 && size.frameHeight > 0 &&
                 (size.frameWidth != source.width || size.frameHeight != source.height)) {
-                chain = Format("scale=%d:%d,", size.frameWidth, size.frameHeight);
+                chain = fmt::format("scale={}:{},", size.frameWidth, size.frameHeight);
             }
             std::string joined;
             for (const std::string& f : {size.padFilter, cropFilter, rotateFilter, fpsFilter}) {
@@ -275,8 +258,8 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         if (!format.VideoAspect.empty() && !format.AddPadding && format.VideoAspect[0] != 'N') {
             line += "-aspect " + ArgumentText(format.VideoAspect) + " ";
         } else if (size.displayWidth > 0 && size.displayHeight > 0) {
-            line += transposed ? Format("-aspect %d:%d ", size.displayHeight, size.displayWidth)
-                               : Format("-aspect %d:%d ", size.displayWidth, size.displayHeight);
+            line += transposed ? fmt::format("-aspect {}:{} ", size.displayHeight, size.displayWidth)
+                               : fmt::format("-aspect {}:{} ", size.displayWidth, size.displayHeight);
         }
 
         if (settings.VideoDeinterlace && !concat) line += "-deinterlace ";
@@ -284,24 +267,24 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         if (format.VideoVBREnabled && format.VideoVBRQuality != -1 && video->QualityHigh != -1 &&
             video->QualityLow != -1) {
             const int q = format.VideoVBRQuality;
-            if (videoClass == VideoClass::X264 || videoClass == VideoClass::X265) line += Format("-crf %d ", q);
-            else if (videoClass == VideoClass::Vpx) line += Format("-qmin %d -qmax %d ", q, q);
-            else line += Format("-q:v %d ", q);
+            if (videoClass == VideoClass::X264 || videoClass == VideoClass::X265) line += fmt::format("-crf {} ", q);
+            else if (videoClass == VideoClass::Vpx) line += fmt::format("-qmin {} -qmax {} ", q, q);
+            else line += fmt::format("-q:v {} ", q);
         } else if (video->BitRates) {
             if (format.VideoBitRate > 0) {
-                line += Format("-b:v %d ", format.VideoBitRate);
+                line += fmt::format("-b:v {} ", format.VideoBitRate);
             } else if (size.frameWidth > 0 && size.frameHeight > 0) {
                 const double shape = static_cast<double>(size.frameWidth) / size.frameHeight;
                 int kbps = Truncate(shape >= 1.8 ? size.frameWidth * 2.0 : size.frameWidth * 2.4);
                 if (videoClass != VideoClass::None) kbps /= 2;
-                line += Format("-b:v %dk ", kbps);
+                line += fmt::format("-b:v {}k ", kbps);
             }
         }
 
         if (UsableRate(format.VideoFrameRate)) {
-            if (!imageSequence) line += Format("-r %.3f ", format.VideoFrameRate);
+            if (!imageSequence) line += fmt::format("-r {:.3f} ", format.VideoFrameRate);
         } else if (UsableRate(source.frameRate)) {
-            line += Format("-r %.3f ", source.frameRate);
+            line += fmt::format("-r {:.3f} ", source.frameRate);
         } else {
             line += "-r 30 ";
         }
@@ -335,26 +318,26 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         if (rate == 0) rate = static_cast<int>(source.audioSampleRates[i]);
         if (rate == 0) rate = 44100;
         rate = util::NearestListValue(rate, audio->SampleRates);
-        line += Format("-ar %d ", rate);
-        line += Format("-ac %d ", channels);
+        line += fmt::format("-ar {} ", rate);
+        line += fmt::format("-ac {} ", channels);
         if (format.AudioCodec == "dca") line += "-strict -2 ";
 
         if (format.AudioVBREnabled && format.AudioVBRQuality != -1 && (audio->RateControl & formats::kRateVbrQuality) &&
             audio->QualityHigh != -1 && audio->QualityLow != -1) {
-            line += Format("-q:a %d ", format.AudioVBRQuality);
+            line += fmt::format("-q:a {} ", format.AudioVBRQuality);
         } else if (audio->BitRates) {
             if (audio->RateControl & formats::kRateCompressionLevels) {
-                line += Format("-compression_level %d ",
+                line += fmt::format("-compression_level {} ",
                                util::NearestListValue(format.AudioCompressionLevel, audio->BitRates));
             } else {
                 int bitRate = format.AudioBitRate;
                 if (bitRate == 0) bitRate = DefaultAudioBitRate(rate, channels);
                 bitRate = util::NearestListValue(bitRate, audio->BitRates);
                 if (format.AudioCodec == "g726") bitRate *= rate;  // the list holds bits per sample
-                line += Format("-b:a %d ", bitRate);
+                line += fmt::format("-b:a {} ", bitRate);
             }
         }
-        if (format.AudioVolume != 100) line += Format("-vol %d ", Truncate(format.AudioVolume * 2.56));
+        if (format.AudioVolume != 100) line += fmt::format("-vol {} ", Truncate(format.AudioVolume * 2.56));
         if (settings.FixAudioUnsync && !concat) line += "-async 1 ";
     } else {
         line += "-an ";
@@ -408,8 +391,8 @@ ImageSequenceNames ImageSequenceNamesFor(const formats::OutputFormat& format, co
                            : UsableRate(source.frameRate)    ? source.frameRate
                                                              : 30.0;
         const int digits = DecimalDigits(Truncate(source.durationSeconds * fps));
-        number = Format("_%%0%dd", digits);
-        first = Format(number.c_str(), 1);
+        number = fmt::format("_%0{}d", digits);
+        first = fmt::format("_{:0{}}", 1, digits);
     }
     ImageSequenceNames names;
     names.firstImage = outputPath.substr(0, at) + first + outputPath.substr(at);

@@ -8,7 +8,6 @@ using detail::IsDigit;
 using detail::LeadingDouble;
 using detail::ReadDigits;
 using detail::SkipBlanks;
-using detail::StartsWith;
 
 namespace {
 
@@ -40,14 +39,14 @@ int64_t ParseClockTime(std::string_view text) {
 EngineLine ClassifyEngineLine(std::string_view line) {
     EngineLine result;
     if (line.empty()) return result;
-    if (StartsWith(line, "frame=") || StartsWith(line, "size=")) {
+    if (line.starts_with("frame=") || line.starts_with("size=")) {
         const std::size_t at = line.find("time=");
         if (at == std::string_view::npos) return result;
         result.kind = EngineLine::Kind::Progress;
         result.elapsedMs = ParseClockTime(line.substr(at + 5));
         return result;
     }
-    if (StartsWith(line, "{\"")) {
+    if (line.starts_with("{\"")) {
         constexpr std::string_view kPosition = "\"position\":";
         const std::size_t at = line.find(kPosition);
         if (at == std::string_view::npos) return result;

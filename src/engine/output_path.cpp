@@ -2,28 +2,22 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <fmt/format.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/engine_command_line.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace quillon::engine {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
 
 bool AnythingAt(const std::string& path) {
     struct stat st;
@@ -60,8 +54,8 @@ bool RunSourceFiles::Contains(const std::string& path) const {
     return stat(path.c_str(), &st) == 0 && files_.count({st.st_dev, st.st_ino}) != 0;
 }
 
-bool ClaimedOutputNames::Contains(const std::string& path) const { return names_.count(Upper(path)) != 0; }
-void ClaimedOutputNames::Add(const std::string& path) { names_.insert(Upper(path)); }
+bool ClaimedOutputNames::Contains(const std::string& path) const { return names_.count(util::UpperAscii(path)) != 0; }
+void ClaimedOutputNames::Add(const std::string& path) { names_.insert(util::UpperAscii(path)); }
 
 std::string NamingSourcePath(const SourceItem& source) {
     if (source.kind == SourceKind::DvdTitle) {
@@ -191,14 +185,13 @@ bool CopySourceFileTimes(const SourceItem& source, const std::string& outputPath
     if (!settings.KeepDateCreated && !settings.KeepDateModified) return false;
     std::string timeSource = source.path;
     if (source.kind == SourceKind::DvdTitle) {
-        char name[32];
-        std::snprintf(name, sizeof name, "VTS_%02d_1.VOB", source.dvdTitleNumber);
+        const std::string name = fmt::format("VTS_{:02}_1.VOB", source.dvdTitleNumber);
         timeSource = source.dvdFolder + name;
         // DVD files come in any letter case.
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(source.dvdFolder, ec)) {
             const std::string found = entry.path().filename().string();
-            if (Upper(found) == name) {
+            if (util::UpperAscii(found) == name) {
                 timeSource = source.dvdFolder + found;
                 break;
             }

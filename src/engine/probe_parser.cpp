@@ -13,7 +13,6 @@ using detail::LeadingDouble;
 using detail::LeadingUnsigned;
 using detail::ReadDigits;
 using detail::SkipBlanks;
-using detail::StartsWith;
 
 namespace {
 
@@ -87,7 +86,7 @@ bool ReadFrameSize(std::string_view token, VideoStreamFacts& facts) {
 }  // namespace
 
 uint32_t ParseDuration(std::string_view text) {
-    if (StartsWith(text, "N/A")) return 0;
+    if (text.starts_with("N/A")) return 0;
     text = text.substr(0, text.find(','));
     std::size_t pos = 0;
     uint64_t total = ReadDigits(text, pos) * 3600;
@@ -146,7 +145,7 @@ AudioStreamFacts ParseAudioStream(std::string_view text) {
             facts.channels = toUint32(LeadingUnsigned(token));
         } else {
             for (const Layout& layout : kLayouts) {
-                if (StartsWith(token, layout.prefix)) {
+                if (token.starts_with(layout.prefix)) {
                     facts.channels = layout.channels;
                     break;
                 }
@@ -158,14 +157,14 @@ AudioStreamFacts ParseAudioStream(std::string_view text) {
 
 void ProbeOutputParser::ParseLine(std::string_view line) {
     line = SkipBlanks(line);
-    if (StartsWith(line, "Duration:")) {
+    if (line.starts_with("Duration:")) {
         if (sawDuration_) return;  // a later input section does not change the duration
         sawDuration_ = true;
         info_.durationSeconds = ParseDuration(SkipBlanks(line.substr(9)));
         return;
     }
     constexpr std::string_view kStream = "Stream #";
-    if (!StartsWith(line, kStream)) return;
+    if (!line.starts_with(kStream)) return;
     std::string_view rest = line.substr(kStream.size());
 
     std::string specifier;
@@ -182,7 +181,7 @@ void ProbeOutputParser::ParseLine(std::string_view line) {
     const std::size_t blank = rest.find(' ');
     if (blank == std::string_view::npos) return;
     std::string_view kind = SkipBlanks(rest.substr(blank));
-    if (StartsWith(kind, "Video:")) {
+    if (kind.starts_with("Video:")) {
         if (sawVideo_) return;
         sawVideo_ = true;
         const VideoStreamFacts facts = ParseVideoStream(kind.substr(6));
@@ -192,7 +191,7 @@ void ProbeOutputParser::ParseLine(std::string_view line) {
         info_.frameRate = facts.frameRate;
         info_.displayAspectRatio = facts.displayAspectRatio;
         info_.videoStreamId = std::move(specifier);
-    } else if (StartsWith(kind, "Audio:")) {
+    } else if (kind.starts_with("Audio:")) {
         const AudioStreamFacts facts = ParseAudioStream(kind.substr(6));
         info_.audioStreamIds.push_back(std::move(specifier));
         info_.audioBitRates.push_back(facts.bitRate);

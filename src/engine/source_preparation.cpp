@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fmt/format.h>
 #include <fstream>
 #include <vector>
 
@@ -84,8 +85,7 @@ bool DecodeToWav(SourceItem& source, LoadingWindow& window, std::string& message
 }
 
 std::string FindDvdPiece(const std::string& dvdFolder, int titleNumber, int piece) {
-    char name[32];
-    std::snprintf(name, sizeof name, "VTS_%02d_%d.VOB", titleNumber, piece);
+    const std::string name = fmt::format("VTS_{:02}_{}.VOB", titleNumber, piece);
     const std::string folder = util::WithSlash(dvdFolder);
     if (util::IsFile(folder + name)) return folder + name;
     // Discs copied to a Linux disk keep whatever letter case they were given.
@@ -131,9 +131,7 @@ bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& messag
         message = "Failed to create temporary file";
         return false;
     }
-    char status[64];
-    std::snprintf(status, sizeof status, "Loading DVD Title %d...", source.dvdTitleOrdinal);
-    window.SetStatus(status);
+    window.SetStatus(fmt::format("Loading DVD Title {}...", source.dvdTitleOrdinal));
 
     LoadingMeter meter(window, total);
     uint64_t done = 0;

@@ -49,8 +49,4 @@ inline std::string_view SkipBlanks(std::string_view text) {
     return text.substr(i);
 }
 
-inline bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace quillon::engine::detail

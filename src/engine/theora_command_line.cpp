@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <fmt/format.h>
 
 #include "engine/engine_command_line.h"
 #include "platform/process.h"
@@ -66,11 +66,8 @@ std::string BuildTheoraCommandLine(formats::OutputFormat& format, SourceItem& so
         if (!format.VideoAspect.empty()) line += "--aspect " + ArgumentText(format.VideoAspect) + " ";
         format.VideoVBRQuality = std::clamp(format.VideoVBRQuality, 1, 10);
         line += Number("-v", format.VideoVBRQuality);
-        // Never cut: a cut number would run into the next option.
         if (std::isfinite(format.VideoFrameRate) && format.VideoFrameRate > 0) {
-            char rate[400];
-            std::snprintf(rate, sizeof rate, "-F %.3f ", format.VideoFrameRate);
-            line += rate;
+            line += fmt::format("-F {:.3f} ", format.VideoFrameRate);
         }
     } else {
         line += "--novideo ";

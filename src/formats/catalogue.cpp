@@ -3,6 +3,7 @@
 
 #include "formats/catalogue_rows.h"
 #include "formats/output_format.h"
+#include "util/text.h"
 
 namespace quillon::formats {
 
@@ -95,11 +96,7 @@ const AudioCodecInfo* FindAudioCodec(const OutputFormat& format) {
 }
 
 std::string RegistryPrefix(const OutputFormat& format) {
-    std::string prefix = format.SettingsKey ? *format.SettingsKey : format.Extension;
-    for (char& c : prefix) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return prefix;
+    return util::UpperAscii(format.SettingsKey ? *format.SettingsKey : format.Extension);
 }
 
 const std::vector<const VideoCodecInfo*>& AllVideoCodecs() {

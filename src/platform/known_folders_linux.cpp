@@ -38,12 +38,12 @@ std::string DocumentsFromUserDirs(const std::string& home) {
     std::string line;
     constexpr std::string_view key = "XDG_DOCUMENTS_DIR=";
     while (std::getline(in, line)) {
-        if (line.compare(0, key.size(), key) != 0) continue;
+        if (!line.starts_with(key)) continue;
         std::string value = line.substr(key.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }
-        if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
+        if (value.starts_with("$HOME")) value = home + value.substr(5);
         if (!value.empty() && value.front() == '/') return value;
     }
     return {};

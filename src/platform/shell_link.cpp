@@ -1,6 +1,10 @@
 #include "platform/shell_link.h"
 
+#include <cstdint>
 #include <fstream>
+#include <span>
+
+#include "util/utf16.h"
 
 namespace quillon::platform {
 
@@ -34,50 +38,18 @@ public:
         return static_cast<uint16_t>(bytes_[at] | bytes_[at + 1] << 8);
     }
     uint8_t Byte(std::size_t at) const { return bytes_[at]; }
+    std::span<const uint8_t> Bytes(std::size_t at, std::size_t count) const {
+        return std::span<const uint8_t>(bytes_).subspan(at, count);
+    }
 
 private:
     const std::vector<uint8_t>& bytes_;
 };
 
-void AppendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | c >> 18);
-        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // count UTF-16 units from at; unpaired surrogates become U+FFFD.
 std::optional<std::string> Utf16Text(const Reader& r, std::size_t at, std::size_t count) {
-    std::string out;
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto unit = r.U16(at + 2 * i);
-        if (!unit) return std::nullopt;
-        uint32_t c = *unit;
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
-            const auto low = r.U16(at + 2 * (i + 1));
-            if (low && *low >= 0xDC00 && *low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (*low - 0xDC00);
-                ++i;
-            } else {
-                c = 0xFFFD;
-            }
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
+    if (!r.Has(at, 2 * count)) return std::nullopt;
+    return util::Utf16ToUtf8(util::Utf16FromLittleEndian(r.Bytes(at, 2 * count)), util::BadText::Replace);
 }
 
 // Code-page text: ASCII kept, other bytes read as Latin-1 (the code page is not recorded).
@@ -86,7 +58,7 @@ std::optional<std::string> NulText(const Reader& r, std::size_t at, std::size_t 
     for (std::size_t i = at; i < end; ++i) {
         const uint8_t b = r.Byte(i);
         if (b == 0) return out;
-        AppendUtf8(out, b);
+        util::AppendUtf8(out, b);
     }
     return std::nullopt;
 }
@@ -170,7 +142,7 @@ std::optional<std::string> ParseShellLink(const std::vector<uint8_t>& bytes, con
                 relative = Utf16Text(r, at + 2, *count);
             } else {
                 std::string text;
-                for (std::size_t i = 0; i < *count; ++i) AppendUtf8(text, r.Byte(at + 2 + i));
+                for (std::size_t i = 0; i < *count; ++i) util::AppendUtf8(text, r.Byte(at + 2 + i));
                 relative = text;
             }
         }

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "util/text.h"
+#include "util/numbers.h"
 
 namespace quillon::ui {
 

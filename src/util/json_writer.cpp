@@ -3,36 +3,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "util/utf16.h"
+
 namespace quillon::util {
 
 namespace {
-
-// Length of the valid UTF-8 sequence at text[i], or 0 when the bytes there are not one
-// (overlong forms, surrogates and values above U+10FFFF included).
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char b0 = byte(i);
-    std::size_t length;
-    uint32_t min;
-    uint32_t cp;
-    if (b0 < 0x80) return 1;
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2, min = 0x80, cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, min = 0x800, cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, min = 0x10000, cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
 
 void AppendQuoted(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -40,7 +15,8 @@ void AppendQuoted(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const std::size_t length = Utf8SequenceLength(text, i);
+            char32_t codePoint = 0;
+            const std::size_t length = DecodeUtf8(text, i, codePoint);
             if (length == 0) {
                 out += "\xEF\xBF\xBD";
                 ++i;

@@ -2,22 +2,29 @@
 
 #include "platform/system_info.h"
 
-#include <charconv>
 
 namespace quillon::util {
 
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text) c = UpperAscii(c);
     return text;
 }
 
 std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : text) c = LowerAscii(c);
     return text;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
 }
 
 std::vector<std::string> SplitText(std::string_view text, char separator) {
@@ -39,20 +46,6 @@ std::size_t FindSeparatorRun(std::string_view text, char a, char b) {
     if (i == text.size()) return std::string_view::npos;
     while (i + 1 < text.size() && (text[i + 1] == a || text[i + 1] == b)) ++i;
     return i;
-}
-
-double TextToNumber(std::string_view text) {
-    // from_chars, not strtod: the reading must not follow the user's locale (a Qt program
-    // sets it), since the texts come from the engine and from our own settings.
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    double value = 0.0;
-    const char* first = text.data() + i;
-    const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
-    if (ec != std::errc() || end == first) return 0.0;
-    return negative ? -value : value;
 }
 
 std::optional<std::string> SystemErrorText(int code) { return platform::ErrorText(code); }

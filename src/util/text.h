@@ -12,6 +12,10 @@ std::string UpperAscii(std::string text);
 // ASCII letters in lower case; other bytes unchanged. Unlike std::tolower, never depends on the
 // user's locale (Qt sets it, and a Turkish one lowers 'I' to a non-ASCII byte).
 std::string LowerAscii(std::string text);
+char UpperAscii(char c);
+char LowerAscii(char c);
+// Equal but for the case of ASCII letters, as the registry compares key and value names.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The pieces of text between separators, empty pieces dropped. No pieces for an empty text
 // or a separator of 0.
@@ -20,9 +24,6 @@ std::vector<std::string> SplitText(std::string_view text, char separator);
 // Position of the last character of the first run made only of a and b; npos when the text
 // holds neither.
 std::size_t FindSeparatorRun(std::string_view text, char a, char b);
-
-// The leading decimal floating-point number of text, as the C library reads it; 0 without one.
-double TextToNumber(std::string_view text);
 
 // The system's message for an error code, line breaks removed; nullopt when it has none.
 std::optional<std::string> SystemErrorText(int code);

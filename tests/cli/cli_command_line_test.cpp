@@ -62,6 +62,9 @@ TEST(CliCommandLine, RefusesWhatItCannotDescribe) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.output.find("no output format 12345"), std::string::npos) << r.output;
     EXPECT_EQ(RunCommand({Cli(), "command-line", "--format", "x1", "a"}).exitCode, 2);
+    // 4294967406 is 110 cut to 32 bits: no number of a format, not MP4.
+    r = RunCommand({Cli(), "command-line", "--format", "4294967406", (dir / "noise.bin").string()});
+    EXPECT_EQ(r.exitCode, 2) << r.output;
     EXPECT_EQ(RunCommand({Cli(), "command-line", "a"}).exitCode, 2);
 }
 

@@ -330,6 +330,7 @@ TEST_F(CliConvert, ExitStatusContract) {
 
     // Usage and configuration errors.
     EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "99999", a}).exitCode, 2);
+    EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "4294968336", a}).exitCode, 2);  // 1040 beyond 32 bits
     EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "No such group", a}).exitCode, 2);
     EXPECT_EQ(RunCommand({Cli(), "convert", "--bogus", a}).exitCode, 2);
     EXPECT_EQ(RunCommand({Cli(), "convert"}).exitCode, 2);

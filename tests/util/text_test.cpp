@@ -6,6 +6,27 @@
 
 using namespace quillon::util;
 
+TEST(AsciiCase, ChangesOnlyAsciiLetters) {
+    EXPECT_EQ(LowerAscii(std::string("VIDEO_TS.IFO")), "video_ts.ifo");
+    EXPECT_EQ(LowerAscii('I'), 'i');
+    EXPECT_EQ(UpperAscii('i'), 'I');
+    EXPECT_EQ(UpperAscii('\xE9'), '\xE9');
+    EXPECT_EQ(UpperAscii(std::string("gr\xC3\xBC\xC3\x9F" "e[z]@`{")), "GR\xC3\xBC\xC3\x9F" "E[Z]@`{");
+    EXPECT_EQ(LowerAscii(std::string("\xC3\x9C@[`AZ")), "\xC3\x9C@[`az");
+    EXPECT_EQ(LowerAscii(std::string("a\0B", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(UpperAscii(std::string()), "");
+}
+
+TEST(AsciiCase, EqualsIgnoringCaseOnlyForAsciiLetters) {
+    EXPECT_TRUE(EqualsIgnoringAsciiCase("Software\\Quillon", "SOFTWARE\\quillon"));
+    EXPECT_TRUE(EqualsIgnoringAsciiCase("", ""));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("abc", "abcd"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("abcd", "abc"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("@", "`"));  // 0x40 and 0x60 differ by the case bit only
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("[", "{"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("\xC3\xA4", "\xC3\x84"));  // ä and Ä are not ASCII
+}
+
 TEST(SplitText, DropsEmptyPieces) {
     EXPECT_EQ(SplitText(",a,,b,", ','), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(SplitText("mp4;avi", ';'), (std::vector<std::string>{"mp4", "avi"}));
@@ -19,14 +40,6 @@ TEST(FindSeparatorRun, FindsEndOfFirstRun) {
     EXPECT_EQ(FindSeparatorRun("\nx", '\r', '\n'), 0u);
     EXPECT_EQ(FindSeparatorRun("abc", '\r', '\n'), std::string_view::npos);
     EXPECT_EQ(FindSeparatorRun("", '\r', '\n'), std::string_view::npos);
-}
-
-TEST(TextToNumber, ReadsLeadingNumberOnly) {
-    EXPECT_DOUBLE_EQ(TextToNumber("29.97 fps"), 29.97);
-    EXPECT_DOUBLE_EQ(TextToNumber("  -1.5x"), -1.5);
-    EXPECT_DOUBLE_EQ(TextToNumber("+3"), 3.0);
-    EXPECT_DOUBLE_EQ(TextToNumber("abc"), 0.0);
-    EXPECT_DOUBLE_EQ(TextToNumber(""), 0.0);
 }
 
 TEST(SystemErrorText, HasNoLineBreaks) {

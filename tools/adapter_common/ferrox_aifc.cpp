@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "util/numbers.h"
 #include "util/paths.h"
 
 namespace quillon::engine {
@@ -60,8 +61,8 @@ std::optional<AifcPlan> PlanAifcWrap(const std::vector<std::string>& args, const
             found = true;
             plan.codec = args[i + 1] == "g722" ? AifcCodec::G722 : AifcCodec::Gsm;
         }
-        if (a == "-ar" && hasValue) plan.sampleRate = std::atoi(args[i + 1].c_str());
-        if (a == "-ac" && hasValue) plan.channels = std::atoi(args[i + 1].c_str());
+        if (a == "-ar" && hasValue) plan.sampleRate = util::LeadingInteger(args[i + 1]);
+        if (a == "-ac" && hasValue) plan.channels = util::LeadingInteger(args[i + 1]);
         encode.push_back(a);
     }
     if (!found) return std::nullopt;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "util/numbers.h"
 #include "util/value_lists.h"
 
 namespace quillon::engine {
@@ -44,7 +45,7 @@ std::optional<AmrPlan> PlanAmrEncoding(const std::vector<std::string>& args, con
             encode.insert(encode.end(), {a, "pcm_s16le"});
             ++i;
         } else if ((a == "-b:a" || a == "-ab") && hasValue) {
-            bitRate = std::atoi(args[++i].c_str());
+            bitRate = util::LeadingInteger(args[++i]);
         } else if ((a == "-f" || a == "-movflags") && hasValue) {
             plan.muxOptions.insert(plan.muxOptions.end(), {a, args[i + 1]});
             ++i;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "util/numbers.h"
 #include "util/paths.h"
 
 namespace quillon::engine {
@@ -43,12 +44,12 @@ int OutputHeight(const Arguments& args, std::size_t start) {
             const std::size_t at = chain.find(filter);
             if (at == std::string::npos) continue;
             const std::size_t colon = chain.find(':', at);
-            if (colon != std::string::npos) return std::atoi(chain.c_str() + colon + 1);
+            if (colon != std::string::npos) return util::LeadingInteger(std::string_view(chain).substr(colon + 1));
         }
     }
     if (std::size_t s = FindValue(args, start, "-s")) {
         const std::size_t x = args[s].find('x');
-        if (x != std::string::npos) return std::atoi(args[s].c_str() + x + 1);
+        if (x != std::string::npos) return util::LeadingInteger(std::string_view(args[s]).substr(x + 1));
     }
     return 0;
 }
@@ -110,11 +111,11 @@ void TranslateCodecChoices(Arguments& args) {
         // (2 low .. 31 high) becomes a bit rate.
         args[codecAt] = "vc2";
         if (std::size_t q = FindValue(args, start, "-q:v")) {
-            const int quality = std::atoi(args[q].c_str());
+            const int quality = util::LeadingInteger(args[q]);
             RemoveOption(args, start, "-q:v");
             SetOption(args, start, "-b:v", std::to_string(std::clamp(quality, 1, 31) * 250) + "k");
         }
-    } else if (codec.rfind("libvpx", 0) == 0) {
+    } else if (codec.starts_with("libvpx")) {
         // libvpx refuses a quantizer range that excludes its default quality level; a fixed
         // quantizer is its constant-quality mode.
         const std::size_t qmin = FindValue(args, start, "-qmin");
@@ -178,7 +179,7 @@ std::string ConversionOutputFile(const Arguments& args) {
     if (start == 0 || start >= args.size()) return {};
     const std::string& output = args.back();
     if (output.find('%') != std::string::npos) return {};
-    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].rfind("image2", 0) == 0) return {};
+    if (std::size_t f = FindValue(args, start, "-f"); f && args[f].starts_with("image2")) return {};
     return output;
 }
 

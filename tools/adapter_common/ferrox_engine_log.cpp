@@ -6,17 +6,11 @@
 
 namespace quillon::engine {
 
-using detail::StartsWith;
-
 namespace {
 
 // ffmpeg's own lines can be long (stream descriptions, filter graphs); anything beyond this
 // without a line end is passed on as it is.
 constexpr std::size_t kLongestLine = 64 * 1024;
-
-bool EndsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -52,11 +46,11 @@ std::string_view LibraryError(std::string_view line) {
 }
 
 bool IsWriteFailure(std::string_view message) {
-    return StartsWith(message, "Error writing trailer") || StartsWith(message, "Error closing file") ||
-           EndsWith(message, "No space left on device") || EndsWith(message, "File too large");
+    return message.starts_with("Error writing trailer") || message.starts_with("Error closing file") ||
+           message.ends_with("No space left on device") || message.ends_with("File too large");
 }
 
-bool IsProgressLine(std::string_view line) { return StartsWith(line, "frame=") || StartsWith(line, "size="); }
+bool IsProgressLine(std::string_view line) { return line.starts_with("frame=") || line.starts_with("size="); }
 
 }  // namespace
 

@@ -3,18 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fmt/format.h>
 #include <string_view>
+
+#include "util/numbers.h"
 
 namespace quillon::engine {
 
 namespace {
 
 bool ParseInt(const std::string& text, int& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || value < -1000000000L || value > 1000000000L) return false;
-    out = static_cast<int>(value);
+    const std::optional<int> value = util::ReadInteger<int>(text);
+    if (!value || *value < -1000000000 || *value > 1000000000) return false;
+    out = *value;
     return true;
 }
 
@@ -23,10 +24,6 @@ bool ParseNumberText(const std::string& text) {
     char* end = nullptr;
     std::strtod(text.c_str(), &end);
     return *end == '\0' || *end == ':' || *end == '/';
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
 }
 
 // "HH:MM:SS.xx" to seconds; -1 when it does not read.
@@ -210,21 +207,16 @@ double TavrelProgress::ExpectedDuration() const {
 }
 
 std::optional<std::string> TavrelProgress::Feed(const std::string& line) {
-    if (StartsWith(line, "out_time_us=")) {
+    if (line.starts_with("out_time_us=")) {
         char* end = nullptr;
         long long us = std::strtoll(line.c_str() + 12, &end, 10);
         if (end != line.c_str() + 12 && us >= 0) position_ = static_cast<double>(us) / 1e6;
         return std::nullopt;
     }
-    if (StartsWith(line, "progress=")) {
-        char text[128];
+    if (line.starts_with("progress=")) {
         const double duration = ExpectedDuration();
-        if (duration >= 0) {
-            std::snprintf(text, sizeof text, "{\"duration\": %.3f, \"position\": %.3f}", duration, position_);
-        } else {
-            std::snprintf(text, sizeof text, "{\"position\": %.3f}", position_);
-        }
-        return std::string(text);
+        if (duration >= 0) return fmt::format("{{\"duration\": {:.3f}, \"position\": {:.3f}}}", duration, position_);
+        return fmt::format("{{\"position\": {:.3f}}}", position_);
     }
     // Remaining progress keys (frame=, fps=, bitrate=, ...) have no "[level]" prefix.
     if (line.empty() || line[0] != '[') return std::nullopt;
