@@ -21,10 +21,10 @@ namespace {
 // Nothing may open a browser or block on a message box while measuring.
 class QuietServices final : public quillon::ui::UiServices {
 public:
-    int OpenDocument(const QString&) override { return quillon::ui::kOpenSucceeded; }
+    int OpenDocument(const std::string&) override { return quillon::ui::kOpenSucceeded; }
     void ShowMessage(QWidget*, quillon::ui::MessageIcon, const QString&) override {}
     bool AskYesNo(QWidget*, quillon::ui::MessageIcon, const QString&) override { return false; }
-    void ShowInFileManager(const QString&) override {}
+    void ShowInFileManager(const std::string&) override {}
     bool PowerOff(std::string& error) override {
         error = "not here";
         return false;
