@@ -113,32 +113,6 @@ int32_t SaturatedKilo(int32_t kbps) {
 
 }  // namespace
 
-PictureOptions PictureOptions::From(const formats::ConversionSettings& settings) {
-    PictureOptions p;
-    p.VideoDeinterlace = settings.VideoDeinterlace;
-    p.CropPictures = settings.CropPictures;
-    p.CropLeft = settings.CropLeft;
-    p.CropRight = settings.CropRight;
-    p.CropTop = settings.CropTop;
-    p.CropBottom = settings.CropBottom;
-    p.CropSameAsLeft = settings.CropSameAsLeft;
-    p.CropSameAsTop = settings.CropSameAsTop;
-    p.RotateFlip = settings.RotateFlip;
-    return p;
-}
-
-void PictureOptions::CopyTo(formats::ConversionSettings& settings) const {
-    settings.VideoDeinterlace = VideoDeinterlace;
-    settings.CropPictures = CropPictures;
-    settings.CropLeft = CropLeft;
-    settings.CropRight = CropRight;
-    settings.CropTop = CropTop;
-    settings.CropBottom = CropBottom;
-    settings.CropSameAsLeft = CropSameAsLeft;
-    settings.CropSameAsTop = CropSameAsTop;
-    settings.RotateFlip = RotateFlip;
-}
-
 void ChoiceList::Select(int index) {
     if (index < 0 || index >= static_cast<int>(entries.size())) {
         selected = -1;
@@ -311,7 +285,7 @@ std::vector<std::string> AspectChoices() { return {kAuto, "16:10", "16:9", "5:4"
 // ---------------------------------------------------------------------------------------------
 
 VideoPageModel::VideoPageModel(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
-                               const PictureOptions& picture)
+                               const formats::PictureSettings& picture)
     : catalogue_(catalogue) {
     state_.picture = picture;
     int index = catalogue_.empty() ? -1 : 0;
@@ -827,7 +801,7 @@ VideoPageProblem VideoPageModel::Validate() const {
         return {"Video size must be a multiple of 2.\n", VideoPageFocus::Size};
     }
     if (state_.picture.CropPictures) {
-        const PictureOptions& p = state_.picture;
+        const formats::PictureSettings& p = state_.picture;
         const int32_t margins[] = {p.CropLeft, p.CropRight, p.CropTop, p.CropBottom};
         for (int32_t margin : margins) {
             if (margin < 0) return {"Please enter a valid crop value.\n", VideoPageFocus::CropLeft};

@@ -45,21 +45,6 @@ inline constexpr int32_t kSizeListed = 0;
 inline constexpr int32_t kSizeSameAsOriginal = 1;
 inline constexpr int32_t kSizeCustomize = 2;
 
-// The global picture corrections the page edits (copies of the settings).
-struct PictureOptions {
-    static PictureOptions From(const formats::ConversionSettings& settings);
-    void CopyTo(formats::ConversionSettings& settings) const;
-
-    int32_t VideoDeinterlace = 0;
-    int32_t CropPictures = 0;
-    int32_t CropLeft = 0;
-    int32_t CropRight = 0;
-    int32_t CropTop = 0;
-    int32_t CropBottom = 0;
-    int32_t CropSameAsLeft = 1;
-    int32_t CropSameAsTop = 1;
-    int32_t RotateFlip = 0;
-};
 
 struct VideoPageState {
     int formatIndex = -1;  // into the catalogue; -1: no format selected
@@ -85,7 +70,7 @@ struct VideoPageState {
     bool keepAspect = false;
     bool padding = false;
 
-    PictureOptions picture;
+    formats::PictureSettings picture;  // a copy of the settings' own
     ChoiceList rotate;
 
     bool audioEnableChecked = false;
@@ -112,13 +97,13 @@ class VideoPageModel {
 public:
     // The page edits the catalogue's own records.
     VideoPageModel(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
-                   const PictureOptions& picture);
+                   const formats::PictureSettings& picture);
 
     const VideoPageState& State() const { return state_; }
     const formats::OutputFormat* SelectedFormat() const;
     // The id noted by the last Apply (the page's OutputFormat), -1 before.
     int32_t AppliedFormatId() const { return appliedFormatId_; }
-    const PictureOptions& Picture() const { return state_.picture; }
+    const formats::PictureSettings& Picture() const { return state_.picture; }
 
     // Reactions to the user.
     void SelectFormat(int catalogueIndex);
