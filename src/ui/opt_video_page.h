@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "app/video_options.h"
+#include "app/video_page_model.h"
 #include "formats/output_format.h"
 
 class QButtonGroup;

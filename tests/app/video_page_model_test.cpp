@@ -2,7 +2,7 @@
 // for stored values, what it writes back, and what it refuses.
 #include <gtest/gtest.h>
 
-#include "app/video_options.h"
+#include "app/video_page_model.h"
 
 namespace quillon::app {
 namespace {
