@@ -14,6 +14,19 @@ using formats::AudioCodecInfo;
 using formats::OutputFormat;
 using formats::VideoCodecInfo;
 
+// Every codec's label; the stored codec stands selected, else the first.
+template <class CodecInfo>
+void FillCodecList(ChoiceList& box, const std::vector<const CodecInfo*>& codecs, const std::string& stored) {
+    box.Clear();
+    box.enabled = true;
+    int selected = -1;
+    for (std::size_t i = 0; i < codecs.size(); ++i) {
+        box.entries.push_back({codecs[i]->Label, static_cast<int32_t>(i)});
+        if (selected < 0 && stored == codecs[i]->Name) selected = static_cast<int>(i);
+    }
+    box.Select(selected >= 0 ? selected : 0);
+}
+
 int32_t ClampInto(int32_t value, int32_t a, int32_t b) {
     return std::clamp(value, std::min(a, b), std::max(a, b));
 }
@@ -155,17 +168,8 @@ void VideoPageModel::SelectFormat(int catalogueIndex) {
 
 void VideoPageModel::FillVideoCodec() {
     const OutputFormat& format = *SelectedFormat();
-    ChoiceList& box = state_.videoCodec;
-    box.Clear();
-    box.enabled = true;
-    int selected = -1;
-    for (std::size_t i = 0; i < format.VideoCodecs->size(); ++i) {
-        const formats::VideoCodecInfo* codec = (*format.VideoCodecs)[i];
-        box.entries.push_back({codec->Label, static_cast<int32_t>(i)});
-        if (selected < 0 && format.VideoCodec == codec->Name) selected = static_cast<int>(i);
-    }
-    box.Select(selected >= 0 ? selected : 0);
-    SelectVideoCodec(box.selected);
+    FillCodecList(state_.videoCodec, *format.VideoCodecs, format.VideoCodec);
+    SelectVideoCodec(state_.videoCodec.selected);
 }
 
 void VideoPageModel::SelectVideoCodec(int index) {
@@ -345,17 +349,8 @@ void VideoPageModel::SetCropSameAsTop(bool on) {
 
 void VideoPageModel::FillAudioCodec() {
     const OutputFormat& format = *SelectedFormat();
-    ChoiceList& box = state_.audioCodec;
-    box.Clear();
-    box.enabled = true;
-    int selected = -1;
-    for (std::size_t i = 0; i < format.AudioCodecs->size(); ++i) {
-        const formats::AudioCodecInfo* codec = (*format.AudioCodecs)[i];
-        box.entries.push_back({codec->Label, static_cast<int32_t>(i)});
-        if (selected < 0 && format.AudioCodec == codec->Name) selected = static_cast<int>(i);
-    }
-    box.Select(selected >= 0 ? selected : 0);
-    SelectAudioCodec(box.selected);
+    FillCodecList(state_.audioCodec, *format.AudioCodecs, format.AudioCodec);
+    SelectAudioCodec(state_.audioCodec.selected);
 }
 
 void VideoPageModel::SelectAudioCodec(int index) {
