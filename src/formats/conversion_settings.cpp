@@ -263,12 +263,8 @@ int32_t CorrectCropMargin(int32_t margin) {
 void RebuildExtensionFilter(ConversionSettings& settings) {
     settings.ExtensionFilter.clear();
     if (settings.EnableExtFilter == 0) return;
-    std::string lower = settings.FilterExts;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
     // Blanks stay part of a piece: " mkv" is not "mkv".
-    settings.ExtensionFilter = util::SplitText(lower, ',');
+    settings.ExtensionFilter = util::SplitText(util::LowerAscii(settings.FilterExts), ',');
 }
 
 void CopyOptionsGroup(const ConversionSettings& from, ConversionSettings& to) {
