@@ -1,13 +1,11 @@
 #include "app/conversion_run.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <fmt/format.h>
 
 #include "app/engine_record.h"
-#include "engine/convert_to_one.h"
 #include "engine/engine_command_line.h"
 #include "engine/engine_launcher.h"
 #include "engine/media_engine.h"
@@ -23,11 +21,6 @@ using engine::SourceItem;
 namespace {
 
 constexpr int kDoneItem = 100;
-
-// Crop, rotation and the three time-range options: they apply once, to the joined result.
-std::array<int32_t*, 5> OnceOnlyOptions(formats::ConversionSettings& s) {
-    return {&s.CropPictures, &s.RotateFlip, &s.EnableSkipLength, &s.EnableConvertLength, &s.EnableIgnoreTheLast};
-}
 
 int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -129,18 +122,6 @@ private:
     EngineRecord record_;
 };
 
-struct ConversionRun::ConvertToOne {
-    int state = 0;  // 0 created, 1 normalization pass, 2 combining pass
-    formats::OutputFormat* finalFormat = nullptr;
-    std::unique_ptr<formats::OutputFormat> normalizationFormat;
-    std::unique_ptr<SourceItem> concatItem;
-    std::array<int32_t, 5> savedOptions{};  // the once-only options, as the run found them
-    std::string outputPath;
-    std::string listFilePath;
-    std::vector<std::string> links;  // plain-named links to inputs the list cannot name
-    std::vector<SourceItem*> sources;
-};
-
 ConversionRun::ConversionRun(RunEnvironment environment)
     : env_(std::move(environment)), self_(std::make_shared<ConversionRun*>(this)) {
     if (!env_.launch) {
@@ -152,7 +133,7 @@ ConversionRun::ConversionRun(RunEnvironment environment)
     if (!env_.prepare) env_.prepare = PrepareSource;
     if (env_.enginePath.empty()) env_.enginePath = engine::EnginePath();
     if (env_.encoderPath.empty()) env_.encoderPath = engine::EncoderPath();
-    threadCount_ = std::clamp(env_.settings.ConversionThreads, 1, 32);
+    threadCount_ = std::clamp(env_.settings.ConversionThreads, formats::kMinThreads, formats::kMaxThreads);
 }
 
 ConversionRun::~ConversionRun() {
@@ -194,9 +175,7 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
         }
         std::optional<std::string> output = host.AskConvertToOneOutput(*format);
         if (!output || output->empty()) return;
-        convertToOne_ = std::make_unique<ConvertToOne>();
-        convertToOne_->finalFormat = format;
-        convertToOne_->outputPath = *output;
+        convertToOne_ = std::make_unique<ConvertToOneJob>(*format, *output);
     }
 
     list.RemoveFormatCopies();
@@ -242,13 +221,10 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     }
 
     runFormat_ = format;
-    threadCount_ = std::clamp(env_.settings.ConversionThreads, 1, 32);
+    threadCount_ = std::clamp(env_.settings.ConversionThreads, formats::kMinThreads, formats::kMaxThreads);
     priorityClass_ = static_cast<uint32_t>(env_.settings.ConversionPriority);
     const int queued = static_cast<int>(queues_.pending.size());
-    if (convertToOne_ && !BeginConvertToOne(*format)) {
-        convertToOne_.reset();
-        return;
-    }
+    if (convertToOne_) runFormat_ = convertToOne_->Begin(queues_.pending, env_.settings, env_.catalogue);
 
     host.SetMainWindowEnabled(false);
     ProgressWindowSetup setup;
@@ -273,11 +249,11 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     doneProgress_ = 0;
     overallPercent_ = 0;
     tally_ = RunTally{};
-    itemCount_ = convertToOne_ && convertToOne_->state == 2 ? 1 : queued;
+    itemCount_ = Combining() ? 1 : queued;
     timeLeft_.Start(NowMs(), static_cast<int64_t>(itemCount_) * kDoneItem);
     progressScale_ = static_cast<double>(itemCount_) * 100.0 / std::max(1, progress_->BarWidth());
 
-    if (convertToOne_ && convertToOne_->state == 2) {
+    if (Combining()) {
         StartCombiningPass();
         return;
     }
@@ -359,7 +335,7 @@ bool ConversionRun::IsRunning(const SourceItem* item) const {
 void ConversionRun::KeepEngineOutput(SourceItem* item, std::string text) {
     if (!active_ || cancelled_ || !IsRunning(item)) return;
     if (item->listRow < 0 && convertToOne_) {
-        for (SourceItem* row : convertToOne_->sources) row->engineOutput = text;
+        for (SourceItem* row : convertToOne_->Sources()) row->engineOutput = text;
     }
     item->engineOutput = std::move(text);
 }
@@ -413,20 +389,20 @@ void ConversionRun::OnEngineFinished(SourceItem* item, const std::string& lastLi
     const bool isConcat = item->listRow < 0;
     std::vector<SourceItem*> rows;
     if (isConcat && convertToOne_) {
-        rows = convertToOne_->sources;
+        rows = convertToOne_->Sources();
     } else {
         rows.push_back(item);
     }
 
     if (OutputWritten(item->outputPath)) {
         if (env_.settings.KeepDateCreated || env_.settings.KeepDateModified) {
-            const SourceItem& timeSource = isConcat && convertToOne_ && !convertToOne_->sources.empty()
-                                               ? *convertToOne_->sources.front()
+            const SourceItem& timeSource = isConcat && convertToOne_ && !convertToOne_->Sources().empty()
+                                               ? *convertToOne_->Sources().front()
                                                : *item;
             engine::CopySourceFileTimes(timeSource, item->outputPath, env_.settings);
         }
         std::string status(util::FileNamePart(item->outputPath));
-        if (!isConcat && convertToOne_ && convertToOne_->state == 1) {
+        if (!isConcat && convertToOne_ && convertToOne_->Stage() == ConvertToOneStage::Normalizing) {
             status = "Normalizing OK";
         } else {
             ++tally_.converted;
@@ -470,11 +446,11 @@ void ConversionRun::EndWhenIdle() {
 
 void ConversionRun::EndRun() {
     if (convertToOne_) {
-        if (convertToOne_->state == 1) {
+        if (convertToOne_->Stage() == ConvertToOneStage::Normalizing) {
             StartCombiningPass();
             return;
         }
-        FinishConvertToOne();
+        convertToOne_->Finish();
     }
     const bool shutdown = progress_ && progress_->ShutdownChecked();
     std::string firstOutput;
@@ -512,7 +488,11 @@ void ConversionRun::OnCancel() {
     }
     cancelled_ = true;
     ++generation_;  // what the killed engines still report is dropped
-    if (convertToOne_) CancelConvertToOne();
+    if (convertToOne_) {
+        convertToOne_->Cancel(env_.settings);
+        for (SourceItem* s : convertToOne_->Sources()) SetItemStatus(s, "Cancelled");
+        convertToOne_.reset();
+    }
     queues_ = RunQueues{};
     CloseRun();
     env_.host.RunEnded();
@@ -526,45 +506,17 @@ void ConversionRun::OnPriorityChange(uint32_t priorityClass) {
 }
 
 void ConversionRun::OnThreadCountChange(int threadCount) {
-    threadCount = std::clamp(threadCount, 1, 32);
+    threadCount = std::clamp(threadCount, formats::kMinThreads, formats::kMaxThreads);
     threadCount_ = threadCount;
     env_.settings.ConversionThreads = threadCount;
-    if (!active_ || (convertToOne_ && convertToOne_->state == 2)) return;
+    if (!active_ || Combining()) return;
     StartItems();
     EndWhenIdle();
 }
 
-// ---- Convert to One ----
-
-bool ConversionRun::BeginConvertToOne(formats::OutputFormat& chosen) {
-    ConvertToOne& c = *convertToOne_;
-    c.finalFormat = &chosen;
-    c.sources = queues_.pending;
-    const auto options = OnceOnlyOptions(env_.settings);
-    for (std::size_t i = 0; i < options.size(); ++i) c.savedOptions[i] = *options[i];
-    if (env_.settings.NormalizeFile) {
-        std::vector<const SourceItem*> sources(c.sources.begin(), c.sources.end());
-        c.normalizationFormat = std::make_unique<formats::OutputFormat>(
-            engine::BuildNormalizationFormat(sources, chosen, formats::FindFormat(env_.catalogue, 170)));
-        runFormat_ = c.normalizationFormat.get();
-        for (int32_t* option : options) *option = 0;
-        c.state = 1;
-    } else {
-        runFormat_ = &chosen;
-        c.state = 2;
-    }
-    return true;
-}
-
-void ConversionRun::RestoreSavedSettings() {
-    const auto options = OnceOnlyOptions(env_.settings);
-    for (std::size_t i = 0; i < options.size(); ++i) *options[i] = convertToOne_->savedOptions[i];
-}
-
 void ConversionRun::StartCombiningPass() {
-    ConvertToOne& c = *convertToOne_;
-    c.state = 2;
-    RestoreSavedSettings();
+    ConvertToOneJob& job = *convertToOne_;
+    job.BeginCombining(env_.settings);
     progress_->SetBarPosition(0);
     progress_->SetBarStep(2);
     progress_->SetStatus("Combining files...");
@@ -575,122 +527,20 @@ void ConversionRun::StartCombiningPass() {
     timeLeft_.Start(NowMs(), kDoneItem);
     progressScale_ = 100.0 / std::max(1, progress_->BarWidth());
     queues_ = RunQueues{};
-    if (env_.settings.NormalizeFile) {
-        std::erase_if(c.sources, [](const SourceItem* s) { return s->outputPath.empty(); });
-    }
+    for (SourceItem* s : job.Sources()) SetItemStatus(s, "Combining...");
     std::string error;
-    if (!StartConcatConversion(error)) {
-        // The rows say why nothing was joined instead of keeping "Combining...".
-        for (SourceItem* s : c.sources) SetItemStatus(s, "Conversion failure (" + error + ")");
-        CloseRun();
-        env_.host.ShowMessage(error, MessageIcon::Exclamation);
-        DeleteConvertToOneFiles();
-        convertToOne_.reset();
-        env_.host.RunEnded();
+    if (SourceItem* concat = job.MakeConcatItem(env_.settings, error)) {
+        queues_.running.push_back(concat);
+        Launch(*concat, job.FinalFormat());
+        return;
     }
-}
-
-bool ConversionRun::StartConcatConversion(std::string& error) {
-    ConvertToOne& c = *convertToOne_;
-    for (SourceItem* s : c.sources) SetItemStatus(s, "Combining...");
-    if (c.sources.empty()) {
-        error = "No files need to be converted.";
-        return false;
-    }
-    std::vector<std::string> inputs;
-    for (const SourceItem* s : c.sources) {
-        if (env_.settings.NormalizeFile) {
-            inputs.push_back(s->outputPath);
-        } else if (s->needsPreparation && !s->preparedPath.empty()) {
-            inputs.push_back(s->preparedPath);
-        } else {
-            inputs.push_back(s->path);
-        }
-    }
-    for (std::string& input : inputs) {
-        if (!engine::NeedsPlainNameLink(input)) continue;
-        std::string link = engine::MakePlainNameLink(input, platform::TempFolder());
-        if (link.empty()) {
-            error = "Failed to create temporary file. Conversion failed.";
-            return false;
-        }
-        c.links.push_back(link);
-        input = std::move(link);
-    }
-    c.listFilePath = engine::WriteConcatListFile(inputs, platform::TempFolder());
-    if (c.listFilePath.empty()) {
-        error = "Failed to create temporary file. Conversion failed.";
-        return false;
-    }
-
-    auto item = std::make_unique<SourceItem>();
-    item->kind = engine::SourceKind::ConcatList;
-    item->path = c.listFilePath;
-    item->outputPath = c.outputPath;
-    uint32_t duration = 0;
-    for (const SourceItem* s : c.sources) {
-        if (s->durationSeconds == 0) {
-            duration = 0;
-            break;
-        }
-        duration += s->durationSeconds;
-    }
-    if (c.normalizationFormat && env_.settings.NormalizeFile) {
-        const formats::OutputFormat& n = *c.normalizationFormat;
-        item->selectedAudioStream = 0;
-        if (n.AudioEnable) {
-            item->audioBitRates = {static_cast<uint32_t>(n.AudioBitRate / 1000)};
-            item->audioSampleRates = {static_cast<uint32_t>(n.AudioSampleRate)};
-            item->audioChannels = {static_cast<uint32_t>(n.AudioChannels)};
-        }
-        item->width = n.VideoWidth;
-        item->height = n.VideoHeight;
-        item->frameRate = n.VideoFrameRate;
-        item->displayAspectRatio = -1.0;
-    } else {
-        const SourceItem& first = *c.sources.front();
-        item->mediaInfo() = first.mediaInfo();
-        item->selectedAudioStream = first.selectedAudioStream;
-    }
-    item->durationSeconds = duration;
-    item->videoBitRate = 0;
-    item->listRow = -1;
-    c.concatItem = std::move(item);
-
-    SourceItem* concat = c.concatItem.get();
-    queues_.running.push_back(concat);
-    Launch(*concat, *c.finalFormat);
-    return true;
-}
-
-void ConversionRun::DeleteConvertToOneFiles() {
-    ConvertToOne& c = *convertToOne_;
-    if (!c.listFilePath.empty()) std::remove(c.listFilePath.c_str());
-    c.listFilePath.clear();
-    for (const std::string& link : c.links) std::remove(link.c_str());
-    c.links.clear();
-    // Intermediate files exist only with the normalization pass.
-    if (c.normalizationFormat) {
-        for (SourceItem* s : c.sources) {
-            if (!s->outputPath.empty()) std::remove(s->outputPath.c_str());
-            s->outputPath.clear();
-        }
-    }
-}
-
-void ConversionRun::FinishConvertToOne() {
-    ConvertToOne& c = *convertToOne_;
-    const std::string combined = c.concatItem ? c.concatItem->outputPath : std::string();
-    DeleteConvertToOneFiles();
-    for (SourceItem* s : c.sources) s->outputPath = combined;
-}
-
-void ConversionRun::CancelConvertToOne() {
-    ConvertToOne& c = *convertToOne_;
-    RestoreSavedSettings();
-    DeleteConvertToOneFiles();
-    for (SourceItem* s : c.sources) SetItemStatus(s, "Cancelled");
+    // The rows say why nothing was joined instead of keeping "Combining...".
+    for (SourceItem* s : job.Sources()) SetItemStatus(s, "Conversion failure (" + error + ")");
+    CloseRun();
+    env_.host.ShowMessage(error, MessageIcon::Exclamation);
+    job.DeleteFiles();
     convertToOne_.reset();
+    env_.host.RunEnded();
 }
 
 }  // namespace quillon::app

@@ -1,6 +1,6 @@
 #pragma once
 // The batch being converted: queues the list's rows, keeps at most threadCount engines
-// running, follows their reports, and carries Convert to One's two passes. Everything runs on
+// running, follows their reports, and runs Convert to One's passes. Everything runs on
 // the thread that owns the run; engine reports arrive through the UiDispatcher.
 
 #include <atomic>
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/convert_to_one_job.h"
 #include "app/file_list.h"
 #include "app/run_host.h"
 #include "app/time_left_estimate.h"
@@ -91,7 +92,6 @@ public:
     bool Cancelled() const { return cancelled_; }
 
 private:
-    struct ConvertToOne;
     class LaunchSink;
 
     void StartNextItem();
@@ -109,14 +109,9 @@ private:
     void SetItemStatus(engine::SourceItem* item, const std::string& text);
     void DeleteOutput(engine::SourceItem& item);
 
-    // Convert to One.
-    bool BeginConvertToOne(formats::OutputFormat& chosen);
+    // Convert to One's combining pass: one engine joins the sources, or what normalizing made.
     void StartCombiningPass();
-    bool StartConcatConversion(std::string& error);
-    void FinishConvertToOne();
-    void CancelConvertToOne();
-    void DeleteConvertToOneFiles();
-    void RestoreSavedSettings();
+    bool Combining() const { return convertToOne_ && convertToOne_->Stage() == ConvertToOneStage::Combining; }
 
     RunEnvironment env_;
     RunQueues queues_;
@@ -135,7 +130,7 @@ private:
     bool cancelled_ = false;
     bool active_ = false;
     int lastShownRow_ = -1;
-    std::unique_ptr<ConvertToOne> convertToOne_;
+    std::unique_ptr<ConvertToOneJob> convertToOne_;
     // Reports of earlier runs (or of a run already cancelled) carry an older generation.
     uint64_t generation_ = 0;
     std::shared_ptr<ConversionRun*> self_;  // lets posted reports see whether the run still exists

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <limits>
+#include <type_traits>
+#include <variant>
 
 #include "formats/settings_values.h"
 #include "platform/registry_store.h"
@@ -15,113 +18,119 @@ namespace {
 using platform::RegistryTree;
 using platform::RegValue;
 
-struct DwordField {
+// What a load does with a number outside the row's range [low, high].
+enum class Fix : uint8_t { Keep, Clamp, Fallback, EvenMargin };
+
+struct Range {
+    Fix fix = Fix::Keep;
+    double low = 0;
+    double high = 0;
+    double fallback = 0;
+};
+
+constexpr Range Clamp(double low, double high) { return {Fix::Clamp, low, high, 0}; }
+constexpr Range OrElse(double low, double high, double fallback) { return {Fix::Fallback, low, high, fallback}; }
+constexpr Range kEvenMargin{Fix::EvenMargin};
+constexpr Range kNotNegative = Clamp(0, INT32_MAX);
+// The smallest double above 0: a rate must be positive.
+constexpr double kAboveZero = std::numeric_limits<double>::denorm_min();
+
+template <class Record>
+using Field = std::variant<int32_t Record::*, std::string Record::*, double Record::*>;
+
+// A program-wide value. `stateRank` places it in the program-state group, which is written in an
+// order of its own (1 first); 0 puts it in the options group, written in table order.
+struct GlobalRow {
     const char* name;
-    int32_t ConversionSettings::*field;
+    Field<ConversionSettings> field;
+    int stateRank = 0;
+    Range range = {};
 };
 
-struct StringField {
+// A value every format stores under its prefix, when it offers video (or audio).
+struct FormatRow {
     const char* name;
-    std::string ConversionSettings::*field;
+    Field<OutputFormat> field;
+    bool audio = false;
+    Range range = {};
 };
 
-// The globals in the order of the settings table; SettingValues and the load and save orders
-// below refer to them by name.
-constexpr StringField kStringFields[] = {
-    {"DVDFolder", &ConversionSettings::DVDFolder},
-    {"Folder", &ConversionSettings::Folder},
-    {"LastAddFileDir", &ConversionSettings::LastAddFileDir},
-    {"DestSpecifiedFolder", &ConversionSettings::DestSpecifiedFolder},
-    {"FilterExts", &ConversionSettings::FilterExts},
+using S = ConversionSettings;
+
+// The globals in table order, which is also the load order (the description's own load order
+// differs only between values that do not depend on each other).
+const GlobalRow kGlobalRows[] = {
+    {"DVDFolder", &S::DVDFolder, 7},
+    {"Folder", &S::Folder, 6},
+    {"LastAddFileDir", &S::LastAddFileDir, 5},
+    {"DestOutputFolderOpt", &S::DestOutputFolderOpt},
+    {"DestSpecifiedFolder", &S::DestSpecifiedFolder},
+    {"CreateDirs", &S::CreateDirs},
+    {"CreateFolderForEachSource", &S::CreateFolderForEachSource},
+    {"BrowseOutputFolder", &S::BrowseOutputFolder},
+    {"OutputFiles2MyDocuments", &S::OutputFiles2MyDocuments},
+    {"TargetExistsOpt", &S::TargetExistsOpt},
+    {"KeepDateCreated", &S::KeepDateCreated},
+    {"KeepDateModified", &S::KeepDateModified},
+    {"KeepID3Tag", &S::KeepID3Tag},
+    {"FixAudioUnsync", &S::FixAudioUnsync},
+    {"NormalizeFile", &S::NormalizeFile},
+    {"EnableExtFilter", &S::EnableExtFilter},
+    {"FilterExts", &S::FilterExts},
+    {"EnableSkipLength", &S::EnableSkipLength},
+    {"SkipLength", &S::SkipLength, 0, kNotNegative},
+    {"EnableConvertLength", &S::EnableConvertLength},
+    {"ConvertLength", &S::ConvertLength, 0, kNotNegative},
+    {"EnableIgnoreTheLast", &S::EnableIgnoreTheLast},
+    {"IgnoreLength", &S::IgnoreLength, 0, kNotNegative},
+    {"RequestAudioIndex", &S::RequestAudioIndex, 0, Clamp(0, 32767)},
+    {"OutputFormat", &S::OutputFormat, 3},
+    {"ConversionPriority", &S::ConversionPriority, 1},
+    {"ConversionThreads", &S::ConversionThreads, 2, Clamp(kMinThreads, kMaxThreads)},
+    {"VideoDeinterlace", &S::VideoDeinterlace},
+    {"RotateFlip", &S::RotateFlip, 0, OrElse(0, 6, 0)},
+    {"CropPictures", &S::CropPictures},
+    {"CropLeft", &S::CropLeft, 0, kEvenMargin},
+    {"CropRight", &S::CropRight, 0, kEvenMargin},
+    {"CropTop", &S::CropTop, 0, kEvenMargin},
+    {"CropBottom", &S::CropBottom, 0, kEvenMargin},
+    {"CropSameAsLeft", &S::CropSameAsLeft},
+    {"CropSameAsTop", &S::CropSameAsTop},
+    {"OptStartPageIndex", &S::OptStartPageIndex, 4},
+};
+constexpr int kProgramStateRows = 7;
+
+using F = OutputFormat;
+constexpr bool kAudio = true;
+constexpr bool kVideo = false;
+
+// Video values, then audio values, in the order they are stored.
+const FormatRow kFormatRows[] = {
+    {"VideoEnable", &F::VideoEnable, kVideo},
+    {"VideoCodec", &F::VideoCodec, kVideo},
+    {"VideoAspect", &F::VideoAspect, kVideo},
+    {"VideoWidth", &F::VideoWidth, kVideo, Clamp(0, kMaxFrameSide)},
+    {"VideoHeight", &F::VideoHeight, kVideo, Clamp(0, kMaxFrameSide)},
+    {"VideoKeepAspect", &F::VideoKeepAspect, kVideo},
+    {"AddPadding", &F::AddPadding, kVideo},
+    {"VideoBitRate", &F::VideoBitRate, kVideo, Clamp(0, kMaxBitRate)},
+    {"VideoVBRQuality", &F::VideoVBRQuality, kVideo, Clamp(-1, kMaxQuality)},
+    {"VideoVBREnabled", &F::VideoVBREnabled, kVideo},
+    // Not a usable rate (NaN, infinite, 0, negative, beyond any encoder): the source's rate.
+    {"VideoFrameRate", &F::VideoFrameRate, kVideo, OrElse(kAboveZero, kMaxFrameRate, -1.0)},
+    {"AudioEnable", &F::AudioEnable, kAudio},
+    {"AudioCodec", &F::AudioCodec, kAudio},
+    {"AudioBitRate", &F::AudioBitRate, kAudio, Clamp(0, kMaxBitRate)},
+    {"AudioVBRQuality", &F::AudioVBRQuality, kAudio, Clamp(-1, kMaxQuality)},
+    {"AudioVBREnabled", &F::AudioVBREnabled, kAudio},
+    {"AudioCompressionLevel", &F::AudioCompressionLevel, kAudio, Clamp(-1, kMaxQuality)},
+    {"AudioSampleRate", &F::AudioSampleRate, kAudio, Clamp(0, kMaxSampleRate)},
+    {"AudioChannels", &F::AudioChannels, kAudio, Clamp(0, kMaxChannels)},
+    {"AudioVolume", &F::AudioVolume, kAudio, Clamp(kMinVolume, kMaxVolume)},
 };
 
-constexpr DwordField kDwordFields[] = {
-    {"DestOutputFolderOpt", &ConversionSettings::DestOutputFolderOpt},
-    {"CreateDirs", &ConversionSettings::CreateDirs},
-    {"CreateFolderForEachSource", &ConversionSettings::CreateFolderForEachSource},
-    {"BrowseOutputFolder", &ConversionSettings::BrowseOutputFolder},
-    {"OutputFiles2MyDocuments", &ConversionSettings::OutputFiles2MyDocuments},
-    {"TargetExistsOpt", &ConversionSettings::TargetExistsOpt},
-    {"KeepDateCreated", &ConversionSettings::KeepDateCreated},
-    {"KeepDateModified", &ConversionSettings::KeepDateModified},
-    {"KeepID3Tag", &ConversionSettings::KeepID3Tag},
-    {"FixAudioUnsync", &ConversionSettings::FixAudioUnsync},
-    {"NormalizeFile", &ConversionSettings::NormalizeFile},
-    {"EnableExtFilter", &ConversionSettings::EnableExtFilter},
-    {"EnableSkipLength", &ConversionSettings::EnableSkipLength},
-    {"SkipLength", &ConversionSettings::SkipLength},
-    {"EnableConvertLength", &ConversionSettings::EnableConvertLength},
-    {"ConvertLength", &ConversionSettings::ConvertLength},
-    {"EnableIgnoreTheLast", &ConversionSettings::EnableIgnoreTheLast},
-    {"IgnoreLength", &ConversionSettings::IgnoreLength},
-    {"RequestAudioIndex", &ConversionSettings::RequestAudioIndex},
-    {"OutputFormat", &ConversionSettings::OutputFormat},
-    {"ConversionPriority", &ConversionSettings::ConversionPriority},
-    {"ConversionThreads", &ConversionSettings::ConversionThreads},
-    {"VideoDeinterlace", &ConversionSettings::VideoDeinterlace},
-    {"RotateFlip", &ConversionSettings::RotateFlip},
-    {"CropPictures", &ConversionSettings::CropPictures},
-    {"CropLeft", &ConversionSettings::CropLeft},
-    {"CropRight", &ConversionSettings::CropRight},
-    {"CropTop", &ConversionSettings::CropTop},
-    {"CropBottom", &ConversionSettings::CropBottom},
-    {"CropSameAsLeft", &ConversionSettings::CropSameAsLeft},
-    {"CropSameAsTop", &ConversionSettings::CropSameAsTop},
-    {"OptStartPageIndex", &ConversionSettings::OptStartPageIndex},
-};
-
-// The order of the globals in the settings table (strings and DWORDs together).
-constexpr const char* kTableOrder[] = {
-    "DVDFolder", "Folder", "LastAddFileDir", "DestOutputFolderOpt", "DestSpecifiedFolder",
-    "CreateDirs", "CreateFolderForEachSource", "BrowseOutputFolder", "OutputFiles2MyDocuments",
-    "TargetExistsOpt", "KeepDateCreated", "KeepDateModified", "KeepID3Tag", "FixAudioUnsync",
-    "NormalizeFile", "EnableExtFilter", "FilterExts", "EnableSkipLength", "SkipLength",
-    "EnableConvertLength", "ConvertLength", "EnableIgnoreTheLast", "IgnoreLength",
-    "RequestAudioIndex", "OutputFormat", "ConversionPriority", "ConversionThreads",
-    "VideoDeinterlace", "RotateFlip", "CropPictures", "CropLeft", "CropRight", "CropTop",
-    "CropBottom", "CropSameAsLeft", "CropSameAsTop", "OptStartPageIndex",
-};
-
-constexpr const char* kLoadOrder[] = {
-    "DVDFolder", "Folder", "LastAddFileDir", "DestOutputFolderOpt", "DestSpecifiedFolder",
-    "CreateDirs", "CreateFolderForEachSource", "BrowseOutputFolder", "OutputFiles2MyDocuments",
-    "TargetExistsOpt", "KeepDateCreated", "KeepDateModified", "KeepID3Tag", "FixAudioUnsync",
-    "NormalizeFile", "EnableExtFilter", "FilterExts",
-    // RebuildExtensionFilter runs here
-    "EnableConvertLength", "EnableSkipLength", "ConvertLength", "SkipLength",
-    "EnableIgnoreTheLast", "IgnoreLength", "RequestAudioIndex", "OutputFormat",
-    "ConversionPriority", "ConversionThreads", "VideoDeinterlace", "RotateFlip", "CropPictures",
-    "CropLeft", "CropRight", "CropTop", "CropBottom", "CropSameAsLeft", "CropSameAsTop",
-    "OptStartPageIndex",
-};
-
-constexpr const char* kProgramStateOrder[] = {
-    "ConversionPriority", "ConversionThreads", "OutputFormat", "OptStartPageIndex",
-    "LastAddFileDir", "Folder", "DVDFolder",
-};
-
-constexpr const char* kOptionsOrder[] = {
-    "DestOutputFolderOpt", "DestSpecifiedFolder", "CreateDirs", "CreateFolderForEachSource",
-    "BrowseOutputFolder", "OutputFiles2MyDocuments", "TargetExistsOpt", "KeepDateCreated",
-    "KeepDateModified", "KeepID3Tag", "FixAudioUnsync", "NormalizeFile", "EnableExtFilter",
-    "FilterExts", "EnableSkipLength", "SkipLength", "EnableConvertLength", "ConvertLength",
-    "EnableIgnoreTheLast", "IgnoreLength", "RequestAudioIndex", "VideoDeinterlace", "RotateFlip",
-    "CropPictures", "CropLeft", "CropRight", "CropTop", "CropBottom", "CropSameAsLeft",
-    "CropSameAsTop",
-};
-
-SettingValue GlobalValue(ConversionSettings& s, std::string_view name) {
-    for (const StringField& f : kStringFields) {
-        if (name == f.name) return SettingValue{f.name, SettingType::String, nullptr, &(s.*f.field), nullptr};
-    }
-    for (const DwordField& f : kDwordFields) {
-        if (name == f.name) return SettingValue{f.name, SettingType::Dword, &(s.*f.field), nullptr, nullptr};
-    }
-    return SettingValue{std::string(name), SettingType::Dword};  // not reached: names are ours
-}
-
-bool IsCropMargin(std::string_view name) {
-    return name == "CropLeft" || name == "CropRight" || name == "CropTop" || name == "CropBottom";
+bool FormatStores(const OutputFormat& f, const FormatRow& row) {
+    return row.audio ? f.AudioCodecs != nullptr : f.VideoCodecs != nullptr;
 }
 
 uint64_t LittleEndian(const uint8_t* bytes, int count) {
@@ -131,68 +140,104 @@ uint64_t LittleEndian(const uint8_t* bytes, int count) {
 }
 
 // DWORDs are read whatever their stored type, but only when they fit the field exactly.
-void ReadDword(const RegValue* stored, int32_t& field) {
+void ReadValue(const RegValue* stored, size_t, int32_t& field) {
     if (!stored || stored->data.size() != 4) return;
     field = static_cast<int32_t>(LittleEndian(stored->data.data(), 4));
 }
 
 // Strings are read only when stored as text of at least `minBytes` bytes.
-void ReadString(const RegValue* stored, size_t minBytes, std::string& field) {
+void ReadValue(const RegValue* stored, size_t minBytes, std::string& field) {
     if (!stored || stored->data.size() < minBytes) return;
     if (stored->type != platform::RegSz && stored->type != platform::RegExpandSz) return;
     if (std::optional<std::string> text = platform::StringFromValue(*stored)) field = std::move(*text);
 }
 
-void ReadDouble(const RegValue* stored, double& field) {
+void ReadValue(const RegValue* stored, size_t, double& field) {
     if (!stored || stored->data.size() != 8) return;
     field = std::bit_cast<double>(LittleEndian(stored->data.data(), 8));
 }
 
 // Hand-edited or damaged stores can hold anything; each number is brought into the range the
 // options pages allow, so no later step meets an absurd value.
-void CorrectGlobalValue(std::string_view name, int32_t& value) {
-    if (IsCropMargin(name)) {
-        value = CorrectCropMargin(value);
-    } else if (name == "SkipLength" || name == "ConvertLength" || name == "IgnoreLength") {
-        value = std::max(value, 0);
-    } else if (name == "ConversionThreads") {
-        value = std::clamp(value, 1, 32);
-    } else if (name == "RotateFlip") {
-        if (value < 0 || value > 6) value = 0;
-    } else if (name == "RequestAudioIndex") {
-        value = std::clamp(value, 0, 32767);
+template <class Number>
+void Correct(const Range& range, Number& value) {
+    switch (range.fix) {
+        case Fix::Keep: break;
+        case Fix::Clamp:
+            value = static_cast<Number>(std::clamp<double>(value, range.low, range.high));
+            break;
+        case Fix::Fallback:
+            if (!(value >= range.low && value <= range.high)) value = static_cast<Number>(range.fallback);
+            break;
+        case Fix::EvenMargin:
+            if constexpr (std::is_same_v<Number, int32_t>) value = CorrectCropMargin(value);
+            break;
     }
 }
 
-void CorrectFormatValues(OutputFormat& f) {
-    f.VideoWidth = std::clamp(f.VideoWidth, 0, kMaxFrameSide);
-    f.VideoHeight = std::clamp(f.VideoHeight, 0, kMaxFrameSide);
-    f.VideoBitRate = std::clamp(f.VideoBitRate, 0, kMaxBitRate);
-    f.VideoVBRQuality = std::clamp(f.VideoVBRQuality, -1, kMaxQuality);
-    // Not a usable rate (NaN, infinite, 0, negative, beyond any encoder): the source's rate.
-    if (!(f.VideoFrameRate > 0 && f.VideoFrameRate <= kMaxFrameRate)) f.VideoFrameRate = -1.0;
-    f.AudioBitRate = std::clamp(f.AudioBitRate, 0, kMaxBitRate);
-    f.AudioVBRQuality = std::clamp(f.AudioVBRQuality, -1, kMaxQuality);
-    f.AudioCompressionLevel = std::clamp(f.AudioCompressionLevel, -1, kMaxQuality);
-    f.AudioSampleRate = std::clamp(f.AudioSampleRate, 0, kMaxSampleRate);
-    f.AudioChannels = std::clamp(f.AudioChannels, 0, kMaxChannels);
-    f.AudioVolume = std::clamp(f.AudioVolume, kMinVolume, kMaxVolume);
+void Correct(const Range&, std::string&) {}
+
+template <class Row, class Record>
+void LoadRow(const RegistryTree& store, const std::string& name, const Row& row, size_t minStringBytes,
+             Record& record) {
+    const RegValue* stored = store.QueryValue(kOptionsKey, name);
+    std::visit(
+        [&](auto member) {
+            ReadValue(stored, minStringBytes, record.*member);
+            Correct(row.range, record.*member);
+        },
+        row.field);
+}
+
+void WriteValue(RegistryTree& store, const std::string& name, int32_t value) {
+    store.SetDword(kOptionsKey, name, value);
+}
+
+void WriteValue(RegistryTree& store, const std::string& name, const std::string& value) {
+    store.SetString(kOptionsKey, name, value);
+}
+
+// The 8 bytes of the IEEE 754 double, little-endian.
+void WriteValue(RegistryTree& store, const std::string& name, double value) {
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    uint8_t bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+    store.SetBinary(kOptionsKey, name, bytes, sizeof bytes);
+}
+
+template <class Row, class Record>
+void SaveRow(RegistryTree& store, const std::string& name, const Row& row, const Record& record) {
+    std::visit([&](auto member) { WriteValue(store, name, record.*member); }, row.field);
+}
+
+template <class Row, class Record>
+SettingValue Bind(std::string name, const Row& row, Record& record) {
+    SettingValue v{std::move(name), SettingType::Dword};
+    std::visit(
+        [&](auto member) {
+            auto& field = record.*member;
+            using T = std::remove_reference_t<decltype(field)>;
+            if constexpr (std::is_same_v<T, int32_t>) {
+                v.dword = &field;
+            } else if constexpr (std::is_same_v<T, std::string>) {
+                v.type = SettingType::String;
+                v.text = &field;
+            } else {
+                v.type = SettingType::Double;
+                v.number = &field;
+            }
+        },
+        row.field);
+    return v;
 }
 
 }  // namespace
 
 void WriteSettingValue(RegistryTree& store, const SettingValue& v) {
     switch (v.type) {
-        case SettingType::Dword: store.SetDword(kOptionsKey, v.name, *v.dword); break;
-        case SettingType::String: store.SetString(kOptionsKey, v.name, *v.text); break;
-        case SettingType::Double: {
-            // The 8 bytes of the IEEE 754 double, little-endian.
-            const uint64_t bits = std::bit_cast<uint64_t>(*v.number);
-            uint8_t bytes[8];
-            for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
-            store.SetBinary(kOptionsKey, v.name, bytes, sizeof bytes);
-            break;
-        }
+        case SettingType::Dword: WriteValue(store, v.name, *v.dword); break;
+        case SettingType::String: WriteValue(store, v.name, *v.text); break;
+        case SettingType::Double: WriteValue(store, v.name, *v.number); break;
     }
 }
 
@@ -218,51 +263,28 @@ int32_t CorrectCropMargin(int32_t margin) {
 void RebuildExtensionFilter(ConversionSettings& settings) {
     settings.ExtensionFilter.clear();
     if (settings.EnableExtFilter == 0) return;
-    const std::string lower = util::LowerAscii(settings.FilterExts);
     // Blanks stay part of a piece: " mkv" is not "mkv".
-    settings.ExtensionFilter = util::SplitText(lower, ',');
+    settings.ExtensionFilter = util::SplitText(util::LowerAscii(settings.FilterExts), ',');
+}
+
+void CopyOptionsGroup(const ConversionSettings& from, ConversionSettings& to) {
+    for (const GlobalRow& row : kGlobalRows) {
+        if (row.stateRank == 0) std::visit([&](auto member) { to.*member = from.*member; }, row.field);
+    }
 }
 
 std::vector<SettingValue> FormatSettingValues(OutputFormat& f) {
-    const std::string p = RegistryPrefix(f);
+    const std::string prefix = RegistryPrefix(f);
     std::vector<SettingValue> v;
-    auto dword = [&](const char* name, int32_t& field) {
-        v.push_back(SettingValue{p + name, SettingType::Dword, &field, nullptr, nullptr});
-    };
-    auto text = [&](const char* name, std::string& field) {
-        v.push_back(SettingValue{p + name, SettingType::String, nullptr, &field, nullptr});
-    };
-    if (f.VideoCodecs) {
-        dword("VideoEnable", f.VideoEnable);
-        text("VideoCodec", f.VideoCodec);
-        text("VideoAspect", f.VideoAspect);
-        dword("VideoWidth", f.VideoWidth);
-        dword("VideoHeight", f.VideoHeight);
-        dword("VideoKeepAspect", f.VideoKeepAspect);
-        dword("AddPadding", f.AddPadding);
-        dword("VideoBitRate", f.VideoBitRate);
-        dword("VideoVBRQuality", f.VideoVBRQuality);
-        dword("VideoVBREnabled", f.VideoVBREnabled);
-        v.push_back(SettingValue{p + "VideoFrameRate", SettingType::Double, nullptr, nullptr,
-                                 &f.VideoFrameRate});
-    }
-    if (f.AudioCodecs) {
-        dword("AudioEnable", f.AudioEnable);
-        text("AudioCodec", f.AudioCodec);
-        dword("AudioBitRate", f.AudioBitRate);
-        dword("AudioVBRQuality", f.AudioVBRQuality);
-        dword("AudioVBREnabled", f.AudioVBREnabled);
-        dword("AudioCompressionLevel", f.AudioCompressionLevel);
-        dword("AudioSampleRate", f.AudioSampleRate);
-        dword("AudioChannels", f.AudioChannels);
-        dword("AudioVolume", f.AudioVolume);
+    for (const FormatRow& row : kFormatRows) {
+        if (FormatStores(f, row)) v.push_back(Bind(prefix + row.name, row, f));
     }
     return v;
 }
 
 std::vector<SettingValue> AllSettingValues(ConversionSettings& settings, FormatCatalogue& catalogue) {
     std::vector<SettingValue> all;
-    for (const char* name : kTableOrder) all.push_back(GlobalValue(settings, name));
+    for (const GlobalRow& row : kGlobalRows) all.push_back(Bind(row.name, row, settings));
     for (OutputFormat& f : catalogue) {
         std::vector<SettingValue> own = FormatSettingValues(f);
         all.insert(all.end(), own.begin(), own.end());
@@ -281,32 +303,17 @@ const char* SettingTypeName(SettingType type) {
 
 void LoadSettings(const RegistryTree& store, ConversionSettings& settings, FormatCatalogue& catalogue) {
     if (!store.KeyExists(kOptionsKey)) return;
-    for (const char* name : kLoadOrder) {
-        SettingValue v = GlobalValue(settings, name);
-        const RegValue* stored = store.QueryValue(kOptionsKey, name);
-        if (v.type == SettingType::String) {
-            // FilterExts is read only when its size is not 0; the folders the same way.
-            ReadString(stored, 1, *v.text);
-        } else {
-            ReadDword(stored, *v.dword);
-            CorrectGlobalValue(name, *v.dword);
-        }
-        if (v.name == "FilterExts") RebuildExtensionFilter(settings);
-    }
+    // A stored text is read when its size is not 0 (so a stored empty text empties the field).
+    for (const GlobalRow& row : kGlobalRows) LoadRow(store, row.name, row, 1, settings);
+    RebuildExtensionFilter(settings);
     for (OutputFormat& f : catalogue) {
-        for (const SettingValue& v : FormatSettingValues(f)) {
-            const RegValue* stored = store.QueryValue(kOptionsKey, v.name);
-            switch (v.type) {
-                case SettingType::Dword: ReadDword(stored, *v.dword); break;
-                case SettingType::String: ReadString(stored, 2, *v.text); break;
-                case SettingType::Double: ReadDouble(stored, *v.number); break;
-            }
-            // Encoders that current engines no longer have.
-            if (v.text == &f.AudioCodec && (f.AudioCodec == "libfaac" || f.AudioCodec == "libvo_aacenc")) {
-                f.AudioCodec = "aac";
-            }
+        const std::string prefix = RegistryPrefix(f);
+        // A format's text is read when it is larger than its terminating zero alone.
+        for (const FormatRow& row : kFormatRows) {
+            if (FormatStores(f, row)) LoadRow(store, prefix + row.name, row, 2, f);
         }
-        CorrectFormatValues(f);
+        // Encoders that current engines no longer have.
+        if (f.AudioCodec == "libfaac" || f.AudioCodec == "libvo_aacenc") f.AudioCodec = "aac";
     }
 }
 
@@ -318,16 +325,21 @@ void SaveSettings(RegistryTree& store, const ConversionSettings& settings,
                   const FormatCatalogue& catalogue, uint32_t groups) {
     if ((groups & (kProgramStateGroup | kOptionsGroup)) == 0) return;
     store.CreateKey(kOptionsKey);
-    // The value table hands out writable fields; saving only reads through them.
-    auto& s = const_cast<ConversionSettings&>(settings);
     if (groups & kProgramStateGroup) {
-        for (const char* name : kProgramStateOrder) WriteSettingValue(store, GlobalValue(s, name));
+        for (int rank = 1; rank <= kProgramStateRows; ++rank) {
+            for (const GlobalRow& row : kGlobalRows) {
+                if (row.stateRank == rank) SaveRow(store, row.name, row, settings);
+            }
+        }
     }
     if (groups & kOptionsGroup) {
-        for (const char* name : kOptionsOrder) WriteSettingValue(store, GlobalValue(s, name));
+        for (const GlobalRow& row : kGlobalRows) {
+            if (row.stateRank == 0) SaveRow(store, row.name, row, settings);
+        }
         for (const OutputFormat& f : catalogue) {
-            for (const SettingValue& v : FormatSettingValues(const_cast<OutputFormat&>(f))) {
-                WriteSettingValue(store, v);
+            const std::string prefix = RegistryPrefix(f);
+            for (const FormatRow& row : kFormatRows) {
+                if (FormatStores(f, row)) SaveRow(store, prefix + row.name, row, f);
             }
         }
     }

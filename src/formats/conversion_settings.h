@@ -28,7 +28,22 @@ inline constexpr uint32_t kOptionsGroup = 0x08;
 
 inline constexpr const char* kOptionsKey = "Software\\Quillon 5\\Options";
 
-struct ConversionSettings {
+// The picture corrections, kept together because the Video & Audio page edits them as a set.
+struct PictureSettings {
+    int32_t VideoDeinterlace = 0;
+    int32_t RotateFlip = 0;  // 0..6
+    int32_t CropPictures = 0;
+    int32_t CropLeft = 0;
+    int32_t CropRight = 0;
+    int32_t CropTop = 0;
+    int32_t CropBottom = 0;
+    int32_t CropSameAsLeft = 1;
+    int32_t CropSameAsTop = 1;
+};
+
+// Every value's name, stored type, load order, save group and range is one row of the settings
+// table in conversion_settings.cpp; the defaults are the initial values here.
+struct ConversionSettings : PictureSettings {
     std::string DVDFolder;
     std::string Folder;
     std::string LastAddFileDir;
@@ -56,19 +71,13 @@ struct ConversionSettings {
     int32_t OutputFormat = 110;       // FormatId, or 21001+k for the k-th custom group
     int32_t ConversionPriority = 32;  // priority-class value; 32 is normal
     int32_t ConversionThreads = 2;
-    int32_t VideoDeinterlace = 0;
-    int32_t RotateFlip = 0;           // 0..6
-    int32_t CropPictures = 0;
-    int32_t CropLeft = 0;
-    int32_t CropRight = 0;
-    int32_t CropTop = 0;
-    int32_t CropBottom = 0;
-    int32_t CropSameAsLeft = 1;
-    int32_t CropSameAsTop = 1;
     int32_t OptStartPageIndex = 0;
 
     // Derived from EnableExtFilter and FilterExts by RebuildExtensionFilter; not stored.
     std::vector<std::string> ExtensionFilter;
+
+    PictureSettings& Picture() { return *this; }
+    const PictureSettings& Picture() const { return *this; }
 };
 
 // The defaults; documentsFolder is the user's documents folder or empty when unknown.
@@ -90,6 +99,9 @@ bool SaveSettings(platform::RegistryStore& store, const ConversionSettings& sett
 
 void RebuildExtensionFilter(ConversionSettings& settings);
 
+// Copies the values of the options group, the ones the Options sheet confirms.
+void CopyOptionsGroup(const ConversionSettings& from, ConversionSettings& to);
+
 // The ranges stored numbers are corrected to at load.
 inline constexpr int32_t kMaxFrameSide = 32767;
 inline constexpr int32_t kMaxBitRate = 1'000'000'000;  // bit/s
@@ -99,6 +111,8 @@ inline constexpr int32_t kMaxSampleRate = 768'000;
 inline constexpr int32_t kMaxChannels = 64;
 inline constexpr int32_t kMinVolume = 10;  // percent
 inline constexpr int32_t kMaxVolume = 3000;
+inline constexpr int32_t kMinThreads = 1;
+inline constexpr int32_t kMaxThreads = 32;
 
 // A negative margin becomes 0, an odd one the next even number.
 int32_t CorrectCropMargin(int32_t margin);

@@ -16,37 +16,8 @@
 namespace quillon::ui {
 
 void CopySheetValues(const formats::ConversionSettings& from, formats::ConversionSettings& to) {
-    to.DestOutputFolderOpt = from.DestOutputFolderOpt;
-    to.DestSpecifiedFolder = from.DestSpecifiedFolder;
-    to.CreateDirs = from.CreateDirs;
-    to.CreateFolderForEachSource = from.CreateFolderForEachSource;
-    to.BrowseOutputFolder = from.BrowseOutputFolder;
-    to.OutputFiles2MyDocuments = from.OutputFiles2MyDocuments;
-    to.TargetExistsOpt = from.TargetExistsOpt;
-    to.KeepDateCreated = from.KeepDateCreated;
-    to.KeepDateModified = from.KeepDateModified;
-    to.KeepID3Tag = from.KeepID3Tag;
-    to.FixAudioUnsync = from.FixAudioUnsync;
-    to.NormalizeFile = from.NormalizeFile;
-    to.EnableExtFilter = from.EnableExtFilter;
-    to.FilterExts = from.FilterExts;
-    to.EnableSkipLength = from.EnableSkipLength;
-    to.SkipLength = from.SkipLength;
-    to.EnableConvertLength = from.EnableConvertLength;
-    to.ConvertLength = from.ConvertLength;
-    to.EnableIgnoreTheLast = from.EnableIgnoreTheLast;
-    to.IgnoreLength = from.IgnoreLength;
-    to.RequestAudioIndex = from.RequestAudioIndex;
+    formats::CopyOptionsGroup(from, to);
     to.OutputFormat = from.OutputFormat;
-    to.VideoDeinterlace = from.VideoDeinterlace;
-    to.RotateFlip = from.RotateFlip;
-    to.CropPictures = from.CropPictures;
-    to.CropLeft = from.CropLeft;
-    to.CropRight = from.CropRight;
-    to.CropTop = from.CropTop;
-    to.CropBottom = from.CropBottom;
-    to.CropSameAsLeft = from.CropSameAsLeft;
-    to.CropSameAsTop = from.CropSameAsTop;
 }
 
 COptSheet::COptSheet(formats::ConversionSettings& settings, formats::FormatCatalogue& catalogue,
@@ -58,7 +29,7 @@ COptSheet::COptSheet(formats::ConversionSettings& settings, formats::FormatCatal
     // Both pages exist from the start so that the sheet is sized for both; a page counts only
     // once it was shown.
     generalPage_ = new COptOutputPage(working_, store_);
-    videoPage_ = new COptVideoPage(catalogue_, working_.OutputFormat, app::PictureOptions::From(working_));
+    videoPage_ = new COptVideoPage(catalogue_, working_.OutputFormat, working_.Picture());
     tabs_->addTab(generalPage_, QStringLiteral("General"));
     tabs_->addTab(videoPage_, QStringLiteral("Video && Audio"));
     layout->addWidget(tabs_);
@@ -111,7 +82,7 @@ void COptSheet::accept() {
     if (!LeavePage(current_)) return;
     if (shown_[0]) generalPage_->UpdateHistories();
     if (shown_[1]) {
-        videoPage_->Model().Picture().CopyTo(working_);
+        working_.Picture() = videoPage_->Model().Picture();
         if (videoPage_->Model().AppliedFormatId() >= 0) working_.OutputFormat = videoPage_->Model().AppliedFormatId();
     }
     CopySheetValues(working_, settings_);

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "app/video_options.h"
+#include "app/video_page_model.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
 

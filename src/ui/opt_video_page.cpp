@@ -52,7 +52,7 @@ QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
 }  // namespace
 
 COptVideoPage::COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
-                             const app::PictureOptions& picture, QWidget* parent)
+                             const formats::PictureSettings& picture, QWidget* parent)
     : QWidget(parent),
       model_(std::make_unique<app::VideoPageModel>(catalogue, outputFormatId, picture)),
       catalogue_(catalogue) {

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "app/video_options.h"
+#include "app/video_page_model.h"
 #include "formats/output_format.h"
 
 class QButtonGroup;
@@ -24,7 +24,7 @@ class StepSpinCtrl;
 class COptVideoPage : public QWidget {
     Q_OBJECT
 public:
-    COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId, const app::PictureOptions& picture,
+    COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId, const formats::PictureSettings& picture,
                   QWidget* parent = nullptr);
     ~COptVideoPage() override;
 

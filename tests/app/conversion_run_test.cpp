@@ -378,6 +378,36 @@ TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
     EXPECT_EQ(host.ended, 2);
 }
 
+// A cancel in the normalization pass gives back the options that were set aside for the joined
+// result and removes what the pass already wrote.
+TEST_F(RunTest, CancelWhileNormalizingRestoresTheOptionsAndRemovesIntermediates) {
+    AddSource("a.avi", 2);
+    AddSource("b.avi", 2);
+    settings.CropPictures = 1;
+    settings.RotateFlip = 3;
+    settings.EnableSkipLength = 1;
+    settings.EnableIgnoreTheLast = 1;
+    host.oneOutput = (dir / "joined.mp4").string();
+    Run().StartRun(false, true, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(settings.RotateFlip, 0);
+    EXPECT_EQ(settings.EnableSkipLength, 0);
+    EXPECT_EQ(settings.EnableIgnoreTheLast, 0);
+    Finish(0, true);
+    const std::string intermediate = launched[0].item->outputPath;
+    ASSERT_TRUE(fs::exists(intermediate));
+
+    Run().OnCancel();
+    EXPECT_FALSE(Run().Active());
+    EXPECT_EQ(settings.CropPictures, 1);
+    EXPECT_EQ(settings.RotateFlip, 3);
+    EXPECT_EQ(settings.EnableSkipLength, 1);
+    EXPECT_EQ(settings.EnableIgnoreTheLast, 1);
+    EXPECT_FALSE(fs::exists(intermediate));
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Cancelled", "Cancelled"}));
+    EXPECT_FALSE(fs::exists(dir / "joined.mp4"));
+}
+
 TEST_F(RunTest, ConvertToOneReachesNewlineNamesThroughLinksAndRemovesThem) {
     AddSource("a.avi", 2);
     AddSource("new\nline.avi", 2);

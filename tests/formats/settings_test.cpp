@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
+#include <set>
 
 #include "formats/conversion_settings.h"
 #include "formats/settings_values.h"
@@ -264,6 +266,55 @@ TEST(Settings, EveryValueHasOneFieldAndATypeThatMatchesIt) {
         EXPECT_EQ(v.type == SettingType::Dword, v.dword != nullptr) << v.name;
         EXPECT_EQ(v.type == SettingType::String, v.text != nullptr) << v.name;
     }
+}
+
+// Each name reaches its own field: a distinct in-range value in every field survives a save and a
+// load under the same name, and no two names share a field.
+TEST(Settings, EveryNameRoundTripsThroughItsOwnField) {
+    Loaded a = LoadFrom(RegistryTree{});
+    std::vector<SettingValue> values = AllSettingValues(a.settings, a.catalogue);
+    std::set<const void*> fields;
+    int next = 1;
+    for (SettingValue& v : values) {
+        fields.insert(v.dword ? static_cast<const void*>(v.dword)
+                              : v.text ? static_cast<const void*>(v.text) : static_cast<const void*>(v.number));
+        switch (v.type) {
+            case SettingType::Dword:
+                // Not the default, and inside every range (even for the crop margins, 0..6 for
+                // the rotation, 10 and up for the volume).
+                if (v.name == "RotateFlip") *v.dword = *v.dword == 2 ? 4 : 2;
+                else *v.dword = *v.dword == 12 ? 14 : 12;
+                break;
+            case SettingType::String: *v.text = "text " + std::to_string(next); break;
+            case SettingType::Double: *v.number = next / 8.0; break;
+        }
+        ++next;
+    }
+    EXPECT_EQ(fields.size(), values.size());
+
+    RegistryTree store;
+    SaveSettings(store, a.settings, a.catalogue, kProgramStateGroup | kOptionsGroup);
+    Loaded b = LoadFrom(store);
+    std::vector<SettingValue> loaded = AllSettingValues(b.settings, b.catalogue);
+    ASSERT_EQ(loaded.size(), values.size());
+    std::map<std::string, std::string> written;  // the last format to write a shared name wins
+    for (const SettingValue& v : values) {
+        written[v.name] = v.dword ? std::to_string(*v.dword) : v.text ? *v.text : std::to_string(*v.number);
+    }
+    for (const SettingValue& v : loaded) {
+        const std::string text = v.dword ? std::to_string(*v.dword) : v.text ? *v.text : std::to_string(*v.number);
+        EXPECT_EQ(text, written[v.name]) << v.name;
+    }
+    // The options group copies what the sheet confirms and leaves the program state alone.
+    ConversionSettings copy = DefaultSettings("");
+    copy.OutputFormat = 5;
+    copy.DVDFolder = "/dvd";
+    CopyOptionsGroup(b.settings, copy);
+    EXPECT_EQ(copy.OutputFormat, 5);
+    EXPECT_EQ(copy.DVDFolder, "/dvd");
+    EXPECT_EQ(copy.CropSameAsTop, b.settings.CropSameAsTop);
+    EXPECT_EQ(copy.FilterExts, b.settings.FilterExts);
+    EXPECT_EQ(copy.DestOutputFolderOpt, b.settings.DestOutputFolderOpt);
 }
 
 }  // namespace

@@ -338,7 +338,7 @@ TEST_F(OptionsSheetTest, EveryFormatAndCodecSurvivesOpeningAndLeavingThePage) {
                                   catalogue[i].AudioCodec == fresh[i].AudioCodec;
             for (int round = 0; round < 2; ++round) {
                 const OutputFormat before = catalogue[i];
-                COptVideoPage page(catalogue, fresh[i].FormatId, app::PictureOptions{});
+                COptVideoPage page(catalogue, fresh[i].FormatId, formats::PictureSettings{});
                 ASSERT_EQ(page.FormatBox()->currentIndex(), static_cast<int>(i));
                 ASSERT_TRUE(page.LeavePage()) << fresh[i].FormatId;
                 if (round == 1 || defaults) {

@@ -2,7 +2,7 @@
 // for stored values, what it writes back, and what it refuses.
 #include <gtest/gtest.h>
 
-#include "app/video_options.h"
+#include "app/video_page_model.h"
 
 namespace quillon::app {
 namespace {
@@ -15,7 +15,7 @@ class VideoPageTest : public testing::Test {
 protected:
     void SetUp() override { formats::BuildCatalogue(catalogue); }
 
-    VideoPageModel Open(int32_t id) { return VideoPageModel(catalogue, id, PictureOptions{}); }
+    VideoPageModel Open(int32_t id) { return VideoPageModel(catalogue, id, formats::PictureSettings{}); }
     OutputFormat& Format(int32_t id) { return *FindFormat(catalogue, id); }
 
     static std::vector<std::string> Texts(const ChoiceList& list) {
@@ -300,7 +300,7 @@ TEST_F(VideoPageTest, FormatsWithoutVideoOrAudio) {
 }
 
 TEST_F(VideoPageTest, RotateEntriesAndGlobalsReachTheModel) {
-    PictureOptions picture;
+    formats::PictureSettings picture;
     picture.RotateFlip = 9;  // none of the entries
     VideoPageModel page(catalogue, 110, picture);
     EXPECT_EQ(page.State().rotate.entries.size(), 7u);

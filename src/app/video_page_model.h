@@ -1,65 +1,18 @@
 #pragma once
-// The Video & Audio options page without its widgets: which format is being edited, what every
-// list offers for its codecs, which entry stands selected, what is enabled, and how the page's
-// state is written back into the format's record. A widget page shows State() and forwards the
-// user's actions to the mutators.
+// The Video & Audio options page without its widgets: which format is being edited, which entry
+// of each list stands selected, what is enabled, and how the page's state is written back into
+// the format's record. A widget page shows State() and forwards the user's actions to the
+// mutators.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/codec_choices.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
 
 namespace quillon::app {
-
-// One entry of a choice list; `value` (or width x height for sizes) is what choosing it stores.
-struct Choice {
-    std::string text;
-    int32_t value = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-struct ChoiceList {
-    std::vector<Choice> entries;
-    int selected = -1;   // -1: nothing selected
-    std::string text;    // the edit text of an editable box
-    bool enabled = true; // the list has something to offer; its group's check box decides too
-
-    void Clear() {
-        entries.clear();
-        selected = -1;
-        text.clear();
-    }
-    // Selects the entry and takes its text; -1 clears the selection.
-    void Select(int index);
-    int Find(int32_t value) const;
-};
-
-// What the video bit-rate / quality box and the audio rate box currently list.
-enum class RateKind { None, BitRate, Quality, Compression };
-
-// Kinds of the Size entries besides the listed sizes.
-inline constexpr int32_t kSizeListed = 0;
-inline constexpr int32_t kSizeSameAsOriginal = 1;
-inline constexpr int32_t kSizeCustomize = 2;
-
-// The global picture corrections the page edits (copies of the settings).
-struct PictureOptions {
-    static PictureOptions From(const formats::ConversionSettings& settings);
-    void CopyTo(formats::ConversionSettings& settings) const;
-
-    int32_t VideoDeinterlace = 0;
-    int32_t CropPictures = 0;
-    int32_t CropLeft = 0;
-    int32_t CropRight = 0;
-    int32_t CropTop = 0;
-    int32_t CropBottom = 0;
-    int32_t CropSameAsLeft = 1;
-    int32_t CropSameAsTop = 1;
-    int32_t RotateFlip = 0;
-};
 
 struct VideoPageState {
     int formatIndex = -1;  // into the catalogue; -1: no format selected
@@ -85,7 +38,7 @@ struct VideoPageState {
     bool keepAspect = false;
     bool padding = false;
 
-    PictureOptions picture;
+    formats::PictureSettings picture;  // a copy of the settings' own
     ChoiceList rotate;
 
     bool audioEnableChecked = false;
@@ -112,13 +65,13 @@ class VideoPageModel {
 public:
     // The page edits the catalogue's own records.
     VideoPageModel(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
-                   const PictureOptions& picture);
+                   const formats::PictureSettings& picture);
 
     const VideoPageState& State() const { return state_; }
     const formats::OutputFormat* SelectedFormat() const;
     // The id noted by the last Apply (the page's OutputFormat), -1 before.
     int32_t AppliedFormatId() const { return appliedFormatId_; }
-    const PictureOptions& Picture() const { return state_.picture; }
+    const formats::PictureSettings& Picture() const { return state_.picture; }
 
     // Reactions to the user.
     void SelectFormat(int catalogueIndex);
@@ -182,24 +135,6 @@ private:
     int32_t appliedFormatId_ = -1;
 };
 
-// The lists, for callers that show them elsewhere.
-std::vector<Choice> VideoBitRateChoices(const formats::VideoCodecInfo& codec);
-std::vector<Choice> VideoQualityChoices(const formats::VideoCodecInfo& codec);
-std::vector<Choice> AudioBitRateChoices(const formats::AudioCodecInfo& codec);
-std::vector<Choice> AudioQualityChoices(const formats::AudioCodecInfo& codec);
-std::vector<Choice> CompressionChoices(const formats::AudioCodecInfo& codec);
-std::vector<Choice> SampleRateChoices(const formats::AudioCodecInfo& codec);
-std::vector<Choice> ChannelChoices(const formats::AudioCodecInfo& codec);
-// Sizes of the codec for the format (names by the format's own rules), then "Same as original
-// video" and "Customize" unless the list is fixed.
-std::vector<Choice> SizeChoices(const formats::OutputFormat& format, const formats::VideoCodecInfo& codec);
-std::vector<Choice> RotateChoices();
-std::vector<std::string> AspectChoices();
-
-// The name shown beside a frame size ("VGA 4:3"; "DVD PAL" for DVD Video); empty when none.
-std::string FrameSizeName(int32_t formatId, int32_t width, int32_t height);
-// "640x480", padded to 11 characters and followed by "(name)" when the size has a name.
-std::string FrameSizeText(int32_t formatId, int32_t width, int32_t height);
 // The optimized Ogg formats take no volume, padding or rotation.
 bool IsOptimizedOgg(int32_t formatId);
 

@@ -1,8 +1,7 @@
-#include "app/video_options.h"
+#include "app/video_page_model.h"
 
 #include <algorithm>
 #include <climits>
-#include <fmt/format.h>
 
 #include "util/numbers.h"
 #include "util/text.h"
@@ -12,70 +11,20 @@ namespace quillon::app {
 namespace {
 
 using formats::AudioCodecInfo;
-using formats::FrameSize;
 using formats::OutputFormat;
 using formats::VideoCodecInfo;
 
-constexpr const char* kLowMark = " (low quality, small size)";
-constexpr const char* kHighMark = " (high quality, big size)";
-constexpr const char* kSameAsOriginal = "Same as original video";
-constexpr const char* kCustomize = "Customize";
-constexpr const char* kAuto = "Auto";
-
-constexpr int32_t kDvFormatId = 60;
-constexpr int32_t kDvdFormatId = 65;
-constexpr int32_t kVcdFormatId = 180;
-
-struct NamedSize {
-    int32_t width;
-    int32_t height;
-    const char* name;
-};
-
-constexpr NamedSize kSizeNames[] = {
-    {128, 96, "SQCIF 4:3"},        {176, 144, "QCIF 11:9"},      {240, 160, "HQVGA 3:2"},
-    {320, 240, "QVGA 240p 4:3"},   {352, 288, "CIF 11:9"},       {480, 320, "HVGA 3:2"},
-    {640, 360, "nHD 360p 16:9"},   {640, 480, "VGA 4:3"},        {704, 576, "4CIF 11:9"},
-    {720, 480, "WVGA 480p 3:2"},   {720, 576, "DVD PAL 5:4"},    {800, 480, "WGA 5:3"},
-    {800, 600, "SVGA 4:3"},        {960, 540, "qHD 540p 16:9"},  {1024, 576, "WSVGA 16:9"},
-    {1024, 768, "XGA 4:3"},        {1280, 720, "HD 720p 16:9"},  {1280, 1024, "SXGA 5:4"},
-    {1366, 768, "WXGA 16:9"},      {1408, 1152, "16CIF 11:9"},   {1440, 900, "WSXGA 16:10"},
-    {1600, 900, "HD+ 16:9"},       {1600, 1200, "UXGA 4:3"},     {1920, 1080, "FHD 1080p 16:9"},
-    {1920, 1200, "WUXGA 16:10"},   {2048, 1152, "2K 16:9"},      {2560, 1440, "QHD 1440p 16:9"},
-    {3200, 1800, "WQXGA+ 16:9"},   {3840, 2160, "UHD 2160p 16:9"}, {4096, 2304, "4K 16:9"},
-};
-
-constexpr const char* kChannelNames[8] = {"Mono", "Stereo", "2.1", "4.0", "5.0", "5.1", "6.1", "7.1"};
-
-bool HasBitRates(const VideoCodecInfo& codec) { return codec.BitRates != nullptr; }
-bool HasQuality(const VideoCodecInfo& codec) { return codec.QualityHigh != -1 && codec.QualityLow != -1; }
-bool HasQuality(const AudioCodecInfo& codec) { return codec.QualityHigh != -1 && codec.QualityLow != -1; }
-
-RateKind AudioKind(const AudioCodecInfo& codec, bool* both) {
-    *both = false;
-    if ((codec.RateControl & formats::kRateCompressionLevels) && codec.BitRates) return RateKind::Compression;
-    const bool rates = (codec.RateControl & formats::kRateBitRateList) && codec.BitRates;
-    const bool quality = (codec.RateControl & formats::kRateVbrQuality) && HasQuality(codec);
-    if (rates && quality) {
-        *both = true;
-        return RateKind::BitRate;  // the mode decides
+// Every codec's label; the stored codec stands selected, else the first.
+template <class CodecInfo>
+void FillCodecList(ChoiceList& box, const std::vector<const CodecInfo*>& codecs, const std::string& stored) {
+    box.Clear();
+    box.enabled = true;
+    int selected = -1;
+    for (std::size_t i = 0; i < codecs.size(); ++i) {
+        box.entries.push_back({codecs[i]->Label, static_cast<int32_t>(i)});
+        if (selected < 0 && stored == codecs[i]->Name) selected = static_cast<int>(i);
     }
-    if (rates) return RateKind::BitRate;
-    if (quality) return RateKind::Quality;
-    return RateKind::None;
-}
-
-// low..high in steps of one towards high, each "%d", ends marked.
-std::vector<Choice> QualityScale(int32_t low, int32_t high) {
-    std::vector<Choice> list;
-    const int32_t step = low <= high ? 1 : -1;
-    for (int32_t v = low;; v += step) {
-        list.push_back({std::to_string(v), v});
-        if (v == high) break;
-    }
-    list.front().text += kLowMark;
-    list.back().text += kHighMark;
-    return list;
+    box.Select(selected >= 0 ? selected : 0);
 }
 
 int32_t ClampInto(int32_t value, int32_t a, int32_t b) {
@@ -89,54 +38,11 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-
 int32_t SaturatedKilo(int32_t kbps) {
     return kbps > INT32_MAX / 1000 ? INT32_MAX / 1000 * 1000 : kbps * 1000;
 }
 
 }  // namespace
-
-PictureOptions PictureOptions::From(const formats::ConversionSettings& settings) {
-    PictureOptions p;
-    p.VideoDeinterlace = settings.VideoDeinterlace;
-    p.CropPictures = settings.CropPictures;
-    p.CropLeft = settings.CropLeft;
-    p.CropRight = settings.CropRight;
-    p.CropTop = settings.CropTop;
-    p.CropBottom = settings.CropBottom;
-    p.CropSameAsLeft = settings.CropSameAsLeft;
-    p.CropSameAsTop = settings.CropSameAsTop;
-    p.RotateFlip = settings.RotateFlip;
-    return p;
-}
-
-void PictureOptions::CopyTo(formats::ConversionSettings& settings) const {
-    settings.VideoDeinterlace = VideoDeinterlace;
-    settings.CropPictures = CropPictures;
-    settings.CropLeft = CropLeft;
-    settings.CropRight = CropRight;
-    settings.CropTop = CropTop;
-    settings.CropBottom = CropBottom;
-    settings.CropSameAsLeft = CropSameAsLeft;
-    settings.CropSameAsTop = CropSameAsTop;
-    settings.RotateFlip = RotateFlip;
-}
-
-void ChoiceList::Select(int index) {
-    if (index < 0 || index >= static_cast<int>(entries.size())) {
-        selected = -1;
-        return;
-    }
-    selected = index;
-    text = entries[index].text;
-}
-
-int ChoiceList::Find(int32_t value) const {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].value == value) return static_cast<int>(i);
-    }
-    return -1;
-}
 
 int32_t LeadingNumber(const std::string& text) {
     // As the page's number fields read: digits first, else 0 (no sign, so never negative).
@@ -151,150 +57,8 @@ int32_t LeadingNumber(const std::string& text) {
 
 bool IsOptimizedOgg(int32_t formatId) { return formatId == 135 || formatId == 145 || formatId == 155; }
 
-std::string FrameSizeName(int32_t formatId, int32_t width, int32_t height) {
-    const auto own = [&](const char* ntsc, const char* pal, int32_t ntscW, int32_t ntscH, int32_t palW,
-                         int32_t palH) -> std::string {
-        if (width == ntscW && height == ntscH) return ntsc;
-        if (width == palW && height == palH) return pal;
-        return {};
-    };
-    switch (formatId) {
-    case kDvFormatId: return own("DV NTSC", "DV PAL", 720, 480, 720, 576);
-    case kDvdFormatId: return own("DVD NTSC", "DVD PAL", 720, 480, 720, 576);
-    case kVcdFormatId: return own("VCD NTSC", "VCD PAL", 352, 240, 352, 288);
-    default: break;
-    }
-    for (const NamedSize& size : kSizeNames) {
-        if (size.width == width && size.height == height) return size.name;
-    }
-    return {};
-}
-
-std::string FrameSizeText(int32_t formatId, int32_t width, int32_t height) {
-    std::string text = std::to_string(width) + "x" + std::to_string(height);
-    const std::string name = FrameSizeName(formatId, width, height);
-    if (name.empty()) return text;
-    if (text.size() < 11) text.append(11 - text.size(), ' ');
-    return text + "(" + name + ")";
-}
-
-std::vector<Choice> VideoBitRateChoices(const VideoCodecInfo& codec) {
-    std::vector<Choice> list{{kAuto, 0}};
-    const std::vector<int32_t> rates = formats::ListEntries(codec.BitRates);
-    for (int32_t rate : rates) list.push_back({fmt::format("{} kbps", rate / 1000), rate});
-    if (rates.size() > 1) {
-        list[1].text += kLowMark;
-        list.back().text += kHighMark;
-    }
-    return list;
-}
-
-std::vector<Choice> VideoQualityChoices(const VideoCodecInfo& codec) {
-    std::vector<Choice> list = QualityScale(codec.QualityLow, codec.QualityHigh);
-    const auto mark = [&](int32_t value, const char* text) {
-        for (Choice& choice : list) {
-            if (choice.value == value) choice.text += text;
-        }
-    };
-    if (codec.QualityLow == 31) {
-        mark(5, " (good quality)");
-        mark(10, " (medium quality)");
-    } else if (codec.QualityLow == 51) {
-        mark(18, " (almost lossless)");
-        mark(22, " (very good quality)");
-        mark(24, " (good quality)");
-        mark(26, " (normal quality)");
-    }
-    return list;
-}
-
-std::vector<Choice> AudioBitRateChoices(const AudioCodecInfo& codec) {
-    std::vector<Choice> list{{kAuto, 0}};
-    const std::vector<int32_t> rates = formats::ListEntries(codec.BitRates);
-    for (int32_t rate : rates) {
-        std::string text;
-        if (rate < 1000) text = fmt::format("{} bit", rate);
-        else if (rate % 1000 != 0) text = fmt::format("{:.2f} kbps", rate / 1000.0);
-        else text = fmt::format("{} kbps", rate / 1000);
-        list.push_back({text, rate});
-    }
-    if (rates.size() > 1) {
-        list[1].text += kLowMark;
-        list.back().text += kHighMark;
-    }
-    return list;
-}
-
-std::vector<Choice> AudioQualityChoices(const AudioCodecInfo& codec) {
-    return QualityScale(codec.QualityLow, codec.QualityHigh);
-}
-
-std::vector<Choice> CompressionChoices(const AudioCodecInfo& codec) {
-    std::vector<Choice> list;
-    for (int32_t level : formats::ListEntries(codec.BitRates)) list.push_back({std::to_string(level), level});
-    if (!list.empty()) {
-        list.front().text += " (fast encoding, big size)";
-        list.back().text += " (slow encoding, small size)";
-    }
-    return list;
-}
-
-std::vector<Choice> SampleRateChoices(const AudioCodecInfo& codec) {
-    std::vector<Choice> list;
-    if (!codec.SampleRates) return list;
-    list.push_back({kAuto, 0});
-    const std::vector<int32_t> rates = formats::ListEntries(codec.SampleRates);
-    for (int32_t rate : rates) list.push_back({fmt::format("{} Hz", rate), rate});
-    if (rates.size() > 1) {
-        list[1].text += " (low quality)";
-        list.back().text += " (high quality)";
-    }
-    return list;
-}
-
-std::vector<Choice> ChannelChoices(const AudioCodecInfo& codec) {
-    std::vector<Choice> list;
-    if (codec.ChannelMask == 0) return list;
-    list.push_back({kAuto, 0});
-    for (int bit = 0; bit < 8; ++bit) {
-        if (codec.ChannelMask & (1 << bit)) list.push_back({kChannelNames[bit], bit + 1});
-    }
-    return list;
-}
-
-std::vector<Choice> SizeChoices(const OutputFormat& format, const VideoCodecInfo& codec) {
-    std::vector<Choice> list;
-    const bool fixed = formats::IsFixedSizeList(codec.FrameSizes);
-    for (const FrameSize& size : formats::ListEntries(codec.FrameSizes)) {
-        if (size.width == formats::kFixedSizeMarker.width && size.height == formats::kFixedSizeMarker.height) {
-            continue;
-        }
-        list.push_back({FrameSizeText(format.FormatId, size.width, size.height), kSizeListed, size.width,
-                        size.height});
-    }
-    if (!fixed) {
-        list.push_back({kSameAsOriginal, kSizeSameAsOriginal});
-        list.push_back({kCustomize, kSizeCustomize});
-    }
-    return list;
-}
-
-std::vector<Choice> RotateChoices() {
-    return {{"None", 0},
-            {"Rotate by 90 degrees clockwise", 1},
-            {"Rotate by 90 degrees clockwise and vertically flip", 2},
-            {"Rotate by 90 degrees counterclockwise", 3},
-            {"Rotate by 90 degrees counterclockwise and vertically flip", 4},
-            {"Flip horizontally", 5},
-            {"Flip vertically", 6}};
-}
-
-std::vector<std::string> AspectChoices() { return {kAuto, "16:10", "16:9", "5:4", "5:3", "4:3", "3:2", "1:1"}; }
-
-// ---------------------------------------------------------------------------------------------
-
 VideoPageModel::VideoPageModel(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
-                               const PictureOptions& picture)
+                               const formats::PictureSettings& picture)
     : catalogue_(catalogue) {
     state_.picture = picture;
     int index = catalogue_.empty() ? -1 : 0;
@@ -393,17 +157,8 @@ void VideoPageModel::SelectFormat(int catalogueIndex) {
 
 void VideoPageModel::FillVideoCodec() {
     const OutputFormat& format = *SelectedFormat();
-    ChoiceList& box = state_.videoCodec;
-    box.Clear();
-    box.enabled = true;
-    int selected = -1;
-    for (std::size_t i = 0; i < format.VideoCodecs->size(); ++i) {
-        const formats::VideoCodecInfo* codec = (*format.VideoCodecs)[i];
-        box.entries.push_back({codec->Label, static_cast<int32_t>(i)});
-        if (selected < 0 && format.VideoCodec == codec->Name) selected = static_cast<int>(i);
-    }
-    box.Select(selected >= 0 ? selected : 0);
-    SelectVideoCodec(box.selected);
+    FillCodecList(state_.videoCodec, *format.VideoCodecs, format.VideoCodec);
+    SelectVideoCodec(state_.videoCodec.selected);
 }
 
 void VideoPageModel::SelectVideoCodec(int index) {
@@ -426,9 +181,8 @@ void VideoPageModel::SelectVideoCodec(int index) {
     rates.Clear();
     rates.enabled = codec.FrameRates != nullptr;
     if (codec.FrameRates) {
-        for (double rate : formats::ListEntries(codec.FrameRates)) rates.entries.push_back({fmt::format("{:.3f} Hz", rate)});
-        rates.entries.push_back({kSameAsOriginal});
-        if (format->VideoFrameRate >= 0) rates.text = fmt::format("{:.3f} Hz", format->VideoFrameRate);
+        rates.entries = FrameRateChoices(codec);
+        if (format->VideoFrameRate >= 0) rates.text = FrameRateText(format->VideoFrameRate);
         else rates.Select(static_cast<int>(rates.entries.size()) - 1);
         // A typed rate that matches an entry shows as that entry.
         for (std::size_t i = 0; i < rates.entries.size() && rates.selected < 0; ++i) {
@@ -443,7 +197,7 @@ void VideoPageModel::SelectVideoCodec(int index) {
     aspect.enabled = !state_.aspectLocked;
     if (!state_.aspectLocked) {
         for (const std::string& entry : AspectChoices()) aspect.entries.push_back({entry});
-        aspect.text = format->VideoAspect.empty() ? std::string(kAuto) : format->VideoAspect;
+        aspect.text = format->VideoAspect.empty() ? std::string(kAutoChoice) : format->VideoAspect;
         for (std::size_t i = 0; i < aspect.entries.size(); ++i) {
             if (aspect.entries[i].text == aspect.text) aspect.selected = static_cast<int>(i);
         }
@@ -481,7 +235,7 @@ void VideoPageModel::FillVideoRate() {
         state_.videoRateKind = RateKind::BitRate;
         state_.videoRateLabel = "&Bit Rate:";
         box.entries = VideoBitRateChoices(codec);
-        box.text = format.VideoBitRate > 0 ? fmt::format("{} kbps", format.VideoBitRate / 1000) : std::string(kAuto);
+        box.text = format.VideoBitRate > 0 ? KbpsText(format.VideoBitRate) : std::string(kAutoChoice);
         for (std::size_t i = 0; i < box.entries.size(); ++i) {
             // The plain text of an entry (before its marks) selects it.
             if (box.entries[i].text.rfind(box.text, 0) == 0 &&
@@ -584,17 +338,8 @@ void VideoPageModel::SetCropSameAsTop(bool on) {
 
 void VideoPageModel::FillAudioCodec() {
     const OutputFormat& format = *SelectedFormat();
-    ChoiceList& box = state_.audioCodec;
-    box.Clear();
-    box.enabled = true;
-    int selected = -1;
-    for (std::size_t i = 0; i < format.AudioCodecs->size(); ++i) {
-        const formats::AudioCodecInfo* codec = (*format.AudioCodecs)[i];
-        box.entries.push_back({codec->Label, static_cast<int32_t>(i)});
-        if (selected < 0 && format.AudioCodec == codec->Name) selected = static_cast<int>(i);
-    }
-    box.Select(selected >= 0 ? selected : 0);
-    SelectAudioCodec(box.selected);
+    FillCodecList(state_.audioCodec, *format.AudioCodecs, format.AudioCodec);
+    SelectAudioCodec(state_.audioCodec.selected);
 }
 
 void VideoPageModel::SelectAudioCodec(int index) {
@@ -604,7 +349,7 @@ void VideoPageModel::SelectAudioCodec(int index) {
     const formats::AudioCodecInfo& codec = *AudioCodecInfo();
 
     bool both = false;
-    const RateKind kind = AudioKind(codec, &both);
+    const RateKind kind = AudioRateKind(codec, &both);
     state_.audioRadiosVisible = both;
     if (both) state_.audioMode = format->AudioVBREnabled ? 1 : 0;
     else state_.audioMode = kind == RateKind::Quality ? 1 : 0;
@@ -634,7 +379,7 @@ void VideoPageModel::FillAudioRate() {
     ChoiceList& box = state_.audioRate;
     box.Clear();
     bool both = false;
-    RateKind kind = AudioKind(codec, &both);
+    RateKind kind = AudioRateKind(codec, &both);
     if (both && state_.audioMode == 1) kind = RateKind::Quality;
     state_.audioRateKind = kind;
     box.enabled = kind != RateKind::None;
@@ -772,7 +517,7 @@ void VideoPageModel::Apply() {
         const int pick = rate.selected >= 0 ? rate.selected : 0;
         const int32_t value = pick < static_cast<int>(rate.entries.size()) ? rate.entries[pick].value : 0;
         bool both = false;
-        switch (AudioKind(codec, &both)) {
+        switch (AudioRateKind(codec, &both)) {
         case RateKind::Compression: format->AudioCompressionLevel = value; break;
         case RateKind::BitRate:
             if (both) {
@@ -810,7 +555,7 @@ VideoPageProblem VideoPageModel::Validate() const {
         return {"Video size must be a multiple of 2.\n", VideoPageFocus::Size};
     }
     if (state_.picture.CropPictures) {
-        const PictureOptions& p = state_.picture;
+        const formats::PictureSettings& p = state_.picture;
         const int32_t margins[] = {p.CropLeft, p.CropRight, p.CropTop, p.CropBottom};
         for (int32_t margin : margins) {
             if (margin < 0) return {"Please enter a valid crop value.\n", VideoPageFocus::CropLeft};
