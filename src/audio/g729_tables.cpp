@@ -2,6 +2,7 @@
 
 #include "audio/g729_tables.h"
 
+// clang-format off: the tables keep the standard's layout.
 namespace quillon::audio::g729 {
 
 const int16_t kLspCodebook1[128][10] = {
@@ -314,3 +315,4 @@ const int16_t kLsfInitialMemory[10] = {
 };
 
 }  // namespace quillon::audio::g729
+// clang-format on

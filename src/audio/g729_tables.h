@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+// clang-format off: the tables keep the standard's layout.
 namespace quillon::audio::g729 {
 
 // First-stage LSF codebook, 128 x 10, Q13.
@@ -54,3 +55,4 @@ extern const int16_t kLspInitial[10];
 extern const int16_t kLsfInitialMemory[10];
 
 }  // namespace quillon::audio::g729
+// clang-format on
