@@ -57,10 +57,9 @@ const Workspace& Clips() {
     w.root = name;
     for (int i = 0; i < kClips; ++i) {
         const std::string clip = w.root + "/clip" + std::to_string(i) + ".mp4";
-        if (!Run({"ffmpeg", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
-                  "testsrc=size=320x240:rate=25:duration=2", "-f", "lavfi", "-i",
-                  "sine=frequency=" + std::to_string(300 + 50 * i) + ":duration=2", "-pix_fmt", "yuv420p",
-                  "-shortest", clip})) {
+        if (!Run({"ffmpeg", "-y", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=2",
+                  "-f", "lavfi", "-i", "sine=frequency=" + std::to_string(300 + 50 * i) + ":duration=2", "-pix_fmt",
+                  "yuv420p", "-shortest", clip})) {
             std::abort();
         }
         w.clips.push_back(clip);
@@ -110,7 +109,8 @@ void BM_DirectEngineLines(benchmark::State& state) {
         for (std::thread& t : workers) t.join();
         if (failed) state.SkipWithError("a conversion failed");
     }
-    gDirectSeconds = std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+    gDirectSeconds =
+        std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
 }
 
 void BM_CliConvert(benchmark::State& state) {
@@ -118,14 +118,15 @@ void BM_CliConvert(benchmark::State& state) {
     // A private home: the command line writes into its documents folder with the defaults.
     setenv("HOME", (w.root + "/home").c_str(), 1);
     setenv("QUILLON_CONFIG_DIR", (w.root + "/config").c_str(), 1);
-    std::vector<std::string> argv{BuildFolder() + "quillon-cli", "convert", "--format", std::to_string(kFormatId),
-                                  "--threads", std::to_string(kWorkers)};
+    std::vector<std::string> argv{BuildFolder() + "quillon-cli", "convert",   "--format",
+                                  std::to_string(kFormatId),     "--threads", std::to_string(kWorkers)};
     argv.insert(argv.end(), w.clips.begin(), w.clips.end());
     const auto start = Clock::now();
     for (auto _ : state) {
         if (!Run(argv)) state.SkipWithError("quillon-cli convert failed");
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+    const double seconds =
+        std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
     if (gDirectSeconds > 0) state.counters["direct_ratio"] = seconds / gDirectSeconds;
 }
 

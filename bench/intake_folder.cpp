@@ -3,8 +3,8 @@
 // times faster: BM_AddFolder reports that ratio as lone_probes_ratio.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <sndfile.h>
+#include <chrono>
 
 #include <cstdlib>
 #include <filesystem>
@@ -72,7 +72,8 @@ void BM_AddFolder(benchmark::State& state) {
         const std::string failures = intake.LoadSources(paths, nullptr);
         if (list.RowCount() != kFiles || !failures.empty()) state.SkipWithError("not every file was added");
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+    const double seconds =
+        std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
     if (gLoneProbeSeconds > 0 && seconds > 0) state.counters["lone_probes_ratio"] = gLoneProbeSeconds / seconds;
 }
 
@@ -88,7 +89,8 @@ void BM_SeparateProbes(benchmark::State& state) {
             if (!quillon::engine::LaunchEngine(line, &item, true, 0, nullptr)) state.SkipWithError("probe failed");
         }
     }
-    gLoneProbeSeconds = std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+    gLoneProbeSeconds =
+        std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
 }
 
 BENCHMARK(BM_SeparateProbes)->Unit(benchmark::kMillisecond)->Iterations(1);

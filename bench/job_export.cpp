@@ -56,8 +56,16 @@ void BM_ExportThousandSources(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<std::string> jobs;
         std::string error;
-        if (!quillon::app::ExportJobs({list, catalogue, settings, mp4, folder + "/prepared/", loading, {}, {},
-                                       "/usr/lib/quillon/ferrox", "/usr/lib/quillon/tavrel"},
+        if (!quillon::app::ExportJobs({list,
+                                       catalogue,
+                                       settings,
+                                       mp4,
+                                       folder + "/prepared/",
+                                       loading,
+                                       {},
+                                       {},
+                                       "/usr/lib/quillon/ferrox",
+                                       "/usr/lib/quillon/tavrel"},
                                       jobs, error) ||
             jobs.size() != kSources || !quillon::app::WriteJobFile(folder + "/jobs.txt", jobs, error)) {
             state.SkipWithError(error.c_str());

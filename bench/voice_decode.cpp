@@ -53,7 +53,8 @@ void DecodeRecording(benchmark::State& state, int codec) {
     }
     std::remove(path.c_str());
     // Seconds of 8 kHz audio decoded per second of processor time on this one thread.
-    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(samples) / 8000.0, benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(samples) / 8000.0, benchmark::Counter::kIsRate);
 }
 
 void BM_VoiceCodec0(benchmark::State& state) { DecodeRecording(state, 0); }

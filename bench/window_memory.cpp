@@ -47,9 +47,8 @@ void BM_ResidentMemoryAfterStartUp(benchmark::State& state) {
     setenv("QUILLON_CONFIG_DIR", folder, 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     quillon::platform::RegistryStore store;
-    store.Update([](quillon::platform::RegistryTree& tree) {
-        tree.SetDword(quillon::formats::kOptionsKey, "FirstRun", 0);
-    });
+    store.Update(
+        [](quillon::platform::RegistryTree& tree) { tree.SetDword(quillon::formats::kOptionsKey, "FirstRun", 0); });
     QuietServices services;
     quillon::ui::SetServices(&services);
 

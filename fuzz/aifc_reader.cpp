@@ -1,10 +1,10 @@
 // Feeds arbitrary files to the DWVW AIFC reader: it must refuse or decode them without reading
 // or writing out of bounds, and never deliver more than the caller's buffer holds.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "audio/aifc_reader.h"

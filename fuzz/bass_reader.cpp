@@ -1,12 +1,12 @@
 // Feeds arbitrary files to the BASS reader: sound files and tracker modules as they come, and
 // CD track descriptors beside disc images built from the input.
+#include <unistd.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "audio/bass_file_reader.h"

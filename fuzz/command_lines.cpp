@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_command_line.h"
 #include "adapter_common/ferrox_aifc.h"
 #include "adapter_common/ferrox_amr.h"
 #include "adapter_common/ferrox_arguments.h"
 #include "adapter_common/tavrel_arguments.h"
+#include "engine/engine_command_line.h"
 #include "engine/theora_command_line.h"
 #include "platform/process.h"
 
@@ -142,6 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Check(targs.size() >= 5 && targs[targs.size() - 1] == theoraSource.path && targs[targs.size() - 2] == output);
     targs.erase(targs.begin());
     std::string error;
-    if (auto options = engine::ParseTavrelArguments(targs, error)) engine::BuildTavrelFfmpegArguments(*options, "ffmpeg");
+    if (auto options = engine::ParseTavrelArguments(targs, error))
+        engine::BuildTavrelFfmpegArguments(*options, "ffmpeg");
     return 0;
 }

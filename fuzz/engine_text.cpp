@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/engine_output.h"
 #include "adapter_common/ferrox_engine_log.h"
+#include "engine/engine_output.h"
 #include "engine/probe_parser.h"
 #include "platform/process.h"
 

@@ -22,9 +22,9 @@ struct Choice {
 
 struct ChoiceList {
     std::vector<Choice> entries;
-    int selected = -1;   // -1: nothing selected
-    std::string text;    // the edit text of an editable box
-    bool enabled = true; // the list has something to offer; its group's check box decides too
+    int selected = -1;    // -1: nothing selected
+    std::string text;     // the edit text of an editable box
+    bool enabled = true;  // the list has something to offer; its group's check box decides too
 
     void Clear() {
         entries.clear();

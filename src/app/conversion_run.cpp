@@ -1,9 +1,9 @@
 #include "app/conversion_run.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fmt/format.h>
 
 #include "app/engine_record.h"
 #include "engine/engine_command_line.h"
@@ -23,8 +23,7 @@ namespace {
 constexpr int kDoneItem = 100;
 
 int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -46,8 +45,7 @@ std::string ElapsedTimeText(int64_t elapsedMs) {
 }
 
 formats::OutputFormat* ChosenOutputFormat(int32_t id, formats::FormatCatalogue& catalogue,
-                                          const formats::CustomFormatList& groups,
-                                          formats::OutputFormat& groupRecord) {
+                                          const formats::CustomFormatList& groups, formats::OutputFormat& groupRecord) {
     if (id >= formats::kFirstCustomGroupId) {
         const std::size_t index = static_cast<std::size_t>(id - formats::kFirstCustomGroupId);
         if (index >= groups.size()) return nullptr;
@@ -85,7 +83,8 @@ public:
 
     void EngineProgress(SourceItem* item, int32_t percent, int64_t elapsedMs) override {
         if (percent >= 0 && lengthMs_ > 0) {
-            percent = elapsedMs >= lengthMs_ ? 100 : static_cast<int32_t>(std::max<int64_t>(0, elapsedMs) * 100 / lengthMs_);
+            percent =
+                elapsedMs >= lengthMs_ ? 100 : static_cast<int32_t>(std::max<int64_t>(0, elapsedMs) * 100 / lengthMs_);
         }
         dispatcher_.Post([run = run_, generation = generation_, item, percent, elapsedMs] {
             if (auto alive = run.lock(); alive && (*alive)->generation_ == generation) {
@@ -167,10 +166,11 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
             return;
         }
         if (engine::UsesTheoraEncoder(format->FormatId)) {
-            host.ShowMessage("OGG/OGM/OGV (optimized) is not supported for \"Convert to One\".\n\nYou may "
-                             "convert all files to another format, and then convert the outputted file to the "
-                             "OGG/OGM/OGV (optimized).",
-                             MessageIcon::Information);
+            host.ShowMessage(
+                "OGG/OGM/OGV (optimized) is not supported for \"Convert to One\".\n\nYou may "
+                "convert all files to another format, and then convert the outputted file to the "
+                "OGG/OGM/OGV (optimized).",
+                MessageIcon::Information);
             return;
         }
         std::optional<std::string> output = host.AskConvertToOneOutput(*format);
@@ -270,9 +270,8 @@ void ConversionRun::StartItems() {
 void ConversionRun::StartNextItem() {
     SourceItem* item = queues_.pending.front();
     queues_.pending.erase(queues_.pending.begin());
-    formats::OutputFormat* format = item->isFormatCopy && item->copyFormat
-                                        ? const_cast<formats::OutputFormat*>(item->copyFormat)
-                                        : runFormat_;
+    formats::OutputFormat* format =
+        item->isFormatCopy && item->copyFormat ? const_cast<formats::OutputFormat*>(item->copyFormat) : runFormat_;
     if (item->listRow >= 0) {
         env_.list.ScrollIntoView(static_cast<std::size_t>(item->listRow));
         lastShownRow_ = item->listRow;
@@ -340,9 +339,7 @@ void ConversionRun::KeepEngineOutput(SourceItem* item, std::string text) {
     item->engineOutput = std::move(text);
 }
 
-void ConversionRun::SetItemStatus(SourceItem* item, const std::string& text) {
-    env_.list.SetStatus(item, text);
-}
+void ConversionRun::SetItemStatus(SourceItem* item, const std::string& text) { env_.list.SetStatus(item, text); }
 
 void ConversionRun::OnEngineProgress(SourceItem* item, int32_t percent, int64_t elapsedMs) {
     if (!active_ || cancelled_ || !IsRunning(item)) return;

@@ -33,8 +33,8 @@ struct RunTally {
 };
 
 // Starts an engine in conversion mode; false when it could not be started.
-using EngineLaunch = std::function<bool(std::string_view commandLine, engine::SourceItem* item,
-                                        uint32_t priorityClass, engine::EngineReportSink* sink)>;
+using EngineLaunch = std::function<bool(std::string_view commandLine, engine::SourceItem* item, uint32_t priorityClass,
+                                        engine::EngineReportSink* sink)>;
 
 struct RunEnvironment {
     FileList& list;
@@ -42,7 +42,7 @@ struct RunEnvironment {
     formats::ConversionSettings& settings;
     RunHost& host;
     UiDispatcher& dispatcher;
-    EngineLaunch launch;                          // LaunchEngine when empty
+    EngineLaunch launch;                           // LaunchEngine when empty
     std::function<std::string()> documentsFolder;  // the documents fallback; DocumentsFolder() when empty
     std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)> prepare;  // PrepareSource when empty
     std::string enginePath;   // ferrox; EnginePath() when empty
@@ -55,8 +55,7 @@ std::string ElapsedTimeText(int64_t elapsedMs);
 // A chosen entry of the output-format box: a catalogue record, or a group record (Family 4)
 // made from a custom group. nullptr when the id names neither.
 formats::OutputFormat* ChosenOutputFormat(int32_t id, formats::FormatCatalogue& catalogue,
-                                          const formats::CustomFormatList& groups,
-                                          formats::OutputFormat& groupRecord);
+                                          const formats::CustomFormatList& groups, formats::OutputFormat& groupRecord);
 
 class ConversionRun {
 public:

@@ -30,8 +30,8 @@ formats::OutputFormat* ConvertToOneJob::Begin(std::vector<SourceItem*> queued, f
         return &finalFormat_;
     }
     const std::vector<const SourceItem*> sources(sources_.begin(), sources_.end());
-    normalizationFormat_ = std::make_unique<formats::OutputFormat>(engine::BuildNormalizationFormat(
-        sources, finalFormat_, formats::FindFormat(catalogue, kMpegTsFormatId)));
+    normalizationFormat_ = std::make_unique<formats::OutputFormat>(
+        engine::BuildNormalizationFormat(sources, finalFormat_, formats::FindFormat(catalogue, kMpegTsFormatId)));
     for (int32_t* option : options) *option = 0;
     stage_ = ConvertToOneStage::Normalizing;
     return normalizationFormat_.get();

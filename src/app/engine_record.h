@@ -28,8 +28,8 @@ private:
     void Trim();
 
     std::size_t limit_;
-    std::string lines_;    // finished lines, each ending in '\n'
-    std::string current_;  // the line being written
+    std::string lines_;            // finished lines, each ending in '\n'
+    std::string current_;          // the line being written
     bool carriageReturn_ = false;  // a '\r' whose meaning depends on the next byte
     bool truncated_ = false;
 };

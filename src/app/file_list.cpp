@@ -202,8 +202,9 @@ bool FileList::NeedsPreparation(bool selectedOnly) const {
     return false;
 }
 
-bool FileList::PrepareRows(bool selectedOnly, engine::LoadingWindow& window,
-                           const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare) {
+bool FileList::PrepareRows(
+    bool selectedOnly, engine::LoadingWindow& window,
+    const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare) {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         engine::SourceItem& item = *rows_[i].item;
         if (!InScope(i, selectedOnly) || !item.needsPreparation || PreparedFileUsable(item)) continue;

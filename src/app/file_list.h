@@ -106,8 +106,9 @@ public:
     // Whether PrepareRows has anything to do (and so needs a loading window).
     bool NeedsPreparation(bool selectedOnly) const;
     // False when the user cancelled in the loading window.
-    bool PrepareRows(bool selectedOnly, engine::LoadingWindow& window,
-                     const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare = {});
+    bool PrepareRows(
+        bool selectedOnly, engine::LoadingWindow& window,
+        const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare = {});
     void AddFormatCopies(bool selectedOnly, const std::vector<const formats::OutputFormat*>& groupFormats);
     // groupRun: only format-copy rows join the queue.
     bool QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues);

@@ -15,8 +15,8 @@ TimeFields SplitTime(int32_t milliseconds) {
 }
 
 int32_t JoinTime(const TimeFields& fields) {
-    const int64_t total = int64_t{fields.milliseconds} + 1000LL * fields.seconds + 60000LL * fields.minutes +
-                          3600000LL * fields.hours;
+    const int64_t total =
+        int64_t{fields.milliseconds} + 1000LL * fields.seconds + 60000LL * fields.minutes + 3600000LL * fields.hours;
     if (total > INT32_MAX) return INT32_MAX;
     if (total < 0) return 0;
     return static_cast<int32_t>(total);
@@ -35,7 +35,7 @@ std::string CleanFilterText(const std::string& text) {
 }
 
 const std::vector<std::string>& DefaultFilterEntries() {
-    static const std::vector<std::string> entries{"avi",          "flv",         "mkv,mka",       "mp4,m4v,mov",
+    static const std::vector<std::string> entries{"avi",          "flv",         "mkv,mka",      "mp4,m4v,mov",
                                                   "mpg,mpeg,mpe", "ogg,ogm,ogv", "vob,evo,evob", "wmv"};
     return entries;
 }

@@ -1,14 +1,14 @@
 #include "app/intake.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <filesystem>
-#include <fmt/format.h>
 #include <memory>
 
+#include "app/product_info.h"
 #include "audio/own_readers.h"
 #include "engine/media_engine.h"
 #include "engine/source_preparation.h"
-#include "app/product_info.h"
 #include "platform/shell_link.h"
 #include "platform/system_info.h"
 #include "util/paths.h"
@@ -80,7 +80,8 @@ SourceKind KindForReader(audio::OwnReaderKind kind) {
 std::string SourceKey(const std::string& path) { return platform::CanonicalPath(path).value_or(path); }
 
 std::string DvdTitleKey(const std::string& dvdFolder, int titleNumber) {
-    return "DVD:" + util::WithSlash(platform::CanonicalPath(dvdFolder).value_or(dvdFolder)) + std::to_string(titleNumber);
+    return "DVD:" + util::WithSlash(platform::CanonicalPath(dvdFolder).value_or(dvdFolder)) +
+           std::to_string(titleNumber);
 }
 
 Intake::Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings, std::string enginePath,
@@ -194,7 +195,8 @@ std::optional<std::string> FindDvdVideoFolder(const std::string& chosen) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         std::error_code typeError;
-        if (!entry.is_directory(typeError) || util::UpperAscii(entry.path().filename().string()) != "VIDEO_TS") continue;
+        if (!entry.is_directory(typeError) || util::UpperAscii(entry.path().filename().string()) != "VIDEO_TS")
+            continue;
         const std::string videoTs = folder + entry.path().filename().string() + "/";
         if (!engine::FindDvdPiece(videoTs, 1, 1).empty()) return videoTs;
     }
@@ -366,7 +368,8 @@ bool ProbeSourceItem(const std::string& path, engine::ProbeWorker& worker, const
     const FirstLook look = LookFirst(path, item, cdTrackFailed, failure);
     if (look != FirstLook::ForEngine) return look == FirstLook::OwnReaderRead;
     // The worker takes the arguments a lone probe would get, its program name left out.
-    std::vector<std::string> args = platform::SplitCommandLine(engine::BuildProbeCommandLine("ferrox", path, item.extension));
+    std::vector<std::string> args =
+        platform::SplitCommandLine(engine::BuildProbeCommandLine("ferrox", path, item.extension));
     args.erase(args.begin());
     return worker.Probe(args, item.mediaInfo(), failure, batch);
 }
@@ -467,7 +470,8 @@ std::string Intake::LoadSources(const std::vector<std::string>& paths, engine::L
         PendingSource& p = (*pending)[i];
         if (window) {
             window->SetStatus(fmt::format("[{}/{}] Adding file {}...", i + 1, total, util::FileNamePart(p.path)));
-            window->SetBarPosition(static_cast<int>((i + 1) * static_cast<std::size_t>(std::max(1, window->BarWidth())) / std::max<std::size_t>(1, total)));
+            window->SetBarPosition(static_cast<int>(
+                (i + 1) * static_cast<std::size_t>(std::max(1, window->BarWidth())) / std::max<std::size_t>(1, total)));
         }
         if (p.probed) {
             const std::size_t index = batchIndex++;

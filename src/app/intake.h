@@ -58,8 +58,8 @@ bool NaturalNameLess(const std::string& a, const std::string& b);
 class Intake {
 public:
     // Probes go to `pool`, the shared pool when none is given.
-    Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings,
-           std::string enginePath = {}, engine::ProbePool* pool = nullptr);
+    Intake(FileList& list, SourceIndex& index, const formats::ConversionSettings& settings, std::string enginePath = {},
+           engine::ProbePool* pool = nullptr);
 
     // The accepted files below folder: the folder and all its subfolders (each followed by its
     // own subfolders), then the files of each in that order; each folder in NaturalNameLess order.

@@ -30,7 +30,8 @@ bool MoveInto(const std::string& folder, std::string& path, std::string& message
     namespace fs = std::filesystem;
     const std::string name(util::FileNamePart(path));
     const std::size_t dot = name.rfind('.');
-    const std::string target = util::MakeTempName(folder, "prepared-", dot == std::string::npos ? "" : name.substr(dot));
+    const std::string target =
+        util::MakeTempName(folder, "prepared-", dot == std::string::npos ? "" : name.substr(dot));
     std::error_code ec;
     fs::rename(path, target, ec);
     if (ec) {
@@ -79,9 +80,7 @@ std::string ShellCommandLine(std::string_view engineCommandLine) {
     return line;
 }
 
-std::string DefaultPreparedFolder(const std::string& jobFile) {
-    return jobFile + ".prepared/";
-}
+std::string DefaultPreparedFolder(const std::string& jobFile) { return jobFile + ".prepared/"; }
 
 bool ExportJobs(JobExportSetup setup, std::vector<std::string>& jobs, std::string& error) {
     jobs.clear();
@@ -137,9 +136,8 @@ bool ExportJobs(JobExportSetup setup, std::vector<std::string>& jobs, std::strin
     std::set<std::string> preparedInUse;
     for (engine::SourceItem* item : queues.pending) {
         // The builders adjust the format's derived values in place, as a run's would.
-        auto* itemFormat = item->isFormatCopy && item->copyFormat
-                               ? const_cast<formats::OutputFormat*>(item->copyFormat)
-                               : format;
+        auto* itemFormat =
+            item->isFormatCopy && item->copyFormat ? const_cast<formats::OutputFormat*>(item->copyFormat) : format;
         std::string message;
         if (!engine::ResolveOutputPath(*itemFormat, *item, false, context, message)) {
             item->outputPath.clear();

@@ -34,8 +34,8 @@ struct JobExportSetup {
     engine::LoadingWindow& loading;
     std::function<std::string()> documentsFolder;  // DocumentsFolder() when empty
     std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)> prepare;  // PrepareSource
-    std::string enginePath;   // EnginePath() when empty
-    std::string encoderPath;  // EncoderPath() when empty
+    std::string enginePath;                                                                  // EnginePath() when empty
+    std::string encoderPath;                                                                 // EncoderPath() when empty
 };
 
 // Fills jobs, one shell command per output, in the order a run would start them, and leaves

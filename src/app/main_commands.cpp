@@ -32,6 +32,8 @@ void OpenWeb(CommandHost& host, int id) { host.OpenAddress(WebCommandAddress(id)
 
 }  // namespace
 
+// One row a command, one line a menu group.
+// clang-format off
 const std::vector<CommandInfo>& CommandTable() {
     using Host = CommandHost;
     constexpr bool kReadOnly = true;  // allowed while a run or a load holds the list
@@ -99,6 +101,7 @@ const std::vector<int>& HelpMenuLayout() {
                                             kHomePage,   kCheckUpdates, kSeparator, kAbout};
     return layout;
 }
+// clang-format on
 
 bool ChangesListOrSettings(int id) {
     if (id >= kAudioStreamFirst && id <= kAudioStreamLast) return true;
@@ -139,7 +142,8 @@ std::vector<AudioStreamEntry> AudioStreamsMenu(const FileList& list) {
         if (i < item.audioBitRates.size() && item.audioBitRates[i] != 0) {
             parts.push_back(std::to_string(item.audioBitRates[i]) + " kbps");
         }
-        if (i < item.audioChannels.size() && item.audioChannels[i] != 0) parts.push_back(ChannelText(item.audioChannels[i]));
+        if (i < item.audioChannels.size() && item.audioChannels[i] != 0)
+            parts.push_back(ChannelText(item.audioChannels[i]));
         std::string text = "&" + std::to_string(i + 1) + ": ";
         for (std::size_t p = 0; p < parts.size(); ++p) text += (p ? ", " : "") + parts[p];
         const int id = kAudioStreamFirst + static_cast<int>(i);

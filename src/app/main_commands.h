@@ -61,8 +61,8 @@ struct CommandInfo {
     const char* menuText;  // "" when the command has no menu entry
     const char* key;       // Qt key sequence text, "" without an accelerator
     EnableRule rule;
-    bool whileBusy;        // changes neither the list nor the settings: works during a run or a load
-    CommandHandler run;    // null for entries that only show (the "None" stream)
+    bool whileBusy;      // changes neither the list nor the settings: works during a run or a load
+    CommandHandler run;  // null for entries that only show (the "None" stream)
 };
 
 // Every command of the window's buttons, menus and keys.

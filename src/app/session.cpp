@@ -30,9 +30,7 @@ bool Session::StoreReadable() const {
     return !file.bad() && file.is_open() && platform::RegistryTree::Parse(text).has_value();
 }
 
-void Session::SaveProgramState() {
-    formats::SaveSettings(store_, settings_, catalogue_, formats::kProgramStateGroup);
-}
+void Session::SaveProgramState() { formats::SaveSettings(store_, settings_, catalogue_, formats::kProgramStateGroup); }
 
 bool Session::SaveCustomGroups() { return formats::SaveCustomFormats(store_, groups_); }
 

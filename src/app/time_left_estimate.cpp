@@ -1,7 +1,7 @@
 #include "app/time_left_estimate.h"
 
-#include <algorithm>
 #include <fmt/format.h>
+#include <algorithm>
 
 namespace quillon::app {
 

@@ -30,8 +30,8 @@ private:
     int64_t startMs_ = 0;
     int64_t nowMs_ = 0;
     int64_t total_ = 0;
-    int64_t done_ = -1;   // the last progress seen
-    int64_t made_ = 0;    // the forward progress made, setbacks not subtracted
+    int64_t done_ = -1;  // the last progress seen
+    int64_t made_ = 0;   // the forward progress made, setbacks not subtracted
     bool started_ = false;
 };
 

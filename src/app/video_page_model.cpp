@@ -27,9 +27,7 @@ void FillCodecList(ChoiceList& box, const std::vector<const CodecInfo*>& codecs,
     box.Select(selected >= 0 ? selected : 0);
 }
 
-int32_t ClampInto(int32_t value, int32_t a, int32_t b) {
-    return std::clamp(value, std::min(a, b), std::max(a, b));
-}
+int32_t ClampInto(int32_t value, int32_t a, int32_t b) { return std::clamp(value, std::min(a, b), std::max(a, b)); }
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -38,9 +36,7 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-int32_t SaturatedKilo(int32_t kbps) {
-    return kbps > INT32_MAX / 1000 ? INT32_MAX / 1000 * 1000 : kbps * 1000;
-}
+int32_t SaturatedKilo(int32_t kbps) { return kbps > INT32_MAX / 1000 ? INT32_MAX / 1000 * 1000 : kbps * 1000; }
 
 }  // namespace
 
@@ -120,8 +116,8 @@ void VideoPageModel::SelectFormat(int catalogueIndex) {
     } else {
         state_.videoEnableChecked = false;
         state_.videoEnableEnabled = false;
-        for (ChoiceList* list : {&state_.videoCodec, &state_.videoRate, &state_.frameRate, &state_.size,
-                                 &state_.aspect}) {
+        for (ChoiceList* list :
+             {&state_.videoCodec, &state_.videoRate, &state_.frameRate, &state_.size, &state_.aspect}) {
             list->Clear();
             list->enabled = false;
         }

@@ -17,22 +17,22 @@ namespace quillon::app {
 struct VideoPageState {
     int formatIndex = -1;  // into the catalogue; -1: no format selected
     bool volumeAllowed = true;
-    bool paddingAllowed = true;   // the format's permission, before the codec's fixed sizes
+    bool paddingAllowed = true;  // the format's permission, before the codec's fixed sizes
     bool rotationAllowed = true;
-    bool fixedSizes = false;      // the codec's size list is a fixed-size list
+    bool fixedSizes = false;  // the codec's size list is a fixed-size list
 
     bool videoEnableChecked = false;
     bool videoEnableEnabled = false;
     ChoiceList videoCodec;
     bool videoRadiosVisible = false;
-    int videoMode = 0;            // 0 bit rate, 1 quality
+    int videoMode = 0;  // 0 bit rate, 1 quality
     RateKind videoRateKind = RateKind::None;
     std::string videoRateLabel = "&Bit Rate:";
-    ChoiceList videoRate;         // editable
-    ChoiceList frameRate;         // editable
-    bool aspectLocked = false;    // the stored aspect begins with N: left alone
-    ChoiceList aspect;            // editable
-    ChoiceList size;              // entry value: kSize*
+    ChoiceList videoRate;       // editable
+    ChoiceList frameRate;       // editable
+    bool aspectLocked = false;  // the stored aspect begins with N: left alone
+    ChoiceList aspect;          // editable
+    ChoiceList size;            // entry value: kSize*
     int32_t width = 0;
     int32_t height = 0;
     bool keepAspect = false;

@@ -3,11 +3,11 @@
 #include "audio/regular_file.h"
 #include "util/text.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 
 namespace quillon::audio {
 
@@ -19,9 +19,7 @@ std::uint32_t GetBe32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
-std::uint16_t GetBe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
+std::uint16_t GetBe16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
 
 }  // namespace
 

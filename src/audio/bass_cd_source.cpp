@@ -1,8 +1,8 @@
 // CD audio tracks for the built-in CD plug-in: a ".cda" track descriptor names the track, which
 // is read from a CUE/BIN image in the descriptor's folder, else from the default CD drive.
 #include <cdio/cdio.h>
-#include <cdio/memory.h>
 #include <cdio/logging.h>
+#include <cdio/memory.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -65,9 +65,7 @@ struct TrackDescriptor {
     std::uint32_t sectors = 0;
 };
 
-std::uint32_t Le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
+std::uint32_t Le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
 
 bool ReadDescriptor(const std::string& path, TrackDescriptor& descriptor) {
     std::FILE* file = OpenRegularFile(path);
@@ -75,8 +73,7 @@ bool ReadDescriptor(const std::string& path, TrackDescriptor& descriptor) {
     unsigned char bytes[kDescriptorSize + 1];
     const bool complete = std::fread(bytes, 1, sizeof bytes, file) == kDescriptorSize;
     std::fclose(file);
-    if (!complete || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "CDDA", 4) != 0)
-        return false;
+    if (!complete || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "CDDA", 4) != 0) return false;
     descriptor.track = bytes[22] | (bytes[23] << 8);
     descriptor.serial = Le32(bytes + 24);
     descriptor.start = Le32(bytes + 28);
@@ -84,9 +81,7 @@ bool ReadDescriptor(const std::string& path, TrackDescriptor& descriptor) {
     return true;
 }
 
-bool HasCueExtension(const fs::path& path) {
-    return util::LowerAscii(path.extension().string()) == ".cue";
-}
+bool HasCueExtension(const fs::path& path) { return util::LowerAscii(path.extension().string()) == ".cue"; }
 
 std::vector<fs::path> CueSheetsBeside(const std::string& descriptor) {
     std::vector<fs::path> sheets;
@@ -299,8 +294,8 @@ public:
             const std::size_t whole = got - got % 4;
             for (std::size_t i = 0; i < whole / 2; ++i) {
                 const unsigned char a = bytes[2 * i], b = bytes[2 * i + 1];
-                out[done * 2 + i] = piece.bigEndian ? static_cast<std::int16_t>((a << 8) | b)
-                                                    : static_cast<std::int16_t>(a | (b << 8));
+                out[done * 2 + i] =
+                    piece.bigEndian ? static_cast<std::int16_t>((a << 8) | b) : static_cast<std::int16_t>(a | (b << 8));
             }
             done += whole / 4;
             used_ += whole;

@@ -8,10 +8,8 @@ BassFileReader::~BassFileReader() { Close(); }
 
 void BassFileReader::Close() {
     if (handle_ != 0) {
-        if (isMusic_)
-            BASS_MusicFree(handle_);
-        else
-            BASS_StreamFree(handle_);
+        if (isMusic_) BASS_MusicFree(handle_);
+        else BASS_StreamFree(handle_);
     }
     handle_ = 0;
     isMusic_ = 0;

@@ -184,8 +184,8 @@ DWORD RegisterChannel(std::unique_ptr<BassSource> source, int error, bool music,
 }  // namespace
 
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
-    const int refused = CheckOpenRequest(mem, file, offset, length, flags,
-                                         BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT | BASS_SAMPLE_MONO);
+    const int refused =
+        CheckOpenRequest(mem, file, offset, length, flags, BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT | BASS_SAMPLE_MONO);
     if (refused != BASS_OK) return Fail(refused, HSTREAM{0});
 
     const std::string path = static_cast<const char*>(file);
@@ -195,8 +195,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         cdPlugin = State().cdPlugin;
     }
     int error = BASS_OK;
-    std::unique_ptr<BassSource> source = cdPlugin && IsCdTrackDescriptor(path) ? OpenCdTrackSource(path, error)
-                                                                               : OpenSoundFileSource(path, error);
+    std::unique_ptr<BassSource> source =
+        cdPlugin && IsCdTrackDescriptor(path) ? OpenCdTrackSource(path, error) : OpenSoundFileSource(path, error);
     return RegisterChannel(std::move(source), error, false, true, path);
 }
 
@@ -207,9 +207,9 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
 
     const std::string path = static_cast<const char*>(file);
     int error = BASS_OK;
-    auto source = OpenModuleSource(path, freq == 0 ? 44100 : freq, (flags & BASS_SAMPLE_MONO) != 0,
-                                   (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0,
-                                   (flags & BASS_MUSIC_PRESCAN) != 0, error);
+    auto source =
+        OpenModuleSource(path, freq == 0 ? 44100 : freq, (flags & BASS_SAMPLE_MONO) != 0,
+                         (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0, (flags & BASS_MUSIC_PRESCAN) != 0, error);
     return RegisterChannel(std::move(source), error, true, (flags & BASS_MUSIC_PRESCAN) != 0, path);
 }
 
@@ -292,13 +292,11 @@ QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
     Channel* ch = Find(handle);
     if (!ch || ch->music) return Fail(BASS_ERROR_HANDLE, kError64);
     switch (mode) {
-    case BASS_FILEPOS_START:
-        return Succeed(QWORD{0});
+    case BASS_FILEPOS_START: return Succeed(QWORD{0});
     case BASS_FILEPOS_END:
         if (!ch->source->fileBytesKnown) return Fail(BASS_ERROR_NOTFILE, kError64);
         return Succeed(ch->source->fileBytes);
-    default:
-        return Fail(BASS_ERROR_NOTAVAIL, kError64);
+    default: return Fail(BASS_ERROR_NOTAVAIL, kError64);
     }
 }
 

@@ -2,9 +2,9 @@
 #include <libopenmpt/libopenmpt.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -41,7 +41,8 @@ public:
 
     std::size_t ReadFrames(std::int16_t* out, std::size_t frames) override {
         // Never past the length reported, so progress never passes its total.
-        if (frameCountKnown) frames = static_cast<std::size_t>(std::min<std::uint64_t>(frames, frameCount - delivered_));
+        if (frameCountKnown)
+            frames = static_cast<std::size_t>(std::min<std::uint64_t>(frames, frameCount - delivered_));
         if (frames == 0) return 0;
         const std::size_t got = Render(module_, static_cast<std::int32_t>(freq), mono_, out, frames);
         delivered_ += got;
@@ -111,8 +112,8 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data, in
 
 }  // namespace
 
-std::unique_ptr<BassSource> OpenModuleSource(const std::string& path, std::uint32_t freq, bool mono,
-                                             bool ramp, bool prescan, int& error) {
+std::unique_ptr<BassSource> OpenModuleSource(const std::string& path, std::uint32_t freq, bool mono, bool ramp,
+                                             bool prescan, int& error) {
     std::vector<unsigned char> data;
     if (!ReadWholeFile(path, data, error)) return nullptr;
 

@@ -22,35 +22,25 @@ DWORD ChannelType(int format) {
     case SF_FORMAT_RF64: {
         const int sub = format & SF_FORMAT_SUBMASK;
         return (sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE) ? BASS_CTYPE_STREAM_WAV_FLOAT
-                                                                    : BASS_CTYPE_STREAM_WAV_PCM;
+                                                                   : BASS_CTYPE_STREAM_WAV_PCM;
     }
-    case SF_FORMAT_AIFF:
-        return BASS_CTYPE_STREAM_AIFF;
-    case SF_FORMAT_OGG:
-        return BASS_CTYPE_STREAM_OGG;
-    case SF_FORMAT_MPEG:
-        return BASS_CTYPE_STREAM_MP3;
-    case SF_FORMAT_FLAC:
-        return BASS_CTYPE_STREAM_FLAC;
-    default:
-        return BASS_CTYPE_STREAM;
+    case SF_FORMAT_AIFF: return BASS_CTYPE_STREAM_AIFF;
+    case SF_FORMAT_OGG: return BASS_CTYPE_STREAM_OGG;
+    case SF_FORMAT_MPEG: return BASS_CTYPE_STREAM_MP3;
+    case SF_FORMAT_FLAC: return BASS_CTYPE_STREAM_FLAC;
+    default: return BASS_CTYPE_STREAM;
     }
 }
 
 DWORD OriginalResolution(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-        return 8;
-    case SF_FORMAT_PCM_16:
-        return 16;
-    case SF_FORMAT_PCM_24:
-        return 24;
+    case SF_FORMAT_PCM_U8: return 8;
+    case SF_FORMAT_PCM_16: return 16;
+    case SF_FORMAT_PCM_24: return 24;
     case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT:
-        return 32;
-    default:
-        return 0;
+    case SF_FORMAT_FLOAT: return 32;
+    default: return 0;
     }
 }
 

@@ -135,10 +135,8 @@ bool ParseCueSheet(std::string_view text, CueSheet& sheet) {
             if (words.size() < 2 || sheet.tracks.empty()) return false;
             const std::int64_t length = ParseTime(words[1]);
             if (length < 0) return false;
-            if (command == "PREGAP")
-                sheet.tracks.back().gap += static_cast<std::uint64_t>(length);
-            else
-                pendingGap += static_cast<std::uint64_t>(length);
+            if (command == "PREGAP") sheet.tracks.back().gap += static_cast<std::uint64_t>(length);
+            else pendingGap += static_cast<std::uint64_t>(length);
         }
     }
     if (sheet.tracks.empty() || sheet.tracks.back().index01 < 0) return false;

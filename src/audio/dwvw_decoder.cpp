@@ -5,10 +5,7 @@
 namespace quillon::audio {
 
 DwvwDecoder::DwvwDecoder(int bitWidth, FetchFunction fetch)
-    : fetch_(std::move(fetch)),
-      dwmMaxSize_(bitWidth / 2),
-      bitWidth_(bitWidth),
-      maxDelta_(1 << (bitWidth - 1)),
+    : fetch_(std::move(fetch)), dwmMaxSize_(bitWidth / 2), bitWidth_(bitWidth), maxDelta_(1 << (bitWidth - 1)),
       span_(1 << bitWidth) {}
 
 bool DwvwDecoder::Refill() {
@@ -82,10 +79,8 @@ int DwvwDecoder::Decode(std::int32_t* samples, int count) {
 
         deltaWidth = width;
         sample += delta;
-        if (sample >= maxDelta_)
-            sample -= span_;
-        else if (sample < -maxDelta_)
-            sample += span_;
+        if (sample >= maxDelta_) sample -= span_;
+        else if (sample < -maxDelta_) sample += span_;
 
         samples[i] = static_cast<std::int32_t>(static_cast<std::uint32_t>(sample) << (32 - bitWidth_));
         ++i;

@@ -2,7 +2,8 @@
 
 #include "audio/g729_tables.h"
 
-// clang-format off: the tables keep the standard's layout.
+// The tables keep the layout of the standard.
+// clang-format off
 namespace quillon::audio::g729 {
 
 const int16_t kLspCodebook1[128][10] = {

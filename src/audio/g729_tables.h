@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-// clang-format off: the tables keep the standard's layout.
+// The tables keep the layout of the standard.
+// clang-format off
 namespace quillon::audio::g729 {
 
 // First-stage LSF codebook, 128 x 10, Q13.

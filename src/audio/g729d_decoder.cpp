@@ -20,9 +20,7 @@ std::int32_t ClampSignal(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -kSignalLimit, kSignalLimit));
 }
 
-std::int64_t RoundShift(std::int64_t v, int shift) {
-    return (v + (std::int64_t{1} << (shift - 1))) >> shift;
-}
+std::int64_t RoundShift(std::int64_t v, int shift) { return (v + (std::int64_t{1} << (shift - 1))) >> shift; }
 
 // log2(x) in Q16 for x > 0, by the standard's Log2 table.
 std::int64_t Log2Q16(std::uint64_t x) {
@@ -243,8 +241,8 @@ void G729dDecoder::DecodeFrame(const G729dFrameParameters& p, std::int16_t* out)
     std::copy(exc_.begin() + kFrameSamples, exc_.end(), exc_.begin());
 }
 
-void G729dDecoder::DecodeSubframe(int sub, int t0, int frac, int positions, int signs, int gains,
-                                  const std::int32_t* a, std::int16_t* out) {
+void G729dDecoder::DecodeSubframe(int sub, int t0, int frac, int positions, int signs, int gains, const std::int32_t* a,
+                                  std::int16_t* out) {
     std::int32_t* exc = exc_.data() + kExcHistory + sub * kSub;
 
     // Adaptive codebook: delay t0 + frac/3 by the 1/3-resolution filter, built in place so
@@ -327,8 +325,8 @@ void G729dDecoder::GainsFromIndex(int gains, const std::int32_t* code, std::int3
     // innovation energy at the half scale that the final up-scaling by 2 undoes.
     std::uint64_t energy = 0;
     for (int i = 0; i < kSub; ++i) energy += static_cast<std::uint64_t>(static_cast<std::int64_t>(code[i]) * code[i]);
-    constexpr std::int64_t kLog2Of40 = 348779;                       // Q16
-    const std::int64_t log2Energy = Log2Q16(energy) - (42LL << 16);  // code is Q21
+    constexpr std::int64_t kLog2Of40 = 348779;                                   // Q16
+    const std::int64_t log2Energy = Log2Q16(energy) - (42LL << 16);              // code is Q21
     const std::int64_t innovationDb = ((log2Energy - kLog2Of40) * 98642) >> 15;  // 10 log10(2), Q15
     std::int64_t predictedDb = (30LL << 16) - innovationDb;                      // Q16
     for (int k = 0; k < 4; ++k) predictedDb += (static_cast<std::int64_t>(kGainPredictor[k]) * pastQuaEn_[k]) >> 7;
@@ -346,10 +344,8 @@ void G729dDecoder::PhaseDispersion(std::int32_t pitchGain, std::int64_t codeGain
     int state = pitchGain >= 14745 ? 2 : pitchGain > 9830 ? 1 : 0;
     for (int i = 5; i > 0; --i) gainMem_[i] = gainMem_[i - 1];
     gainMem_[0] = pitchGain;
-    if (codeGain > 2 * prevCodeGain_)
-        onset_ = 2;
-    else if (onset_ > 0)
-        --onset_;
+    if (codeGain > 2 * prevCodeGain_) onset_ = 2;
+    else if (onset_ > 0) --onset_;
     if (onset_ == 0 && std::count_if(gainMem_.begin(), gainMem_.end(), [](std::int32_t g) { return g < 9830; }) > 2)
         state = 0;
     if (state > prevDispState_ + 1) state = prevDispState_ + 1;
@@ -400,7 +396,8 @@ void G729dDecoder::LongTermPostFilter(int t0, const std::int32_t* res, std::int3
         for (const int d : {lambda - 1, lambda}) {
             for (int n = 0; n < kSub; ++n) {
                 std::int64_t s = 0;
-                for (int i = 0; i < 4; ++i) s += static_cast<std::int64_t>(kPostInterpShort[phase - 1][i]) * res[n - d - 2 + i];
+                for (int i = 0; i < 4; ++i)
+                    s += static_cast<std::int64_t>(kPostInterpShort[phase - 1][i]) * res[n - d - 2 + i];
                 candidate[n] = ClampSignal(RoundShift(s, 15));
             }
             const double num = Correlation(res, candidate, kSub);

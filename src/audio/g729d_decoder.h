@@ -10,9 +10,9 @@
 namespace quillon::audio {
 
 struct G729dFrameParameters {
-    int lsp0 = 0;        // MA switch (bit 7) and first-stage index
-    int lsp1 = 0;        // second-stage indices: low half bits 5-9, high half bits 0-4
-    int pitch[2] = {};   // 8-bit absolute delay, then 4-bit relative delay
+    int lsp0 = 0;       // MA switch (bit 7) and first-stage index
+    int lsp1 = 0;       // second-stage indices: low half bits 5-9, high half bits 0-4
+    int pitch[2] = {};  // 8-bit absolute delay, then 4-bit relative delay
     int positions[2] = {};
     int signs[2] = {};
     int gains[2] = {};
@@ -41,17 +41,16 @@ private:
     static constexpr int kOrder = 10;
 
     void DecodeLsp(int lsp0, int lsp1, std::int32_t* lspNew);
-    void DecodeSubframe(int sub, int t0, int frac, int positions, int signs, int gains,
-                        const std::int32_t* a, std::int16_t* out);
-    void GainsFromIndex(int gains, const std::int32_t* code, std::int32_t& pitchGain,
-                        std::int64_t& codeGain);
+    void DecodeSubframe(int sub, int t0, int frac, int positions, int signs, int gains, const std::int32_t* a,
+                        std::int16_t* out);
+    void GainsFromIndex(int gains, const std::int32_t* code, std::int32_t& pitchGain, std::int64_t& codeGain);
     void PhaseDispersion(std::int32_t pitchGain, std::int64_t codeGain, const std::int32_t* code,
                          std::int32_t* dispersed);
     void PostFilter(int t0, const std::int32_t* a, const std::int32_t* syn, std::int32_t* out);
     void LongTermPostFilter(int t0, const std::int32_t* res, std::int32_t* out);
 
     // LSP decoding.
-    std::array<std::int32_t, kOrder> lspOld_{};                    // Q23
+    std::array<std::int32_t, kOrder> lspOld_{};                   // Q23
     std::array<std::array<std::int32_t, kOrder>, 4> freqPrev_{};  // Q21
     // Gains.
     std::array<std::int32_t, 4> pastQuaEn_{};  // Q10 dB

@@ -1,7 +1,7 @@
 #include "audio/own_readers.h"
 
-#include <cstdio>
 #include <sys/stat.h>
+#include <cstdio>
 #include <vector>
 
 #include "audio/aifc_reader.h"
@@ -22,14 +22,10 @@ OwnReaderKind OwnReaderKindForExtension(const std::string& ext) {
 
 std::unique_ptr<AudioSourceReader> CreateReader(OwnReaderKind kind) {
     switch (kind) {
-    case OwnReaderKind::Bass:
-        return std::make_unique<BassFileReader>();
-    case OwnReaderKind::Aifc:
-        return std::make_unique<AifcReader>();
-    case OwnReaderKind::Voice:
-        return std::make_unique<VoiceFileReader>();
-    case OwnReaderKind::None:
-        break;
+    case OwnReaderKind::Bass: return std::make_unique<BassFileReader>();
+    case OwnReaderKind::Aifc: return std::make_unique<AifcReader>();
+    case OwnReaderKind::Voice: return std::make_unique<VoiceFileReader>();
+    case OwnReaderKind::None: break;
     }
     return nullptr;
 }
@@ -48,8 +44,7 @@ void RemoveFile(const std::string& path) {
 
 std::string WriteFailureText(const std::string& wavPath, int error) {
     const std::string folder = util::FolderPart(wavPath).value_or("./");
-    return "Failed to write temporary file in " + folder + ": " +
-           util::SystemErrorText(error).value_or("write error");
+    return "Failed to write temporary file in " + folder + ": " + util::SystemErrorText(error).value_or("write error");
 }
 
 }  // namespace
@@ -65,8 +60,8 @@ bool ProbeWithOwnReader(const std::string& path, OwnReaderKind kind, OwnReaderFa
     return true;
 }
 
-bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::string& wavPath,
-                     std::string& message, const DecodeProgress& progress) {
+bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::string& wavPath, std::string& message,
+                     const DecodeProgress& progress) {
     // Checked here too so the user learns why: every reader refuses such a file anyway.
     if (!util::IsRegularFileOrLinkToOne(path) && util::Exists(path)) {
         message = "Failed to open file (not a regular file)";

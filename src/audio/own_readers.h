@@ -36,8 +36,8 @@ using DecodeProgress = std::function<bool(std::uint64_t done, std::uint64_t tota
 // Decodes the source into a 16-bit PCM WAV file at wavPath. On failure message holds the reason
 // ("Failed to open file", "Failed to create temporary file", "Cancelled", or a failed write
 // with the folder and the system's text for it) and no file is left.
-bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::string& wavPath,
-                     std::string& message, const DecodeProgress& progress = {});
+bool DecodeToWavFile(const std::string& path, OwnReaderKind kind, const std::string& wavPath, std::string& message,
+                     const DecodeProgress& progress = {});
 
 // The buffer every decode uses; every reader delivers at most this much per Read.
 constexpr std::size_t kDecodeBufferBytes = 4608;

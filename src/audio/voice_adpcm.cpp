@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::int32_t kLogMagnitude[16] = {-2048, 4,   135, 213, 273, 323, 373, 425,
                                             425,   373, 323, 273, 213, 135, 4,   -2048};
-constexpr std::int32_t kScaleMultiplier[16] = {-12, 18,  41,  64,  112, 198, 355, 1122,
+constexpr std::int32_t kScaleMultiplier[16] = {-12,  18,  41,  64,  112, 198, 355, 1122,
                                                1122, 355, 198, 112, 64,  41,  18,  -12};
 
 std::int32_t Clamp24(std::int64_t v) {

@@ -35,8 +35,8 @@ int WavFileWriter::Open(const std::string& path, bool stereo, int bits, std::uin
     const std::uint32_t channels = stereo ? 2 : 1;
     // A header that cannot describe the samples would make them play wrong; refuse it before
     // anything is created.
-    const std::uint64_t byteRate = std::uint64_t{channels} * static_cast<std::uint64_t>(bits > 0 ? bits : 0) *
-                                   sampleRate / 8;
+    const std::uint64_t byteRate =
+        std::uint64_t{channels} * static_cast<std::uint64_t>(bits > 0 ? bits : 0) * sampleRate / 8;
     if (bits <= 0 || bits % 8 != 0 || bits > 32 || sampleRate == 0 || byteRate > 0xFFFFFFFFull) {
         error_ = EINVAL;
         return 0;

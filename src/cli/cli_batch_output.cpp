@@ -55,10 +55,14 @@ void JsonRowStatusPrinter::StatusChanged(std::size_t row) {
     if (row >= list_.RowCount() || list_.Status(row).empty()) return;
     util::JsonWriter json;
     json.BeginObject()
-        .Key("type").String("row-status")
-        .Key("row").UInt(row)
-        .Key("file").String(list_.FileText(row))
-        .Key("status").String(list_.Status(row))
+        .Key("type")
+        .String("row-status")
+        .Key("row")
+        .UInt(row)
+        .Key("file")
+        .String(list_.FileText(row))
+        .Key("status")
+        .String(list_.Status(row))
         .EndObject();
     PrintLine(json);
 }
@@ -67,11 +71,16 @@ void PrintJsonRow(const app::FileList& list, std::size_t row, bool written) {
     const engine::SourceItem& item = list.Item(row);
     util::JsonWriter json;
     json.BeginObject()
-        .Key("type").String("row")
-        .Key("row").UInt(row)
-        .Key("file").String(list.FileText(row))
-        .Key("source").String(item.path)
-        .Key("status").String(list.Status(row));
+        .Key("type")
+        .String("row")
+        .Key("row")
+        .UInt(row)
+        .Key("file")
+        .String(list.FileText(row))
+        .Key("source")
+        .String(item.path)
+        .Key("status")
+        .String(list.Status(row));
     json.Key("output");
     if (item.outputPath.empty()) {
         json.Null();
@@ -83,8 +92,7 @@ void PrintJsonRow(const app::FileList& list, std::size_t row, bool written) {
 }
 
 int ExportBatch(const JobExportRequest& request, app::FileList& list, formats::FormatCatalogue& catalogue,
-                formats::ConversionSettings& settings, formats::OutputFormat* format,
-                engine::LoadingWindow& loading) {
+                formats::ConversionSettings& settings, formats::OutputFormat* format, engine::LoadingWindow& loading) {
     const std::string preparedDir =
         request.preparedDir.empty() ? app::DefaultPreparedFolder(request.jobFile) : request.preparedDir;
     std::vector<std::string> jobs;

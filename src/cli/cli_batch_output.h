@@ -31,15 +31,14 @@ private:
 void PrintJsonRow(const app::FileList& list, std::size_t row, bool written);
 
 struct JobExportRequest {
-    std::string jobFile;       // absolute
-    std::string preparedDir;   // absolute; empty for the folder beside the job file
+    std::string jobFile;      // absolute
+    std::string preparedDir;  // absolute; empty for the folder beside the job file
     bool json = false;
 };
 
 // Exports the loaded list as jobs and prints the rows. Returns the exit status: 0 when every
 // row became a job, 1 when some did not, 2 when nothing could be exported or written.
 int ExportBatch(const JobExportRequest& request, app::FileList& list, formats::FormatCatalogue& catalogue,
-                formats::ConversionSettings& settings, formats::OutputFormat* format,
-                engine::LoadingWindow& loading);
+                formats::ConversionSettings& settings, formats::OutputFormat* format, engine::LoadingWindow& loading);
 
 }  // namespace quillon::cli

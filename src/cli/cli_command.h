@@ -12,7 +12,7 @@ using CliCommandFunction = int (*)(const std::vector<std::string>& args);
 
 struct CliCommand {
     const char* name;
-    const char* usage;    // one line, after "quillon-cli "
+    const char* usage;  // one line, after "quillon-cli "
     CliCommandFunction run;
 };
 

@@ -89,10 +89,9 @@ int RunCommandLine(const std::vector<std::string>& args) {
             return 1;
         }
     }
-    const std::string line =
-        engine::UsesTheoraEncoder(format->FormatId)
-            ? engine::BuildTheoraCommandLine(*format, item, settings, engine::EncoderPath())
-            : engine::BuildEngineCommandLine(*format, item, settings, engine::EnginePath());
+    const std::string line = engine::UsesTheoraEncoder(format->FormatId)
+                                 ? engine::BuildTheoraCommandLine(*format, item, settings, engine::EncoderPath())
+                                 : engine::BuildEngineCommandLine(*format, item, settings, engine::EnginePath());
     std::printf("%s\n", line.c_str());
     return 0;
 }

@@ -1,19 +1,19 @@
 // quillon-cli convert [--format ID] [--one OUTFILE] [--threads N] PATH...: adds the paths as the
 // window's intake does, converts them with the same run, and prints each row's final status.
 // --json prints JSON lines instead; --emit-jobs writes the run's engine commands to a file.
+#include <fcntl.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "app/conversion_run.h"
@@ -191,8 +191,9 @@ int RunConvert(const std::vector<std::string>& args) {
         return 2;
     }
     if (!jobs.jobFile.empty() && !oneOutput.empty()) {
-        std::fprintf(stderr, "quillon-cli convert: Convert to One cannot be exported as jobs: joining needs every "
-                             "part converted first, so its steps cannot run independently\n");
+        std::fprintf(stderr,
+                     "quillon-cli convert: Convert to One cannot be exported as jobs: joining needs every "
+                     "part converted first, so its steps cannot run independently\n");
         return 2;
     }
     if (jobs.jobFile.empty() && !jobs.preparedDir.empty()) {

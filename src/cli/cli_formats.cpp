@@ -122,11 +122,11 @@ void WriteFormat(util::JsonWriter& json, const OutputFormat& f) {
 
 const char* FamilyName(int32_t family) {
     switch (family) {
-        case formats::FamilyAudio: return "audio";
-        case formats::FamilyVideo: return "video";
-        case formats::FamilyDevice: return "device";
-        case formats::FamilyImageSequence: return "images";
-        default: return "other";
+    case formats::FamilyAudio: return "audio";
+    case formats::FamilyVideo: return "video";
+    case formats::FamilyDevice: return "device";
+    case formats::FamilyImageSequence: return "images";
+    default: return "other";
     }
 }
 
@@ -139,14 +139,12 @@ void PrintFormat(const OutputFormat& f) {
     std::printf("%5d  %-6s  %-40s  %s", f.FormatId, FamilyName(f.Family), DisplayName(f).c_str(),
                 formats::RegistryPrefix(f).c_str());
     if (f.VideoCodecs) {
-        std::printf("  video: %s %dx%d br %d q %d%s fps %g", f.VideoCodec.c_str(), f.VideoWidth,
-                    f.VideoHeight, f.VideoBitRate, f.VideoVBRQuality, f.VideoVBREnabled ? " vbr" : "",
-                    f.VideoFrameRate);
+        std::printf("  video: %s %dx%d br %d q %d%s fps %g", f.VideoCodec.c_str(), f.VideoWidth, f.VideoHeight,
+                    f.VideoBitRate, f.VideoVBRQuality, f.VideoVBREnabled ? " vbr" : "", f.VideoFrameRate);
     }
     if (f.AudioCodecs) {
-        std::printf("  audio: %s br %d q %d level %d %d Hz %d ch vol %d", f.AudioCodec.c_str(),
-                    f.AudioBitRate, f.AudioVBRQuality, f.AudioCompressionLevel, f.AudioSampleRate,
-                    f.AudioChannels, f.AudioVolume);
+        std::printf("  audio: %s br %d q %d level %d %d Hz %d ch vol %d", f.AudioCodec.c_str(), f.AudioBitRate,
+                    f.AudioVBRQuality, f.AudioCompressionLevel, f.AudioSampleRate, f.AudioChannels, f.AudioVolume);
     }
     std::printf("\n");
 }
@@ -177,8 +175,7 @@ int RunFormats(const std::vector<std::string>& args) {
     return 0;
 }
 
-const CliCommandRegistration kRegistration{
-    CliCommand{"formats", "formats [--json]", &RunFormats}};
+const CliCommandRegistration kRegistration{CliCommand{"formats", "formats [--json]", &RunFormats}};
 
 }  // namespace
 

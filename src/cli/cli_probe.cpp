@@ -47,16 +47,15 @@ void PrintText(const SourceItem& item, bool found) {
         std::printf("%s: no video or audio stream found\n", item.path.c_str());
         return;
     }
-    std::printf("%s: %s, %u s\n", item.path.c_str(), engine::SourceKindName(item.kind),
-                item.durationSeconds);
+    std::printf("%s: %s, %u s\n", item.path.c_str(), engine::SourceKindName(item.kind), item.durationSeconds);
     if (!item.videoStreamId.empty() || item.width > 0) {
-        std::printf("  video %s: %dx%d, %.3f fps, aspect %.4f, %d kb/s\n", item.videoStreamId.c_str(),
-                    item.width, item.height, item.frameRate, item.displayAspectRatio, item.videoBitRate);
+        std::printf("  video %s: %dx%d, %.3f fps, aspect %.4f, %d kb/s\n", item.videoStreamId.c_str(), item.width,
+                    item.height, item.frameRate, item.displayAspectRatio, item.videoBitRate);
     }
     for (std::size_t i = 0; i < item.audioSampleRates.size(); ++i) {
         std::printf("  audio %s: %u Hz, %u channels, %u kb/s\n",
-                    i < item.audioStreamIds.size() ? item.audioStreamIds[i].c_str() : "",
-                    item.audioSampleRates[i], i < item.audioChannels.size() ? item.audioChannels[i] : 0,
+                    i < item.audioStreamIds.size() ? item.audioStreamIds[i].c_str() : "", item.audioSampleRates[i],
+                    i < item.audioChannels.size() ? item.audioChannels[i] : 0,
                     i < item.audioBitRates.size() ? item.audioBitRates[i] : 0);
     }
 }

@@ -32,9 +32,9 @@ std::string ShortestDouble(double value) {
 
 std::string ValueText(const SettingValue& v) {
     switch (v.type) {
-        case SettingType::Dword: return std::to_string(*v.dword);
-        case SettingType::String: return *v.text;
-        case SettingType::Double: return ShortestDouble(*v.number);
+    case SettingType::Dword: return std::to_string(*v.dword);
+    case SettingType::String: return *v.text;
+    case SettingType::Double: return ShortestDouble(*v.number);
     }
     return {};
 }
@@ -74,21 +74,19 @@ int Unknown(const std::string& name) {
 int List(const std::vector<SettingValue>& values, bool json) {
     if (!json) {
         for (const SettingValue& v : values) {
-            std::printf("%s (%s) = %s\n", v.name.c_str(), formats::SettingTypeName(v.type),
-                        ValueText(v).c_str());
+            std::printf("%s (%s) = %s\n", v.name.c_str(), formats::SettingTypeName(v.type), ValueText(v).c_str());
         }
         return 0;
     }
     util::JsonWriter out;
     out.BeginArray();
     for (const SettingValue& v : values) {
-        out.BeginObject().Key("name").String(v.name).Key("type").String(
-            formats::SettingTypeName(v.type));
+        out.BeginObject().Key("name").String(v.name).Key("type").String(formats::SettingTypeName(v.type));
         out.Key("value");
         switch (v.type) {
-            case SettingType::Dword: out.Int(*v.dword); break;
-            case SettingType::String: out.String(*v.text); break;
-            case SettingType::Double: out.Double(*v.number); break;
+        case SettingType::Dword: out.Int(*v.dword); break;
+        case SettingType::String: out.String(*v.text); break;
+        case SettingType::Double: out.Double(*v.number); break;
         }
         out.EndObject();
     }
@@ -105,23 +103,23 @@ int Set(Loaded& loaded, const std::string& name, const std::string& text) {
     if (!found) return Unknown(name);
     SettingValue v = *found;
     switch (v.type) {
-        case SettingType::Dword:
-            if (!ParseDword(text, *v.dword)) {
-                std::fprintf(stderr,
-                             "quillon-cli settings: %s is a dword; \"%s\" is not a whole number "
-                             "from -2147483648 to 4294967295\n",
-                             v.name.c_str(), text.c_str());
-                return 2;
-            }
-            break;
-        case SettingType::Double:
-            if (!ParseDouble(text, *v.number)) {
-                std::fprintf(stderr, "quillon-cli settings: %s is a double; \"%s\" is not a number\n",
-                             v.name.c_str(), text.c_str());
-                return 2;
-            }
-            break;
-        case SettingType::String: *v.text = text; break;
+    case SettingType::Dword:
+        if (!ParseDword(text, *v.dword)) {
+            std::fprintf(stderr,
+                         "quillon-cli settings: %s is a dword; \"%s\" is not a whole number "
+                         "from -2147483648 to 4294967295\n",
+                         v.name.c_str(), text.c_str());
+            return 2;
+        }
+        break;
+    case SettingType::Double:
+        if (!ParseDouble(text, *v.number)) {
+            std::fprintf(stderr, "quillon-cli settings: %s is a double; \"%s\" is not a number\n", v.name.c_str(),
+                         text.c_str());
+            return 2;
+        }
+        break;
+    case SettingType::String: *v.text = text; break;
     }
     // Only this value is written; whatever else the store holds stays as another process left it.
     platform::RegistryStore& store = loaded.session.Store();

@@ -15,9 +15,7 @@ static std::vector<CliCommand>& Registry() {
 
 const std::vector<CliCommand>& AllCommands() { return Registry(); }
 
-CliCommandRegistration::CliCommandRegistration(const CliCommand& command) {
-    Registry().push_back(command);
-}
+CliCommandRegistration::CliCommandRegistration(const CliCommand& command) { Registry().push_back(command); }
 
 static void PrintUsage(std::FILE* to) {
     std::fprintf(to, "usage:\n");

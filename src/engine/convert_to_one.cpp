@@ -65,10 +65,9 @@ formats::OutputFormat BuildNormalizationFormat(const std::vector<const SourceIte
     if (finalFormat.AudioEnable && sampleRate != 0 && channels != 0) {
         f.AudioEnable = 1;
         f.AudioCodec = "ac3";
-        f.AudioSampleRate = finalFormat.AudioSampleRate > 0 ? finalFormat.AudioSampleRate
-                                                            : static_cast<int32_t>(sampleRate);
-        f.AudioChannels = finalFormat.AudioChannels > 0 ? finalFormat.AudioChannels
-                                                        : static_cast<int32_t>(channels);
+        f.AudioSampleRate =
+            finalFormat.AudioSampleRate > 0 ? finalFormat.AudioSampleRate : static_cast<int32_t>(sampleRate);
+        f.AudioChannels = finalFormat.AudioChannels > 0 ? finalFormat.AudioChannels : static_cast<int32_t>(channels);
         f.AudioBitRate = DefaultAudioBitRate(f.AudioSampleRate, f.AudioChannels) * 3 / 2;
         f.AudioVBREnabled = 0;
         f.AudioVBRQuality = -1;

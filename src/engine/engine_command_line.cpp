@@ -1,8 +1,8 @@
 #include "engine/engine_command_line.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <cmath>
-#include <fmt/format.h>
 #include <cstdlib>
 
 #include "platform/process.h"
@@ -56,8 +56,7 @@ FrameSizeResult ComputeSourceFrameSize(const formats::OutputFormat& format, cons
     return r;
 }
 
-FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const SourceItem& source,
-                                 bool padMode) {
+FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const SourceItem& source, bool padMode) {
     if (format.VideoWidth <= 0 || format.VideoHeight <= 0) return ComputeSourceFrameSize(format, source);
     FrameSizeResult r;
     const int W = RoundUpEven(format.VideoWidth);
@@ -166,9 +165,9 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
     if (format.Muxer && !format.Muxer->empty()) line += "-f " + *format.Muxer + " ";
     if (format.FastStart & 1) line += "-movflags faststart ";
 
-    const formats::VideoCodecInfo* video =
-        format.VideoCodecs && format.VideoEnable && !format.VideoCodec.empty() ? formats::FindVideoCodec(format)
-                                                                               : nullptr;
+    const formats::VideoCodecInfo* video = format.VideoCodecs && format.VideoEnable && !format.VideoCodec.empty()
+                                               ? formats::FindVideoCodec(format)
+                                               : nullptr;
     if (video) {
         if (audioStreams > 1 && !source.videoStreamId.empty()) line += "-map " + source.videoStreamId + " ";
 
@@ -218,25 +217,26 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         if (settings.CropSameAsLeft) settings.CropRight = settings.CropLeft;
         if (settings.CropSameAsTop) settings.CropBottom = settings.CropTop;
         std::string cropFilter;
-        if (settings.CropPictures && (settings.CropLeft > 0 || settings.CropRight > 0 || settings.CropTop > 0 ||
-                                      settings.CropBottom > 0)) {
+        if (settings.CropPictures &&
+            (settings.CropLeft > 0 || settings.CropRight > 0 || settings.CropTop > 0 || settings.CropBottom > 0)) {
             const int cropWidth = Truncate(double(settings.CropLeft) + settings.CropRight);
             const int cropHeight = Truncate(double(settings.CropTop) + settings.CropBottom);
             size.displayWidth = Truncate(double(size.displayWidth) - cropWidth);
             size.displayHeight = Truncate(double(size.displayHeight) - cropHeight);
-            cropFilter = fmt::format("crop=in_w-{}:in_h-{}:{}:{}", cropWidth, cropHeight, settings.CropLeft,
-                                settings.CropTop);
+            cropFilter =
+                fmt::format("crop=in_w-{}:in_h-{}:{}:{}", cropWidth, cropHeight, settings.CropLeft, settings.CropTop);
         }
 
-        static const char* const rotateFilters[] = {"", "transpose=1", "transpose=3", "transpose=2",
-                                                    "transpose=0", "hflip", "vflip"};
+        static const char* const rotateFilters[] = {"",      "transpose=1", "transpose=3", "transpose=2", "transpose=0",
+                                                    "hflip", "vflip"};
         const bool validRotation = settings.RotateFlip >= 0 && settings.RotateFlip <= 6;
         const std::string rotateFilter = validRotation ? rotateFilters[settings.RotateFlip] : "";
         const bool transposed = settings.RotateFlip >= 1 && settings.RotateFlip <= 4;
 
         const bool imageSequence = format.Family == formats::FamilyImageSequence;
         std::string fpsFilter;
-        if (imageSequence && UsableRate(format.VideoFrameRate)) fpsFilter = fmt::format("fps=fps={:.3f}", format.VideoFrameRate);
+        if (imageSequence && UsableRate(format.VideoFrameRate))
+            fpsFilter = fmt::format("fps=fps={:.3f}", format.VideoFrameRate);
 
         if (size.padFilter.empty() && cropFilter.empty() && rotateFilter.empty() && fpsFilter.empty()) {
             line += size.sizeOption;
@@ -294,9 +294,9 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         line += "-vn ";
     }
 
-    const formats::AudioCodecInfo* audio =
-        format.AudioCodecs && format.AudioEnable && !format.AudioCodec.empty() ? formats::FindAudioCodec(format)
-                                                                               : nullptr;
+    const formats::AudioCodecInfo* audio = format.AudioCodecs && format.AudioEnable && !format.AudioCodec.empty()
+                                               ? formats::FindAudioCodec(format)
+                                               : nullptr;
     if (audio && audioStreams > 0) {
         // The selected stream is kept in range by its owners; stay safe if it is not.
         const std::size_t i =
@@ -328,7 +328,7 @@ std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& so
         } else if (audio->BitRates) {
             if (audio->RateControl & formats::kRateCompressionLevels) {
                 line += fmt::format("-compression_level {} ",
-                               util::NearestListValue(format.AudioCompressionLevel, audio->BitRates));
+                                    util::NearestListValue(format.AudioCompressionLevel, audio->BitRates));
             } else {
                 int bitRate = format.AudioBitRate;
                 if (bitRate == 0) bitRate = DefaultAudioBitRate(rate, channels);

@@ -31,8 +31,7 @@ struct FrameSizeResult {
     int frameHeight = 0;
 };
 
-FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const SourceItem& source,
-                                 bool padMode);
+FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const SourceItem& source, bool padMode);
 // The size when the format gives none: the source's, corrected by the display aspect ratio.
 FrameSizeResult ComputeSourceFrameSize(const formats::OutputFormat& format, const SourceItem& source);
 
@@ -51,8 +50,7 @@ int DecimalDigits(long long value);
 // to even, the DV/DVD/VCD targets set the format's size, the crop "same as" options copy the
 // margins, and an image sequence's outputPath becomes the name of its first image.
 std::string BuildEngineCommandLine(formats::OutputFormat& format, SourceItem& source,
-                                   formats::ConversionSettings& settings,
-                                   const std::string& enginePath);
+                                   formats::ConversionSettings& settings, const std::string& enginePath);
 
 // Milliseconds the line converts of a source lasting durationSeconds, after From, Length and
 // Ignore last; 0 when unknown (and no Length is set).

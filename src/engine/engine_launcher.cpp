@@ -29,8 +29,7 @@ struct EngineProcess {
 
 void FollowConversion(EngineProcess context) {
     ConversionOutputReader output(context.source, context.durationSeconds, *context.sink);
-    ReadEngineOutput(context.outputPipe, context.process,
-                     [&](std::string_view bytes) { output.Feed(bytes); });
+    ReadEngineOutput(context.outputPipe, context.process, [&](std::string_view bytes) { output.Feed(bytes); });
     output.Finish();
     std::string lastLine = output.lastLine();
     // Our references go before the report: the receiver may then close the item's copies and
@@ -62,8 +61,8 @@ void ReadEngineOutput(platform::PipeHandle& pipe, platform::ProcessHandle& proce
     }
 }
 
-bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMode,
-                  uint32_t priorityClass, EngineReportSink* sink) {
+bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMode, uint32_t priorityClass,
+                  EngineReportSink* sink) {
     if (!source || (!probeMode && !sink)) return false;
     platform::StartedProcess started;
     if (!platform::StartProcess(commandLine, platform::ProgramFolder(), started)) return false;
@@ -74,8 +73,7 @@ bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMo
         ProbeOutputParser parser(info);
         LineAssembler lines;
         auto onLine = [&](std::string_view line) { parser.ParseLine(line); };
-        ReadEngineOutput(started.output, started.process,
-                         [&](std::string_view bytes) { lines.Feed(bytes, onLine); });
+        ReadEngineOutput(started.output, started.process, [&](std::string_view bytes) { lines.Feed(bytes, onLine); });
         lines.Finish(onLine);
         return parser.FoundStream();
     }
@@ -83,8 +81,7 @@ bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMo
     source->process = started.process;
     source->outputPipe = started.output;
     started.process.SetPriorityClass(priorityClass);
-    EngineProcess context{std::move(started.output), std::move(started.process), source,
-                          source->durationSeconds, sink};
+    EngineProcess context{std::move(started.output), std::move(started.process), source, source->durationSeconds, sink};
     try {
         std::thread(FollowConversion, std::move(context)).detach();
     } catch (const std::system_error&) {

@@ -19,8 +19,8 @@ namespace quillon::engine {
 // Conversion mode: false when the process could not be started (nothing is sent then; the
 // caller ends the item itself). Probe mode: the probe's result; `priorityClass` and `sink` are
 // not used. The sink must outlive the finished report.
-bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMode,
-                  uint32_t priorityClass, EngineReportSink* sink);
+bool LaunchEngine(std::string_view commandLine, SourceItem* source, bool probeMode, uint32_t priorityClass,
+                  EngineReportSink* sink);
 
 // The reading loop shared by both modes: hands every block the process writes to onBytes, and
 // returns once the process has ended and what it left in the pipe has been read.

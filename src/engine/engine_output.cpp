@@ -79,15 +79,11 @@ void ConversionOutputReader::Finish() {
 void ConversionOutputReader::HandleLine(std::string_view line) {
     const EngineLine classified = ClassifyEngineLine(line);
     switch (classified.kind) {
-        case EngineLine::Kind::Progress:
-            sink_.EngineProgress(source_, ProgressPercent(classified.elapsedMs, durationSeconds_),
-                                 classified.elapsedMs);
-            break;
-        case EngineLine::Kind::Message:
-            lastLine_.assign(line);
-            break;
-        case EngineLine::Kind::Ignored:
-            break;
+    case EngineLine::Kind::Progress:
+        sink_.EngineProgress(source_, ProgressPercent(classified.elapsedMs, durationSeconds_), classified.elapsedMs);
+        break;
+    case EngineLine::Kind::Message: lastLine_.assign(line); break;
+    case EngineLine::Kind::Ignored: break;
     }
 }
 

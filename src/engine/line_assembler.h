@@ -15,8 +15,7 @@ public:
     // engine that never ends a line cannot grow the carry without bound.
     static constexpr std::size_t kDefaultMaxLineBytes = 1 << 20;
 
-    explicit LineAssembler(std::size_t maxLineBytes = kDefaultMaxLineBytes)
-        : maxLineBytes_(maxLineBytes) {}
+    explicit LineAssembler(std::size_t maxLineBytes = kDefaultMaxLineBytes) : maxLineBytes_(maxLineBytes) {}
 
     // Calls onLine(std::string_view) for every complete, non-empty line in `bytes`.
     template <typename OnLine>

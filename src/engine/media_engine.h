@@ -19,8 +19,7 @@ std::string EncoderPath();
 std::string MapInputFormat(std::string_view extension);
 
 // "\"engine\" -f FORMAT -i \"source\"", or with two blanks before -i when no format is forced.
-std::string BuildProbeCommandLine(std::string_view enginePath, std::string_view sourcePath,
-                                  std::string_view extension);
+std::string BuildProbeCommandLine(std::string_view enginePath, std::string_view sourcePath, std::string_view extension);
 // The probe of a DVD title through its first VOB file: "\"engine\" -i \"vob\"".
 std::string BuildDvdProbeCommandLine(std::string_view enginePath, std::string_view firstVobPath);
 

@@ -1,13 +1,13 @@
 #include "engine/output_path.h"
 
-#include <cerrno>
-#include <chrono>
 #include <fcntl.h>
-#include <filesystem>
 #include <fmt/format.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <random>
 
 #include "engine/engine_command_line.h"
 #include "util/paths.h"
@@ -33,9 +33,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string RandomBaseName() {
     static std::mt19937 rng{std::random_device{}()};
-    const auto ticks = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::steady_clock::now().time_since_epoch())
-                           .count();
+    const auto ticks =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     return std::to_string(gettid()) + std::to_string(static_cast<unsigned long>(ticks) & 0xffffffffUL) +
            std::to_string(rng() % 32768);
 }

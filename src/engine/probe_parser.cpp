@@ -16,9 +16,7 @@ using detail::SkipBlanks;
 
 namespace {
 
-int32_t ToInt32(uint64_t value) {
-    return static_cast<int32_t>(std::min<uint64_t>(value, INT32_MAX));
-}
+int32_t ToInt32(uint64_t value) { return static_cast<int32_t>(std::min<uint64_t>(value, INT32_MAX)); }
 
 // ffmpeg prints an unset 32-bit bit rate (UINT32_MAX bit/s) as 4294967 kb/s: that is no rate.
 uint64_t BitRateOf(std::string_view token) {
@@ -33,9 +31,7 @@ int32_t RoundUpToEven(int32_t value) {
     return value == INT32_MAX ? value - 1 : value + 1;
 }
 
-bool Contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 // Non-empty comma-separated tokens, each without its leading blanks and tabs.
 std::vector<std::string_view> Tokens(std::string_view text) {
@@ -132,8 +128,7 @@ AudioStreamFacts ParseAudioStream(std::string_view text) {
         uint32_t channels;
     };
     static constexpr Layout kLayouts[] = {
-        {"stereo", 2}, {"mono", 1}, {"5.1", 6}, {"4.0", 4}, {"2.1", 3},
-        {"4.1", 5},    {"5.0", 5},  {"6.1", 7}, {"7.1", 8},
+        {"stereo", 2}, {"mono", 1}, {"5.1", 6}, {"4.0", 4}, {"2.1", 3}, {"4.1", 5}, {"5.0", 5}, {"6.1", 7}, {"7.1", 8},
     };
     auto toUint32 = [](uint64_t v) { return static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX)); };
     for (std::string_view token : Tokens(text)) {

@@ -9,9 +9,9 @@
 namespace quillon::engine {
 
 struct VideoStreamFacts {
-    int32_t width = 0;   // rounded up to even
+    int32_t width = 0;  // rounded up to even
     int32_t height = 0;
-    int32_t bitRate = 0; // kbit/s
+    int32_t bitRate = 0;  // kbit/s
     double frameRate = -1.0;
     double displayAspectRatio = -1.0;
 };

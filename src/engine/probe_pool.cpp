@@ -35,8 +35,9 @@ std::string ProbeServerBeside(const std::string& enginePath) {
 bool ProbeWorker::EnsureStarted(std::string& failure) {
     if (started_.process.Valid() && !started_.process.HasEnded()) return true;
     Stop();
-    const std::vector<std::string> command =
-        options_.workerCommand.empty() ? std::vector<std::string>{ProbeServerBeside(EnginePath())} : options_.workerCommand;
+    const std::vector<std::string> command = options_.workerCommand.empty()
+                                                 ? std::vector<std::string>{ProbeServerBeside(EnginePath())}
+                                                 : options_.workerCommand;
     std::string error;
     if (!platform::StartProcessWithInput(command, platform::ProgramFolder(), started_, &error)) {
         // No reason of the file's own: the failure report already says the program is damaged.
@@ -135,9 +136,7 @@ bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, s
 ProbeBatch::ProbeBatch(std::size_t count, const std::atomic<bool>* externalCancel)
     : done_(count, 0), externalCancel_(externalCancel) {}
 
-bool ProbeBatch::Cancelled() const {
-    return cancelled_.load() || (externalCancel_ && externalCancel_->load());
-}
+bool ProbeBatch::Cancelled() const { return cancelled_.load() || (externalCancel_ && externalCancel_->load()); }
 
 void ProbeBatch::MarkDone(std::size_t index) {
     {

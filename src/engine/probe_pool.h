@@ -45,8 +45,7 @@ public:
     // (input options, "-i", the path). Fills `info` and returns whether a stream was found.
     // When the answer could not be had (the worker died, went silent, or `batch` was
     // cancelled) returns false with the reason in `failure`; otherwise `failure` is empty.
-    bool Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure,
-               const ProbeBatch* batch);
+    bool Probe(const std::vector<std::string>& args, MediaInfo& info, std::string& failure, const ProbeBatch* batch);
 
     // Starts the process unless it runs and waits until it answers (its libraries are loaded);
     // false when it could not be started or did not answer.

@@ -4,12 +4,12 @@ namespace quillon::engine {
 
 const char* SourceKindName(SourceKind kind) {
     switch (kind) {
-        case SourceKind::EngineFile: return "EngineFile";
-        case SourceKind::DvdTitle: return "DvdTitle";
-        case SourceKind::CdAudioTrack: return "CdAudioTrack";
-        case SourceKind::AiffFile: return "AiffFile";
-        case SourceKind::VocFile: return "VocFile";
-        case SourceKind::ConcatList: return "ConcatList";
+    case SourceKind::EngineFile: return "EngineFile";
+    case SourceKind::DvdTitle: return "DvdTitle";
+    case SourceKind::CdAudioTrack: return "CdAudioTrack";
+    case SourceKind::AiffFile: return "AiffFile";
+    case SourceKind::VocFile: return "VocFile";
+    case SourceKind::ConcatList: return "ConcatList";
     }
     return "Unknown";
 }

@@ -15,12 +15,12 @@ struct OutputFormat;
 namespace quillon::engine {
 
 enum class SourceKind : int32_t {
-    EngineFile = 0,    // probed and read by the engine
+    EngineFile = 0,  // probed and read by the engine
     DvdTitle = 1,
     CdAudioTrack = 2,  // kinds 2 to 4 are read by the program's own audio readers
     AiffFile = 3,
     VocFile = 4,
-    ConcatList = 5,    // the joined input of Convert to One, never in the list
+    ConcatList = 5,  // the joined input of Convert to One, never in the list
 };
 
 // The name of a kind as written in code ("EngineFile", ...); "Unknown" for other values.
@@ -29,12 +29,12 @@ const char* SourceKindName(SourceKind kind);
 // The probed facts of a source. Unknown values: 0, -1.0 for frameRate and displayAspectRatio,
 // empty texts and arrays.
 struct MediaInfo {
-    std::string videoStreamId;           // specifier of the first video stream, e.g. "0:0"
-    int32_t width = 0;                   // pixels, rounded up to even
+    std::string videoStreamId;  // specifier of the first video stream, e.g. "0:0"
+    int32_t width = 0;          // pixels, rounded up to even
     int32_t height = 0;
-    double frameRate = -1.0;             // frames per second
-    double displayAspectRatio = -1.0;    // width / height
-    int32_t videoBitRate = 0;            // kbit/s
+    double frameRate = -1.0;           // frames per second
+    double displayAspectRatio = -1.0;  // width / height
+    int32_t videoBitRate = 0;          // kbit/s
     // One entry per audio stream, in the engine's order; all four have the same length for
     // probed sources (own-reader sources have no specifiers).
     std::vector<std::string> audioStreamIds;
@@ -47,9 +47,9 @@ struct MediaInfo {
 // The MediaInfo fields are reached directly (item.width), as every user of a source reads them.
 struct SourceItem : MediaInfo {
     SourceKind kind = SourceKind::EngineFile;
-    std::string path;       // file path; "DVD Title %d" for a DVD title; the list file for ConcatList
-    std::string extension;  // lower-case text after the last dot of the file name
-    std::string outputPath; // output of the current run; empty before and after a failed run
+    std::string path;        // file path; "DVD Title %d" for a DVD title; the list file for ConcatList
+    std::string extension;   // lower-case text after the last dot of the file name
+    std::string outputPath;  // output of the current run; empty before and after a failed run
     int32_t dvdTitleNumber = 0;
     int32_t dvdTitleOrdinal = 0;
     std::string dvdFolder;
@@ -57,8 +57,8 @@ struct SourceItem : MediaInfo {
     int32_t selectedAudioStream = 0;  // below the number of audio streams when there are any
 
     int32_t listRow = -1;
-    platform::ProcessHandle process;   // running engine process of the current conversion
-    platform::PipeHandle outputPipe;   // read end of that process's output
+    platform::ProcessHandle process;  // running engine process of the current conversion
+    platform::PipeHandle outputPipe;  // read end of that process's output
     int32_t progressPercent = 0;
     std::string engineOutput;  // what the engine wrote in the last conversion (bounded)
 

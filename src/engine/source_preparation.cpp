@@ -1,10 +1,10 @@
 #include "engine/source_preparation.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fmt/format.h>
 #include <fstream>
 #include <vector>
 
@@ -68,12 +68,11 @@ bool DecodeToWav(SourceItem& source, LoadingWindow& window, std::string& message
     const std::string wavPath = util::MakeTempName(platform::TempFolder(), "", ".wav");
 
     std::optional<LoadingMeter> meter;
-    const bool ok = audio::DecodeToWavFile(
-        source.path, kind, wavPath, message, [&](uint64_t done, uint64_t total) {
-            if (!meter) meter.emplace(window, total);
-            meter->Update(done);
-            return !window.Cancelled();
-        });
+    const bool ok = audio::DecodeToWavFile(source.path, kind, wavPath, message, [&](uint64_t done, uint64_t total) {
+        if (!meter) meter.emplace(window, total);
+        meter->Update(done);
+        return !window.Cancelled();
+    });
     if (!ok) {
         std::remove(wavPath.c_str());
         return false;
@@ -97,8 +96,7 @@ std::string FindDvdPiece(const std::string& dvdFolder, int titleNumber, int piec
     return {};
 }
 
-bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& message,
-                  const FreeSpaceQuery& freeSpace) {
+bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& message, const FreeSpaceQuery& freeSpace) {
     source.preparedPath.clear();
     std::vector<std::string> pieces;
     uint64_t total = 0;
@@ -116,13 +114,11 @@ bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& messag
     const std::string tempFolder = platform::TempFolder();
     const std::string joined = util::MakeTempName(tempFolder, "", ".vob");
     std::remove(joined.c_str());
-    const std::optional<uint64_t> free =
-        freeSpace ? freeSpace(tempFolder) : platform::FreeSpace(tempFolder);
+    const std::optional<uint64_t> free = freeSpace ? freeSpace(tempFolder) : platform::FreeSpace(tempFolder);
     if (free && *free < total + kFreeSpaceMargin) {
         // There are no drive letters here: the folder names the place that is short of space.
         message = util::FormatSize(static_cast<int64_t>(total + kFreeSpaceMargin), true) +
-                  " free space is required for converting. There isn't enough free space on drive " +
-                  tempFolder + ".";
+                  " free space is required for converting. There isn't enough free space on drive " + tempFolder + ".";
         return false;
     }
 

@@ -33,8 +33,7 @@ inline uint64_t LeadingUnsigned(std::string_view text) {
 // Leading decimal number with an optional fraction; 0 when there is none.
 inline double LeadingDouble(std::string_view text, std::size_t* used = nullptr) {
     double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                     std::chars_format::fixed);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (ec != std::errc() || !std::isfinite(value)) {
         if (used) *used = 0;
         return 0;

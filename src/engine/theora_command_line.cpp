@@ -1,8 +1,8 @@
 #include "engine/theora_command_line.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <cmath>
-#include <fmt/format.h>
 
 #include "engine/engine_command_line.h"
 #include "platform/process.h"
@@ -73,9 +73,9 @@ std::string BuildTheoraCommandLine(formats::OutputFormat& format, SourceItem& so
         line += "--novideo ";
     }
 
-    const formats::AudioCodecInfo* audio =
-        format.AudioCodecs && format.AudioEnable && !format.AudioCodec.empty() ? formats::FindAudioCodec(format)
-                                                                               : nullptr;
+    const formats::AudioCodecInfo* audio = format.AudioCodecs && format.AudioEnable && !format.AudioCodec.empty()
+                                               ? formats::FindAudioCodec(format)
+                                               : nullptr;
     const std::size_t audioStreams = source.audioSampleRates.size();
     if (audio && audioStreams > 0) {
         if (audioStreams > 1) line += Number("--audiostream", source.selectedAudioStream + 1LL);

@@ -61,8 +61,7 @@ const Info* FindCodec(const std::vector<const Info*>* offers, const std::string&
 
 void BuildCatalogue(FormatCatalogue& list) {
     const detail::CatalogueTables& t = detail::Tables();
-    list.reserve(list.size() + t.video.size() + t.device.size() + t.imageSequence.size() +
-                 t.audio.size());
+    list.reserve(list.size() + t.video.size() + t.device.size() + t.imageSequence.size() + t.audio.size());
     AppendFamily(list, t.video, FamilyVideo);
     AppendFamily(list, t.device, FamilyDevice);
     AppendFamily(list, t.imageSequence, FamilyImageSequence);

@@ -162,16 +162,14 @@ void ReadValue(const RegValue* stored, size_t, double& field) {
 template <class Number>
 void Correct(const Range& range, Number& value) {
     switch (range.fix) {
-        case Fix::Keep: break;
-        case Fix::Clamp:
-            value = static_cast<Number>(std::clamp<double>(value, range.low, range.high));
-            break;
-        case Fix::Fallback:
-            if (!(value >= range.low && value <= range.high)) value = static_cast<Number>(range.fallback);
-            break;
-        case Fix::EvenMargin:
-            if constexpr (std::is_same_v<Number, int32_t>) value = CorrectCropMargin(value);
-            break;
+    case Fix::Keep: break;
+    case Fix::Clamp: value = static_cast<Number>(std::clamp<double>(value, range.low, range.high)); break;
+    case Fix::Fallback:
+        if (!(value >= range.low && value <= range.high)) value = static_cast<Number>(range.fallback);
+        break;
+    case Fix::EvenMargin:
+        if constexpr (std::is_same_v<Number, int32_t>) value = CorrectCropMargin(value);
+        break;
     }
 }
 
@@ -235,9 +233,9 @@ SettingValue Bind(std::string name, const Row& row, Record& record) {
 
 void WriteSettingValue(RegistryTree& store, const SettingValue& v) {
     switch (v.type) {
-        case SettingType::Dword: WriteValue(store, v.name, *v.dword); break;
-        case SettingType::String: WriteValue(store, v.name, *v.text); break;
-        case SettingType::Double: WriteValue(store, v.name, *v.number); break;
+    case SettingType::Dword: WriteValue(store, v.name, *v.dword); break;
+    case SettingType::String: WriteValue(store, v.name, *v.text); break;
+    case SettingType::Double: WriteValue(store, v.name, *v.number); break;
     }
 }
 
@@ -294,9 +292,9 @@ std::vector<SettingValue> AllSettingValues(ConversionSettings& settings, FormatC
 
 const char* SettingTypeName(SettingType type) {
     switch (type) {
-        case SettingType::Dword: return "dword";
-        case SettingType::String: return "string";
-        case SettingType::Double: return "double";
+    case SettingType::Dword: return "dword";
+    case SettingType::String: return "string";
+    case SettingType::Double: return "double";
     }
     return "";
 }
@@ -321,8 +319,8 @@ void LoadSettings(platform::RegistryStore& store, ConversionSettings& settings, 
     LoadSettings(store.Read(), settings, catalogue);
 }
 
-void SaveSettings(RegistryTree& store, const ConversionSettings& settings,
-                  const FormatCatalogue& catalogue, uint32_t groups) {
+void SaveSettings(RegistryTree& store, const ConversionSettings& settings, const FormatCatalogue& catalogue,
+                  uint32_t groups) {
     if ((groups & (kProgramStateGroup | kOptionsGroup)) == 0) return;
     store.CreateKey(kOptionsKey);
     if (groups & kProgramStateGroup) {
@@ -345,8 +343,8 @@ void SaveSettings(RegistryTree& store, const ConversionSettings& settings,
     }
 }
 
-bool SaveSettings(platform::RegistryStore& store, const ConversionSettings& settings,
-                  const FormatCatalogue& catalogue, uint32_t groups) {
+bool SaveSettings(platform::RegistryStore& store, const ConversionSettings& settings, const FormatCatalogue& catalogue,
+                  uint32_t groups) {
     if ((groups & (kProgramStateGroup | kOptionsGroup)) == 0) return true;
     return store.Update([&](RegistryTree& tree) { SaveSettings(tree, settings, catalogue, groups); });
 }

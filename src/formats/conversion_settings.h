@@ -48,7 +48,7 @@ struct ConversionSettings : PictureSettings {
     std::string Folder;
     std::string LastAddFileDir;
     int32_t DestOutputFolderOpt = kOutputSameAsSource;  // 399 once the documents folder is known
-    std::string DestSpecifiedFolder;                     // the documents folder once known
+    std::string DestSpecifiedFolder;                    // the documents folder once known
     int32_t CreateDirs = 0;
     int32_t CreateFolderForEachSource = 0;
     int32_t BrowseOutputFolder = 1;
@@ -62,9 +62,9 @@ struct ConversionSettings : PictureSettings {
     int32_t EnableExtFilter = 0;
     std::string FilterExts;
     int32_t EnableSkipLength = 0;
-    int32_t SkipLength = 0;           // milliseconds
+    int32_t SkipLength = 0;  // milliseconds
     int32_t EnableConvertLength = 0;
-    int32_t ConvertLength = 0;        // milliseconds
+    int32_t ConvertLength = 0;  // milliseconds
     int32_t EnableIgnoreTheLast = 0;
     int32_t IgnoreLength = 0;         // milliseconds
     int32_t RequestAudioIndex = 1;    // from 1
@@ -85,17 +85,15 @@ ConversionSettings DefaultSettings(const std::string& documentsFolder);
 
 // Reads the Options key into the settings and every catalogue record; unreadable values keep
 // what they hold.
-void LoadSettings(const platform::RegistryTree& store, ConversionSettings& settings,
-                  FormatCatalogue& catalogue);
-void LoadSettings(platform::RegistryStore& store, ConversionSettings& settings,
-                  FormatCatalogue& catalogue);
+void LoadSettings(const platform::RegistryTree& store, ConversionSettings& settings, FormatCatalogue& catalogue);
+void LoadSettings(platform::RegistryStore& store, ConversionSettings& settings, FormatCatalogue& catalogue);
 
 // Writes the groups selected by `groups` (kProgramStateGroup, kOptionsGroup).
-void SaveSettings(platform::RegistryTree& store, const ConversionSettings& settings,
-                  const FormatCatalogue& catalogue, uint32_t groups);
+void SaveSettings(platform::RegistryTree& store, const ConversionSettings& settings, const FormatCatalogue& catalogue,
+                  uint32_t groups);
 // The same as one transaction on the store; false when the store could not be written.
-bool SaveSettings(platform::RegistryStore& store, const ConversionSettings& settings,
-                  const FormatCatalogue& catalogue, uint32_t groups);
+bool SaveSettings(platform::RegistryStore& store, const ConversionSettings& settings, const FormatCatalogue& catalogue,
+                  uint32_t groups);
 
 void RebuildExtensionFilter(ConversionSettings& settings);
 

@@ -20,7 +20,8 @@ int32_t LeadingNumber(std::string_view text) {
     int64_t value = 0;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
         value = value * 10 + (text[pos] - '0');
-        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) value = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1)
+            value = int64_t{std::numeric_limits<int32_t>::max()} + 1;
     }
     if (negative) value = -value;
     if (value > std::numeric_limits<int32_t>::max()) value = std::numeric_limits<int32_t>::max();

@@ -37,7 +37,6 @@ std::vector<int32_t> ParseFormatIds(std::string_view text);
 std::string FormatIdsText(const std::vector<int32_t>& ids);
 
 // The member formats found in the catalogue, in member order; unknown ids are skipped.
-std::vector<const OutputFormat*> ResolveCustomFormat(const FormatCatalogue& catalogue,
-                                                     const CustomOutputFormat& group);
+std::vector<const OutputFormat*> ResolveCustomFormat(const FormatCatalogue& catalogue, const CustomOutputFormat& group);
 
 }  // namespace quillon::formats

@@ -44,24 +44,24 @@ inline constexpr int32_t kRateVbrQuality = 2;
 inline constexpr int32_t kRateCompressionLevels = 4;
 
 struct VideoCodecInfo {
-    const char* Name;              // engine codec name, or the pseudo names "h264mp" / "h264bp"
+    const char* Name;  // engine codec name, or the pseudo names "h264mp" / "h264bp"
     const char* Label;
-    const FrameSize* FrameSizes;   // ended by (0, 0)
-    const int32_t* BitRates;       // bit/s ended by -1; null = no bit-rate choice
-    int32_t QualityHigh;           // -1 = no quality scale
+    const FrameSize* FrameSizes;  // ended by (0, 0)
+    const int32_t* BitRates;      // bit/s ended by -1; null = no bit-rate choice
+    int32_t QualityHigh;          // -1 = no quality scale
     int32_t QualityLow;
-    const double* FrameRates;      // ended by -1.0
+    const double* FrameRates;  // ended by -1.0
 };
 
 struct AudioCodecInfo {
     const char* Name;
     const char* Label;
-    int32_t RateControl;           // kRate* bits
-    const int32_t* SampleRates;    // Hz ended by -1
-    const int32_t* BitRates;       // bit/s, bits per sample below 1000, or levels; ended by -1; or null
-    int32_t QualityHigh;           // -1 = none
+    int32_t RateControl;         // kRate* bits
+    const int32_t* SampleRates;  // Hz ended by -1
+    const int32_t* BitRates;     // bit/s, bits per sample below 1000, or levels; ended by -1; or null
+    int32_t QualityHigh;         // -1 = none
     int32_t QualityLow;
-    int32_t ChannelMask;           // bit n: n+1 channels offered
+    int32_t ChannelMask;  // bit n: n+1 channels offered
 };
 
 using VideoCodecList = std::vector<const VideoCodecInfo*>;
@@ -75,8 +75,8 @@ struct OutputFormat {
     // Current settings (saved per format under the registry prefix)
     int32_t VideoEnable = 0;
     std::string VideoCodec;
-    std::string VideoAspect;       // empty = keep the source's
-    int32_t VideoWidth = 0;        // 0 = same as source
+    std::string VideoAspect;  // empty = keep the source's
+    int32_t VideoWidth = 0;   // 0 = same as source
     int32_t VideoHeight = 0;
     int32_t VideoKeepAspect = 0;
     int32_t AddPadding = 0;
@@ -86,19 +86,19 @@ struct OutputFormat {
     double VideoFrameRate = -1.0;  // -1.0 = same as source
     int32_t AudioEnable = 1;
     std::string AudioCodec;
-    int32_t AudioBitRate = 0;      // 0 = automatic; bits per sample for G.726
+    int32_t AudioBitRate = 0;  // 0 = automatic; bits per sample for G.726
     int32_t AudioVBRQuality = -1;
     int32_t AudioVBREnabled = 0;
     int32_t AudioCompressionLevel = -1;
-    int32_t AudioSampleRate = 0;   // 0 = same as source
-    int32_t AudioChannels = 0;     // 0 = same as source
-    int32_t AudioVolume = 100;     // percent
+    int32_t AudioSampleRate = 0;  // 0 = same as source
+    int32_t AudioChannels = 0;    // 0 = same as source
+    int32_t AudioVolume = 100;    // percent
     // Identity
-    std::string Extension;                  // without the dot
-    std::optional<std::string> Label;       // null: the upper-case extension is shown
-    std::optional<std::string> Muxer;       // given to "-f" when set
-    std::optional<std::string> SettingsKey; // null: the extension is the registry prefix
-    int32_t FastStart = 0;                  // bit 0: "-movflags faststart"
+    std::string Extension;                        // without the dot
+    std::optional<std::string> Label;             // null: the upper-case extension is shown
+    std::optional<std::string> Muxer;             // given to "-f" when set
+    std::optional<std::string> SettingsKey;       // null: the extension is the registry prefix
+    int32_t FastStart = 0;                        // bit 0: "-movflags faststart"
     const AudioCodecList* AudioCodecs = nullptr;  // null: no audio at all
     const VideoCodecList* VideoCodecs = nullptr;  // null: no video at all
 };

@@ -16,9 +16,9 @@ enum class SettingType { Dword, String, Double };
 struct SettingValue {
     std::string name;  // registry value name, e.g. "OutputFormat" or "DIVXVideoCodec"
     SettingType type;
-    int32_t* dword = nullptr;       // for Dword
-    std::string* text = nullptr;    // for String
-    double* number = nullptr;       // for Double (stored as 8 binary bytes)
+    int32_t* dword = nullptr;     // for Dword
+    std::string* text = nullptr;  // for String
+    double* number = nullptr;     // for Double (stored as 8 binary bytes)
 };
 
 // The global values in the order of the settings table, then every format's video values (when it

@@ -1,12 +1,12 @@
 #include "platform/child_groups.h"
 
+#include <dirent.h>
+#include <unistd.h>
 #include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <unistd.h>
 
 namespace quillon::platform {
 

@@ -1,7 +1,7 @@
 #include "platform/desktop.h"
 
-#include <thread>
 #include <string_view>
+#include <thread>
 
 #include "platform/process.h"
 
@@ -14,8 +14,8 @@ std::string FileUri(const std::string& path) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
     for (unsigned char c : path) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                           c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '-' || c == '_' || c == '.' || c == '~';
         if (plain) {
             uri += static_cast<char>(c);
         } else {

@@ -1,13 +1,13 @@
 #include "platform/known_folders.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <pwd.h>
-#include <string_view>
 #include <sys/stat.h>
-#include <system_error>
-#include <filesystem>
 #include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <system_error>
 
 namespace quillon::platform {
 

@@ -151,8 +151,8 @@ ProcessOptions FollowingThisProgram(OutputCapture capture);
 // arguments. Standard input is a pipe (closed at once unless kept), and no other descriptor of
 // the parent reaches the child. On failure returns false with a message; nothing is left open
 // and no child remains.
-bool StartProcessWith(const std::vector<std::string>& argv, const ProcessOptions& options,
-                      StartedProcess& started, std::string* error = nullptr);
+bool StartProcessWith(const std::vector<std::string>& argv, const ProcessOptions& options, StartedProcess& started,
+                      std::string* error = nullptr);
 
 // Reads the pipe until every writer has closed it, handing over each piece that arrives.
 void ReadToEnd(PipeHandle& pipe, const std::function<void(std::string_view)>& onBytes);
@@ -163,15 +163,15 @@ void RemoveFileOnSignal(const std::string& path);
 
 // The usual start: standard output and error share one pipe, standard input is closed at once,
 // the child leads a session of its own, and its current folder is `currentFolder`.
-bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
-                  StartedProcess& started, std::string* error = nullptr);
+bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder, StartedProcess& started,
+                  std::string* error = nullptr);
 
 // The same, but the child's standard input stays open for `started.input` to write to.
 bool StartProcessWithInput(const std::vector<std::string>& argv, const std::string& currentFolder,
                            StartedProcess& started, std::string* error = nullptr);
 
 // The same for a Windows-style command line, split with SplitCommandLine.
-bool StartProcess(std::string_view commandLine, const std::string& currentFolder,
-                  StartedProcess& started, std::string* error = nullptr);
+bool StartProcess(std::string_view commandLine, const std::string& currentFolder, StartedProcess& started,
+                  std::string* error = nullptr);
 
 }  // namespace quillon::platform

@@ -1,20 +1,20 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
-#include <poll.h>
-#include <pthread.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -131,11 +131,11 @@ std::string QuoteProgramName(std::string_view program) {
 
 int NiceValueForPriorityClass(uint32_t priorityClass) {
     switch (priorityClass) {
-        case kHighPriorityClass: return -10;
-        case kAboveNormalPriorityClass: return -5;
-        case kBelowNormalPriorityClass: return 5;
-        case kIdlePriorityClass: return 19;
-        default: return 0;
+    case kHighPriorityClass: return -10;
+    case kAboveNormalPriorityClass: return -5;
+    case kBelowNormalPriorityClass: return 5;
+    case kIdlePriorityClass: return 19;
+    default: return 0;
     }
 }
 
@@ -147,9 +147,7 @@ void CloseQuietly(int fd) {
     if (fd >= 0) ::close(fd);
 }
 
-std::string ErrorText(const char* what, int error) {
-    return std::string(what) + ": " + std::strerror(error);
-}
+std::string ErrorText(const char* what, int error) { return std::string(what) + ": " + std::strerror(error); }
 
 }  // namespace
 
@@ -285,8 +283,8 @@ void RemoveFileOnSignal(const std::string& path) {
 struct ProcessState {
     std::mutex mutex;
     pid_t pid = 0;
-    bool ownGroup = true;       // the child leads its own session and process group
-    bool signalsPassed = false; // listed for termination signals to reach it
+    bool ownGroup = true;        // the child leads its own session and process group
+    bool signalsPassed = false;  // listed for termination signals to reach it
     bool reaped = false;
     std::optional<int> exitCode;
     std::optional<int> endSignal;
@@ -503,7 +501,6 @@ bool StartProcessWith(const std::vector<std::string>& argv, const ProcessOptions
     return true;
 }
 
-
 ProcessOptions FollowingThisProgram(OutputCapture capture) {
     ProcessOptions options;
     options.capture = capture;
@@ -512,8 +509,8 @@ ProcessOptions FollowingThisProgram(OutputCapture capture) {
     return options;
 }
 
-bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder,
-                  StartedProcess& started, std::string* error) {
+bool StartProcess(const std::vector<std::string>& argv, const std::string& currentFolder, StartedProcess& started,
+                  std::string* error) {
     ProcessOptions options;
     options.currentFolder = currentFolder;
     return StartProcessWith(argv, options, started, error);
@@ -527,8 +524,8 @@ bool StartProcessWithInput(const std::vector<std::string>& argv, const std::stri
     return StartProcessWith(argv, options, started, error);
 }
 
-bool StartProcess(std::string_view commandLine, const std::string& currentFolder,
-                  StartedProcess& started, std::string* error) {
+bool StartProcess(std::string_view commandLine, const std::string& currentFolder, StartedProcess& started,
+                  std::string* error) {
     return StartProcess(SplitCommandLine(commandLine), currentFolder, started, error);
 }
 

@@ -1,8 +1,8 @@
 // The registry export format ("Windows Registry Editor Version 5.00") of a tree.
 #include "platform/registry_tree.h"
 
-#include <algorithm>
 #include <fmt/format.h>
+#include <algorithm>
 
 #include "util/text.h"
 #include "util/utf16.h"
@@ -29,11 +29,11 @@ void AppendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out.push_back(c);
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\\\""; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out.push_back(c);
         }
     }
     out.push_back('"');
@@ -185,9 +185,9 @@ std::string RegistryTree::Serialize() const {
             if (std::optional<std::string> text = QuotableText(value)) {
                 AppendQuoted(out, *text);
             } else if (value.type == RegDword && value.data.size() == 4) {
-                out += fmt::format("dword:{:08x}", static_cast<uint32_t>(value.data[0] | value.data[1] << 8 |
-                                                                        value.data[2] << 16 |
-                                                                        static_cast<uint32_t>(value.data[3]) << 24));
+                out += fmt::format("dword:{:08x}",
+                                   static_cast<uint32_t>(value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                                                         static_cast<uint32_t>(value.data[3]) << 24));
             } else {
                 AppendHex(out, value);
             }
@@ -237,7 +237,8 @@ std::optional<RegistryTree> RegistryTree::Parse(std::string_view text, std::stri
                 return fail(lineNo, "key outside HKEY_CURRENT_USER");
             }
             path.remove_prefix(kRoot.size() + 1);
-            if (path.find_first_not_of('\\') == std::string_view::npos || !util::Utf8ToUtf16(path)) return fail(lineNo, "bad key name");
+            if (path.find_first_not_of('\\') == std::string_view::npos || !util::Utf8ToUtf16(path))
+                return fail(lineNo, "bad key name");
             current = &tree.EnsureKey(path);
             continue;
         }

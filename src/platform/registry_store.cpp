@@ -1,12 +1,12 @@
 #include "platform/registry_store.h"
 
-#include <cerrno>
-#include <ctime>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
 
 #include "platform/known_folders.h"
 

@@ -21,8 +21,8 @@ std::string KeyOf(std::string_view key) { return util::LowerAscii(std::string(Tr
 RegValue MakeDwordValue(int32_t value) {
     const auto v = static_cast<uint32_t>(value);
     return RegValue{RegDword,
-                    {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                     static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)}};
+                    {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                     static_cast<uint8_t>(v >> 24)}};
 }
 
 RegValue MakeStringValue(std::string_view utf8) {
@@ -126,8 +126,7 @@ void RegistryTree::SetString(std::string_view key, std::string_view name, std::s
     SetValue(key, name, MakeStringValue(utf8));
 }
 
-void RegistryTree::SetBinary(std::string_view key, std::string_view name, const void* bytes,
-                             size_t size) {
+void RegistryTree::SetBinary(std::string_view key, std::string_view name, const void* bytes, size_t size) {
     SetValue(key, name, MakeBinaryValue(bytes, size));
 }
 

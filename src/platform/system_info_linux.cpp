@@ -1,14 +1,14 @@
 #include "platform/system_info.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace quillon::platform {
 
@@ -19,8 +19,8 @@ std::uint32_t ThreadId() { return static_cast<std::uint32_t>(::gettid()); }
 std::uint32_t TickCount() {
     timespec ts{};
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
-                             static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    const std::uint64_t ms =
+        static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);
 }
 
@@ -39,13 +39,13 @@ std::optional<std::string> ErrorText(int code) {
 }
 
 std::optional<std::uint64_t> FreeSpace(const std::string& path) {
-    struct statvfs vfs{};
+    struct statvfs vfs {};
     if (::statvfs(path.c_str(), &vfs) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize;
 }
 
 std::optional<FileTimes> GetFileTimes(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     FileTimes times;
     times.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
@@ -63,7 +63,8 @@ bool SetModificationTime(const std::string& path, std::int64_t modifiedNs) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa{}, sb{};
+    struct stat sa {
+    }, sb{};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

@@ -15,8 +15,7 @@
 namespace quillon::ui {
 
 QString AboutVersionLine() {
-    return QStringLiteral("%1 v%2").arg(QString::fromUtf8(app::kProductName),
-                                        QString::fromUtf8(kVersion));
+    return QStringLiteral("%1 v%2").arg(QString::fromUtf8(app::kProductName), QString::fromUtf8(kVersion));
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
@@ -37,8 +36,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     blurb->setWordWrap(true);
     blurb->setStyleSheet(QStringLiteral("color: #4b5a6e;"));
 
-    homePage_ = new LinkLabel(
-        QStringLiteral("Visit %1 Homepage").arg(QString::fromUtf8(app::kProductName)), this);
+    homePage_ = new LinkLabel(QStringLiteral("Visit %1 Homepage").arg(QString::fromUtf8(app::kProductName)), this);
     homePage_->SetTarget(QString::fromUtf8(app::kHomePageUrl));
     homePage_->SetUnderlineMode(LinkLabel::UnderlineAlways);
     support_ = new LinkLabel(QStringLiteral("Feedback and Support"), this);
@@ -50,8 +48,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     auto* tell = new QPushButton(QStringLiteral("Tell a Friend"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(updates, &QPushButton::clicked, this,
-            [this] { OpenHyperlink(this, QString::fromUtf8(app::kUpdatesUrl)); });
+    connect(updates, &QPushButton::clicked, this, [this] { OpenHyperlink(this, QString::fromUtf8(app::kUpdatesUrl)); });
     connect(tell, &QPushButton::clicked, this,
             [this] { OpenHyperlink(this, QString::fromUtf8(app::kTellAFriendMail)); });
 

@@ -9,8 +9,7 @@
 
 namespace quillon::ui {
 
-CaptionlessDialog::CaptionlessDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+CaptionlessDialog::CaptionlessDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setModal(false);
 }
 

@@ -2,8 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 namespace quillon::ui {
 
@@ -14,21 +14,18 @@ class ColorItemDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QVariant fore = index.data(Qt::ForegroundRole);
         if (!fore.isValid()) return;  // an entry without its record draws nothing
         const bool selected = option.state & QStyle::State_Selected;
-        const QColor back = selected ? option.palette.color(QPalette::Highlight)
-                                     : index.data(Qt::BackgroundRole).value<QColor>();
-        const QColor text = selected ? option.palette.color(QPalette::HighlightedText)
-                                     : fore.value<QColor>();
+        const QColor back =
+            selected ? option.palette.color(QPalette::Highlight) : index.data(Qt::BackgroundRole).value<QColor>();
+        const QColor text = selected ? option.palette.color(QPalette::HighlightedText) : fore.value<QColor>();
         painter->save();
         painter->fillRect(option.rect, back);
         painter->setPen(text);
         painter->setFont(option.font);
-        painter->drawText(option.rect.adjusted(2, 0, -2, 0),
-                          Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+        painter->drawText(option.rect.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                           index.data(Qt::DisplayRole).toString());
         painter->restore();
     }
@@ -42,16 +39,13 @@ public:
 
 }  // namespace
 
-ColorComboBox::ColorComboBox(QWidget* parent) : QComboBox(parent) {
-    setItemDelegate(new ColorItemDelegate(this));
-}
+ColorComboBox::ColorComboBox(QWidget* parent) : QComboBox(parent) { setItemDelegate(new ColorItemDelegate(this)); }
 
 int ColorComboBox::AddItem(const QString& text, const QColor& textColor, const QColor& backColor) {
     return InsertItem(count(), text, textColor, backColor);
 }
 
-int ColorComboBox::InsertItem(int index, const QString& text, const QColor& textColor,
-                              const QColor& backColor) {
+int ColorComboBox::InsertItem(int index, const QString& text, const QColor& textColor, const QColor& backColor) {
     if (index < 0 || index > count()) index = count();
     insertItem(index, text);
     setItemData(index, textColor, Qt::ForegroundRole);
@@ -75,13 +69,9 @@ int ColorComboBox::SetItemUser(int index, void* pointer) {
     return 0;
 }
 
-QColor ColorComboBox::ItemTextColor(int index) const {
-    return itemData(index, Qt::ForegroundRole).value<QColor>();
-}
+QColor ColorComboBox::ItemTextColor(int index) const { return itemData(index, Qt::ForegroundRole).value<QColor>(); }
 
-QColor ColorComboBox::ItemBackColor(int index) const {
-    return itemData(index, Qt::BackgroundRole).value<QColor>();
-}
+QColor ColorComboBox::ItemBackColor(int index) const { return itemData(index, Qt::BackgroundRole).value<QColor>(); }
 
 void ColorComboBox::SetDropWidth(int width) { view()->setMinimumWidth(width); }
 
@@ -101,8 +91,8 @@ void ColorComboBox::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
     if (ownArrow_) {
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(isEnabled() ? QColor(0x4b, 0x5a, 0x6e) : QColor(0xb0, 0xb8, 0xc4), 1.6,
-                            Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(isEnabled() ? QColor(0x4b, 0x5a, 0x6e) : QColor(0xb0, 0xb8, 0xc4), 1.6, Qt::SolidLine,
+                            Qt::RoundCap, Qt::RoundJoin));
         const QPointF c(width() - 10.5, height() / 2.0 + 0.5);
         const QPointF points[3] = {{c.x() - 3.5, c.y() - 2}, {c.x(), c.y() + 1.8}, {c.x() + 3.5, c.y() - 2}};
         painter.drawPolyline(points, 3);

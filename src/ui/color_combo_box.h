@@ -28,7 +28,10 @@ public:
     // Width of the opened list in pixels.
     void SetDropWidth(int width);
     // Draws its own drop-down mark (for a style sheet that gives the box a flat frame).
-    void SetOwnArrow(bool on) { ownArrow_ = on; update(); }
+    void SetOwnArrow(bool on) {
+        ownArrow_ = on;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

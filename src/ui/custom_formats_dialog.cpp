@@ -53,7 +53,8 @@ QString InputDialog::Text() const { return field_->text(); }
 
 void InputDialog::accept() {
     if (field_->text().isEmpty()) {
-        Services().ShowMessage(this, MessageIcon::Warning, QStringLiteral("Please input a %1.").arg(QStringLiteral("name")));
+        Services().ShowMessage(this, MessageIcon::Warning,
+                               QStringLiteral("Please input a %1.").arg(QStringLiteral("name")));
         field_->setFocus();
         return;
     }
@@ -180,8 +181,8 @@ void CustomFormatsDialog::OnNew() {
 void CustomFormatsDialog::OnEdit() {
     const int selected = editor_.Selected();
     if (selected < 0) return;
-    const std::optional<QString> name = AskName(
-        this, QStringLiteral("Edit Name"), QString::fromStdString(editor_.Groups()[selected].name));
+    const std::optional<QString> name =
+        AskName(this, QStringLiteral("Edit Name"), QString::fromStdString(editor_.Groups()[selected].name));
     if (!name) return;
     editor_.RenameSelected(name->toStdString());
     ShowGroups();
@@ -213,7 +214,8 @@ std::optional<formats::CustomFormatList> EditCustomFormats(QWidget* parent, cons
 }
 
 void CustomizeOutputFormats(MainWindow& window) {
-    std::optional<formats::CustomFormatList> groups = EditCustomFormats(&window, window.Catalogue(), window.CustomGroups());
+    std::optional<formats::CustomFormatList> groups =
+        EditCustomFormats(&window, window.Catalogue(), window.CustomGroups());
     if (!groups) return;
     window.CustomGroups() = std::move(*groups);
     window.AppSession().SaveCustomGroups();

@@ -47,8 +47,8 @@ public:
     void OnNew();
     void OnEdit();
     void OnRemove();
-    void OnAdd();     // ">>"
-    void OnTakeOut(); // "<<"
+    void OnAdd();      // ">>"
+    void OnTakeOut();  // "<<"
 
     static void SetNameAsker(NameAsker asker);
 

@@ -45,13 +45,12 @@ DesktopNotifier::DesktopNotifier(QWidget* window, QDBusConnection bus)
 bool DesktopNotifier::RunFinished(const app::RunTally& tally) {
     HideLauncherProgress();
     if (!enabled_ || (active_ && active_()) || !bus_.isConnected()) return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(Latin(kService), Latin(kPath), Latin(kInterface),
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Latin(kService), Latin(kPath), Latin(kInterface), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), Latin(kDesktopEntry));
     call << QString::fromUtf8(app::kProductName) << uint(0) << Latin(kDesktopEntry) << NoticeSummary()
-         << NoticeBody(tally) << QStringList{QStringLiteral("default"), QStringLiteral("Show")} << hints
-         << int(-1);
+         << NoticeBody(tally) << QStringList{QStringLiteral("default"), QStringLiteral("Show")} << hints << int(-1);
     noticeId_ = 0;
     // Never waits: without a service the call just comes back with an error.
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);

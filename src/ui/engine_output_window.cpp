@@ -33,9 +33,7 @@ EngineOutputWindow::EngineOutputWindow(QWidget* parent, const QString& fileName,
     copy_ = new QPushButton(QStringLiteral("&Copy"), this);
     close_ = new QPushButton(QStringLiteral("Close"), this);
     close_->setDefault(true);
-    connect(copy_, &QPushButton::clicked, this, [this] {
-        QApplication::clipboard()->setText(text_->toPlainText());
-    });
+    connect(copy_, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(text_->toPlainText()); });
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
 
     auto* buttons = new QHBoxLayout();

@@ -23,16 +23,11 @@ struct ColumnSpec {
 };
 
 const ColumnSpec kColumns[app::kListColumnCount] = {
-    {"File", Qt::AlignLeft, 175, SortText},
-    {"Duration", Qt::AlignRight, 65, SortDuration},
-    {"Width", Qt::AlignRight, 45, SortNumber},
-    {"Height", Qt::AlignRight, 48, SortNumber},
-    {"V.Frame", Qt::AlignRight, 55, SortNumber},
-    {"V.BitRate", Qt::AlignRight, 70, SortNumber},
-    {"A.Freq.", Qt::AlignRight, 75, SortNumber},
-    {"A.BitRate", Qt::AlignRight, 65, SortNumber},
-    {"A.Ch.", Qt::AlignLeft, 50, SortText},
-    {"Status", Qt::AlignLeft, app::kStatusColumnWidth, SortText},
+    {"File", Qt::AlignLeft, 175, SortText},      {"Duration", Qt::AlignRight, 65, SortDuration},
+    {"Width", Qt::AlignRight, 45, SortNumber},   {"Height", Qt::AlignRight, 48, SortNumber},
+    {"V.Frame", Qt::AlignRight, 55, SortNumber}, {"V.BitRate", Qt::AlignRight, 70, SortNumber},
+    {"A.Freq.", Qt::AlignRight, 75, SortNumber}, {"A.BitRate", Qt::AlignRight, 65, SortNumber},
+    {"A.Ch.", Qt::AlignLeft, 50, SortText},      {"Status", Qt::AlignLeft, app::kStatusColumnWidth, SortText},
 };
 
 }  // namespace
@@ -128,9 +123,9 @@ void FileListView::RefreshRow(int row) {
     const std::string line = app::OneLineText(name);
     SetItemText(row, app::ColumnFile, QString::fromStdString(line));
     if (QTreeWidgetItem* cell = topLevelItem(row)) {
-        cell->setToolTip(app::ColumnFile, line == name ? QString()
-                                                       : Qt::convertFromPlainText(QString::fromStdString(name),
-                                                                                  Qt::WhiteSpacePre));
+        cell->setToolTip(
+            app::ColumnFile,
+            line == name ? QString() : Qt::convertFromPlainText(QString::fromStdString(name), Qt::WhiteSpacePre));
     }
     for (int column = app::ColumnDuration; column < app::ColumnStatus; ++column) {
         SetItemText(row, column, QString::fromStdString(cells[column]));
@@ -146,9 +141,7 @@ void FileListView::RefreshAudioCells(int row) {
     SetItemText(row, app::ColumnAudioChannels, QString::fromStdString(cells[2]));
 }
 
-engine::SourceItem* FileListView::ItemAt(int row) const {
-    return static_cast<engine::SourceItem*>(GetItemUser(row));
-}
+engine::SourceItem* FileListView::ItemAt(int row) const { return static_cast<engine::SourceItem*>(GetItemUser(row)); }
 
 QString FileListView::Status(int row) const { return ItemText(row, statusColumn_); }
 

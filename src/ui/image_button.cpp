@@ -183,16 +183,14 @@ void ImageButton::paintEvent(QPaintEvent*) {
                            imageSize_);
         icon.paint(&painter, target, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
     } else if (!normalBitmap_.isNull()) {
-        painter.drawPixmap(content.topLeft(),
-                           look.image == Image::Hover ? hoverBitmap_ : normalBitmap_);
+        painter.drawPixmap(content.topLeft(), look.image == Image::Hover ? hoverBitmap_ : normalBitmap_);
     }
 
     if (drawText_ && !text().isEmpty()) {
         painter.setFont(textFont_);
         painter.setPen(look.textColor);
         painter.drawText(content.translated(textOffset_),
-                         Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::TextDontClip,
-                         text());
+                         Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::TextDontClip, text());
     }
 
     if (focusRect_ && hasFocus()) {

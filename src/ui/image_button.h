@@ -21,10 +21,10 @@ public:
     // What a paint draws in the button's current state.
     struct Look {
         Border border = Border::None;
-        bool shifted = false;        // content moved one pixel right and down
+        bool shifted = false;  // content moved one pixel right and down
         Image image = Image::None;
         QColor textColor;
-        QRect contentRect;           // where images and text go
+        QRect contentRect;  // where images and text go
     };
 
     explicit ImageButton(QWidget* parent = nullptr);

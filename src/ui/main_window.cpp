@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 
 #include "app/finish_notice.h"
@@ -73,14 +73,14 @@ MainWindow::MainWindow(std::string programFolder, QWidget* parent)
     setWindowIcon(skin::ProgramIcon());
     setObjectName(QStringLiteral("mainWindow"));
 
-    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(),
-                                            programFolder_ + engine::kEngineProgramName);
+    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(), programFolder_ + engine::kEngineProgramName);
     UseEngineLaunch({});
 }
 
 void MainWindow::UseEngineLaunch(app::EngineLaunch launch) {
     if (run_ && run_->Active()) return;
-    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
+    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, WindowDispatcher(), std::move(launch),
+                                    {},     {},          {},         {}};
     environment.enginePath = programFolder_ + engine::kEngineProgramName;
     environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
     run_ = std::make_unique<app::ConversionRun>(std::move(environment));
@@ -134,8 +134,7 @@ ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QStrin
     button->SetTextColors(skin::kCaptionColor, skin::kCaptionColor, false);
     button->SetTextOffset(0, -1, false);
     const qreal ratio = devicePixelRatioF();
-    button->SetBitmaps(skin::MainButtonPicture(false, ratio), skin::MainButtonPicture(true, ratio),
-                       true, false);
+    button->SetBitmaps(skin::MainButtonPicture(false, ratio), skin::MainButtonPicture(true, ratio), true, false);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
@@ -159,21 +158,18 @@ ImageButton* MainWindow::AddTitleButton(int id, const QString& icon, const QStri
 }
 
 void MainWindow::CreateControls() {
-    AddMainButton(kAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"),
-                  QRect(11, 72, 107, 27));
-    AddMainButton(kAddFolder, QStringLiteral("Add &Folder"),
-                  QStringLiteral("Add files from a folder"), QRect(11, 117, 107, 27));
-    AddMainButton(kAddDvd, QStringLiteral("Add &DVD"),
-                  QStringLiteral("Add DVD video from a drive or folder"), QRect(11, 163, 107, 27));
-    AddMainButton(kRemoveAll, QStringLiteral("&Remove All"),
-                  QStringLiteral("Remove all files in list"), QRect(11, 208, 107, 27));
+    AddMainButton(kAddFiles, QStringLiteral("&Add Files"), QStringLiteral("Add files"), QRect(11, 72, 107, 27));
+    AddMainButton(kAddFolder, QStringLiteral("Add &Folder"), QStringLiteral("Add files from a folder"),
+                  QRect(11, 117, 107, 27));
+    AddMainButton(kAddDvd, QStringLiteral("Add &DVD"), QStringLiteral("Add DVD video from a drive or folder"),
+                  QRect(11, 163, 107, 27));
+    AddMainButton(kRemoveAll, QStringLiteral("&Remove All"), QStringLiteral("Remove all files in list"),
+                  QRect(11, 208, 107, 27));
     AddMainButton(kConvertAll, QStringLiteral("&Convert"), QStringLiteral("Convert all files"),
                   QRect(11, 254, 107, 27));
     AddMainButton(kConvertAllToOne, QStringLiteral("Con&vert to One"),
-                  QStringLiteral("Convert all files and combine to one file"),
-                  QRect(11, 299, 107, 27));
-    AddMainButton(kOptions, QStringLiteral("&Options"), QStringLiteral("Options"),
-                  QRect(11, 380, 107, 27));
+                  QStringLiteral("Convert all files and combine to one file"), QRect(11, 299, 107, 27));
+    AddMainButton(kOptions, QStringLiteral("&Options"), QStringLiteral("Options"), QRect(11, 380, 107, 27));
 
     formatBox_ = new OutputFormatBox(this);
     formatBox_->setObjectName(QStringLiteral("outputFormat"));
@@ -203,12 +199,9 @@ void MainWindow::CreateControls() {
     connect(home, &QPushButton::clicked, this, [this] { RunCommand(kHomePage); });
     buttons_[kHomePage] = home;
 
-    AddTitleButton(kHelpButton, QStringLiteral("help"), QStringLiteral("Help"),
-                   QRect(867, 11, 21, 21));
-    AddTitleButton(kMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"),
-                   QRect(893, 11, 21, 21));
-    AddTitleButton(kClose, QStringLiteral("close"), QStringLiteral("Close"),
-                   QRect(918, 11, 21, 21));
+    AddTitleButton(kHelpButton, QStringLiteral("help"), QStringLiteral("Help"), QRect(867, 11, 21, 21));
+    AddTitleButton(kMinimize, QStringLiteral("minimize"), QStringLiteral("Minimize"), QRect(893, 11, 21, 21));
+    AddTitleButton(kClose, QStringLiteral("close"), QStringLiteral("Close"), QRect(918, 11, 21, 21));
 
     list_ = new FileListView(this);
     list_->setObjectName(QStringLiteral("fileList"));
@@ -262,7 +255,8 @@ void MainWindow::RunCommand(int id) {
 }
 
 void MainWindow::UseProbePool(engine::ProbePool& pool) {
-    intake_ = std::make_unique<app::Intake>(files_, index_, Settings(), programFolder_ + engine::kEngineProgramName, &pool);
+    intake_ =
+        std::make_unique<app::Intake>(files_, index_, Settings(), programFolder_ + engine::kEngineProgramName, &pool);
 }
 
 int MainWindow::AddSource(std::unique_ptr<engine::SourceItem> item) {
@@ -355,12 +349,8 @@ std::unique_ptr<app::ProgressWindow> MainWindow::OpenProgressWindow(const app::P
     };
     ProgressWindowActions actions;
     actions.cancel = [post] { post([](app::ConversionRun& run) { run.OnCancel(); }); };
-    actions.threadCount = [post](int n) {
-        post([n](app::ConversionRun& run) { run.OnThreadCountChange(n); });
-    };
-    actions.priority = [post](uint32_t p) {
-        post([p](app::ConversionRun& run) { run.OnPriorityChange(p); });
-    };
+    actions.threadCount = [post](int n) { post([n](app::ConversionRun& run) { run.OnThreadCountChange(n); }); };
+    actions.priority = [post](uint32_t p) { post([p](app::ConversionRun& run) { run.OnPriorityChange(p); }); };
     actions.overallPercent = [this](int percent) {
         if (notifier_) notifier_->ShowLauncherProgress(percent);
     };
@@ -372,13 +362,9 @@ std::unique_ptr<app::ProgressWindow> MainWindow::OpenProgressWindow(const app::P
     return window;
 }
 
-std::unique_ptr<engine::LoadingWindow> MainWindow::OpenLoadingWindow() {
-    return std::make_unique<LoadingDialog>(this);
-}
+std::unique_ptr<engine::LoadingWindow> MainWindow::OpenLoadingWindow() { return std::make_unique<LoadingDialog>(this); }
 
-void MainWindow::BrowseToFile(const std::string& path) {
-    Services().ShowInFileManager(QString::fromStdString(path));
-}
+void MainWindow::BrowseToFile(const std::string& path) { Services().ShowInFileManager(QString::fromStdString(path)); }
 
 void MainWindow::ShutdownAfterRun() {
     app::ShutdownAfterRun(

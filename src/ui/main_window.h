@@ -8,8 +8,8 @@
 #include <QWidget>
 
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -47,8 +47,7 @@ void SelectByValue(QComboBox* box, int value) { box->setCurrentIndex(box->findDa
 
 void COptOutputPage::SetFolderChooser(FolderChooser chooser) { Chooser() = std::move(chooser); }
 
-COptOutputPage::COptOutputPage(formats::ConversionSettings& settings, platform::RegistryStore& store,
-                               QWidget* parent)
+COptOutputPage::COptOutputPage(formats::ConversionSettings& settings, platform::RegistryStore& store, QWidget* parent)
     : QWidget(parent), settings_(settings), store_(store) {
     BuildControls();
     FillControls();
@@ -94,8 +93,8 @@ void COptOutputPage::BuildControls() {
     convLayout->addWidget(keepTag_, 2, 1);
 
     auto* audioRow = new QHBoxLayout;
-    auto* audioLabel = new QLabel(
-        QStringLiteral("&If there are more than one audio stream in source file, converts no."), converting);
+    auto* audioLabel =
+        new QLabel(QStringLiteral("&If there are more than one audio stream in source file, converts no."), converting);
     audioIndex_ = NumberField(32767, converting);
     audioLabel->setBuddy(audioIndex_);
     audioRow->addWidget(audioLabel);
@@ -111,15 +110,13 @@ void COptOutputPage::BuildControls() {
         rangeChecks_[range] = new QCheckBox(rangeNames[range], converting);
         times->addWidget(rangeChecks_[range], range, 0);
         const int maxima[4] = {32767, 59, 59, 999};
-        const QString units[4] = {QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("s"),
-                                  QStringLiteral("ms")};
+        const QString units[4] = {QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("s"), QStringLiteral("ms")};
         for (int field = 0; field < 4; ++field) {
             timeFields_[range][field] = NumberField(maxima[field], converting);
             times->addWidget(timeFields_[range][field], range, 1 + field * 2);
             times->addWidget(new QLabel(units[field], converting), range, 2 + field * 2);
         }
-        connect(rangeChecks_[range], &QCheckBox::toggled, this,
-                [this, range](bool on) { OnRangeChecked(range, on); });
+        connect(rangeChecks_[range], &QCheckBox::toggled, this, [this, range](bool on) { OnRangeChecked(range, on); });
     }
     times->setColumnStretch(9, 1);
     convLayout->addLayout(times, 4, 0, 1, 2);
@@ -269,9 +266,9 @@ void COptOutputPage::UpdateRangeFields() {
 
 void COptOutputPage::OnOutputFolderChanged() {
     const bool specific = outputFolderBox_->currentData().toInt() == formats::kOutputSpecificFolder;
-    for (QWidget* widget : {static_cast<QWidget*>(folderBox_), static_cast<QWidget*>(browseButton_),
-                            static_cast<QWidget*>(openButton_), static_cast<QWidget*>(keepTreeCheck_),
-                            static_cast<QWidget*>(keepTreeExample_)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(folderBox_), static_cast<QWidget*>(browseButton_), static_cast<QWidget*>(openButton_),
+          static_cast<QWidget*>(keepTreeCheck_), static_cast<QWidget*>(keepTreeExample_)}) {
         widget->setEnabled(specific);
     }
 }

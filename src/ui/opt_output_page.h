@@ -29,8 +29,7 @@ public:
     using FolderChooser = std::function<QString(QWidget*, const QString&, const QString&)>;
 
     // Edits `settings`, the sheet's copy; the histories are read from `store`.
-    COptOutputPage(formats::ConversionSettings& settings, platform::RegistryStore& store,
-                   QWidget* parent = nullptr);
+    COptOutputPage(formats::ConversionSettings& settings, platform::RegistryStore& store, QWidget* parent = nullptr);
 
     // Checks and takes the page's values; on a problem shows it, focuses the control and
     // returns false.

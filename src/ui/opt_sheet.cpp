@@ -38,9 +38,8 @@ COptSheet::COptSheet(formats::ConversionSettings& settings, formats::FormatCatal
     connect(buttons, &QDialogButtonBox::accepted, this, &COptSheet::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &COptSheet::reject);
 
-    const int start = settings.OptStartPageIndex >= 0 && settings.OptStartPageIndex < kPageCount
-                          ? settings.OptStartPageIndex
-                          : 0;
+    const int start =
+        settings.OptStartPageIndex >= 0 && settings.OptStartPageIndex < kPageCount ? settings.OptStartPageIndex : 0;
     ShowPage(start);
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == current_) return;

@@ -53,8 +53,7 @@ QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
 
 COptVideoPage::COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
                              const formats::PictureSettings& picture, QWidget* parent)
-    : QWidget(parent),
-      model_(std::make_unique<app::VideoPageModel>(catalogue, outputFormatId, picture)),
+    : QWidget(parent), model_(std::make_unique<app::VideoPageModel>(catalogue, outputFormatId, picture)),
       catalogue_(catalogue) {
     BuildControls();
     FillPageFormatBox(*formatBox_, catalogue_, outputFormatId);
@@ -194,9 +193,9 @@ void COptVideoPage::BuildControls() {
     right->addWidget(audio);
     right->addStretch();
 
-    videoWidgets_ = {videoCodec_, videoCbr_, videoVbr_, videoRate_, frameRate_, size_, aspect_, width_, height_,
-                     keepAspect_, padding_, deinterlace_, crop_, cropFields_[0], cropFields_[1], cropFields_[2],
-                     cropFields_[3], sameAsLeft_, sameAsTop_, rotate_};
+    videoWidgets_ = {videoCodec_,    videoCbr_,      videoVbr_,      videoRate_,  frameRate_,   size_,  aspect_,
+                     width_,         height_,        keepAspect_,    padding_,    deinterlace_, crop_,  cropFields_[0],
+                     cropFields_[1], cropFields_[2], cropFields_[3], sameAsLeft_, sameAsTop_,   rotate_};
     audioWidgets_ = {audioCodec_, audioCbr_, audioVbr_, audioRate_, sampleRate_, channels_, volume_};
 
     auto& m = *model_;
@@ -230,11 +229,16 @@ void COptVideoPage::BuildControls() {
     connect(padding_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetPadding(on); }); });
     connect(deinterlace_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetDeinterlace(on); }); });
     connect(crop_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropPictures(on); }); });
-    connect(cropFields_[0], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropLeft(value); }); });
-    connect(cropFields_[1], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropRight(value); }); });
-    connect(cropFields_[2], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropTop(value); }); });
-    connect(cropFields_[3], &QSpinBox::valueChanged, this, [this, &m](int value) { Act([&m, value] { m.SetCropBottom(value); }); });
-    connect(sameAsLeft_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsLeft(on); }); });
+    connect(cropFields_[0], &QSpinBox::valueChanged, this,
+            [this, &m](int value) { Act([&m, value] { m.SetCropLeft(value); }); });
+    connect(cropFields_[1], &QSpinBox::valueChanged, this,
+            [this, &m](int value) { Act([&m, value] { m.SetCropRight(value); }); });
+    connect(cropFields_[2], &QSpinBox::valueChanged, this,
+            [this, &m](int value) { Act([&m, value] { m.SetCropTop(value); }); });
+    connect(cropFields_[3], &QSpinBox::valueChanged, this,
+            [this, &m](int value) { Act([&m, value] { m.SetCropBottom(value); }); });
+    connect(sameAsLeft_, &QCheckBox::toggled, this,
+            [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsLeft(on); }); });
     connect(sameAsTop_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsTop(on); }); });
     connect(rotate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectRotate(i); }); });
     connect(audioEnable_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetAudioEnabled(on); }); });

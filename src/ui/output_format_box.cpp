@@ -24,7 +24,6 @@ bool OutputFormatBox::event(QEvent* event) {
     return ColorComboBox::event(event);
 }
 
-
 namespace {
 
 const QColor kWhite(255, 255, 255);
@@ -45,8 +44,7 @@ OutputFormatBox::OutputFormatBox(QWidget* parent) : ColorComboBox(parent) {
     connect(this, &QComboBox::activated, this, &OutputFormatBox::OnOutputFormatSelected);
 }
 
-void OutputFormatBox::Fill(const formats::FormatCatalogue& catalogue,
-                           const formats::CustomFormatList& groups,
+void OutputFormatBox::Fill(const formats::FormatCatalogue& catalogue, const formats::CustomFormatList& groups,
                            formats::ConversionSettings& settings) {
     settings_ = &settings;
     clear();
@@ -55,15 +53,13 @@ void OutputFormatBox::Fill(const formats::FormatCatalogue& catalogue,
     formats::OutputFormat& customize = ownRecords_.emplace_back();
     formats::ResetFormat(customize);
     customize.FormatId = formats::kCustomizeEntryId;
-    SetItemUser(AddItem(QStringLiteral("Customize Output Formats"), kCustomizeColor, kWhite),
-                &customize);
+    SetItemUser(AddItem(QStringLiteral("Customize Output Formats"), kCustomizeColor, kWhite), &customize);
 
     InsertCustomGroups(groups);
 
     // The colour changes with every run of one family: video, device, image sequence, audio.
-    static const QColor kPalette[5] = {QColor(0xCC, 0x00, 0xCC), QColor(0, 0, 0),
-                                       QColor(0x00, 0x00, 0xAA), QColor(0x00, 0x66, 0x00),
-                                       QColor(0x99, 0x00, 0x00)};
+    static const QColor kPalette[5] = {QColor(0xCC, 0x00, 0xCC), QColor(0, 0, 0), QColor(0x00, 0x00, 0xAA),
+                                       QColor(0x00, 0x66, 0x00), QColor(0x99, 0x00, 0x00)};
     int run = 1;
     int32_t previous = catalogue.empty() ? 0 : catalogue.front().Family;
     for (const formats::OutputFormat& format : catalogue) {
@@ -71,8 +67,7 @@ void OutputFormatBox::Fill(const formats::FormatCatalogue& catalogue,
             ++run;
             previous = format.Family;
         }
-        const int index = AddItem(QString::fromStdString(FormatBoxText(format, true)),
-                                  kPalette[run % 5], kWhite);
+        const int index = AddItem(QString::fromStdString(FormatBoxText(format, true)), kPalette[run % 5], kWhite);
         SetItemUser(index, const_cast<formats::OutputFormat*>(&format));
     }
     SelectStoredFormat();
@@ -85,9 +80,8 @@ void OutputFormatBox::InsertCustomGroups(const formats::CustomFormatList& groups
         record.FormatId = formats::kFirstCustomGroupId + static_cast<int32_t>(k);
         record.Family = formats::FamilyCustomGroup;
         record.CustomFormat = &groups[k];
-        const int index = InsertItem(static_cast<int>(k) + 1,
-                                     QString::fromStdString(" to " + groups[k].name), kGroupColor,
-                                     kWhite);
+        const int index =
+            InsertItem(static_cast<int>(k) + 1, QString::fromStdString(" to " + groups[k].name), kGroupColor, kWhite);
         SetItemUser(index, &record);
     }
 }
@@ -97,9 +91,8 @@ void OutputFormatBox::RebuildCustomGroups(const formats::CustomFormatList& group
         const formats::OutputFormat* format = FormatAt(index);
         if (format && format->Family == formats::FamilyCustomGroup) DeleteItem(index);
     }
-    ownRecords_.remove_if([](const formats::OutputFormat& record) {
-        return record.Family == formats::FamilyCustomGroup;
-    });
+    ownRecords_.remove_if(
+        [](const formats::OutputFormat& record) { return record.Family == formats::FamilyCustomGroup; });
     InsertCustomGroups(groups);
 }
 
@@ -143,10 +136,9 @@ void OutputFormatBox::OnOutputFormatSelected(int index) {
     Q_EMIT FormatChosen(format->FormatId);
 }
 
-void FillPageFormatBox(ColorComboBox& box, const formats::FormatCatalogue& catalogue,
-                       int32_t outputFormatId) {
-    static const QColor kPalette[4] = {QColor(0, 0, 0), QColor(0x00, 0x00, 0xAA),
-                                       QColor(0x00, 0x66, 0x00), QColor(0x99, 0x00, 0x00)};
+void FillPageFormatBox(ColorComboBox& box, const formats::FormatCatalogue& catalogue, int32_t outputFormatId) {
+    static const QColor kPalette[4] = {QColor(0, 0, 0), QColor(0x00, 0x00, 0xAA), QColor(0x00, 0x66, 0x00),
+                                       QColor(0x99, 0x00, 0x00)};
     box.clear();
     int run = 0;
     int32_t previous = catalogue.empty() ? 0 : catalogue.front().Family;
@@ -156,8 +148,7 @@ void FillPageFormatBox(ColorComboBox& box, const formats::FormatCatalogue& catal
             ++run;
             previous = format.Family;
         }
-        const int index = box.AddItem(QString::fromStdString(FormatBoxText(format, false)),
-                                      kPalette[run % 4], kWhite);
+        const int index = box.AddItem(QString::fromStdString(FormatBoxText(format, false)), kPalette[run % 4], kWhite);
         box.SetItemUser(index, const_cast<formats::OutputFormat*>(&format));
         if (selected < 0 && format.FormatId == outputFormatId) selected = index;
     }

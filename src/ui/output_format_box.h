@@ -61,7 +61,6 @@ private:
 };
 
 // The Video & Audio page's box: catalogue formats only, the current one (else the first) selected.
-void FillPageFormatBox(ColorComboBox& box, const formats::FormatCatalogue& catalogue,
-                       int32_t outputFormatId);
+void FillPageFormatBox(ColorComboBox& box, const formats::FormatCatalogue& catalogue, int32_t outputFormatId);
 
 }  // namespace quillon::ui

@@ -91,8 +91,8 @@ bool ProgressCellDelegate::TextCut(const QStyleOptionViewItem& option, const QMo
     return opt.fontMetrics.horizontalAdvance(opt.text) > room;
 }
 
-bool ProgressCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
-                                     const QStyleOptionViewItem& option, const QModelIndex& index) {
+bool ProgressCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                     const QModelIndex& index) {
     if (!event || event->type() != QEvent::ToolTip || !index.isValid()) {
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     }

@@ -12,8 +12,7 @@
 
 namespace quillon::ui {
 
-ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& setup,
-                               ProgressWindowActions actions)
+ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& setup, ProgressWindowActions actions)
     : CaptionlessDialog(parent), actions_(std::move(actions)) {
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(QString::fromUtf8(app::kProductName));
@@ -92,8 +91,7 @@ ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& 
     layout->activate();
     bar_->setRange(0, BarWidth());
     // A long folder keeps its start and its end in view.
-    folderLabel_->setText(folderLabel_->fontMetrics().elidedText(folder_, Qt::ElideMiddle,
-                                                                 folderLabel_->width()));
+    folderLabel_->setText(folderLabel_->fontMetrics().elidedText(folder_, Qt::ElideMiddle, folderLabel_->width()));
     CentreOnParent();
     show();
 }
@@ -102,9 +100,7 @@ ProgressDialog::~ProgressDialog() { hide(); }
 
 void ProgressDialog::SetStatus(const std::string& text) { status_->setText(QString::fromStdString(text)); }
 
-void ProgressDialog::SetPercentText(const std::string& text) {
-    percent_->setText(QString::fromStdString(text));
-}
+void ProgressDialog::SetPercentText(const std::string& text) { percent_->setText(QString::fromStdString(text)); }
 
 int ProgressDialog::BarWidth() const { return std::max(1, bar_->width()); }
 

@@ -23,8 +23,7 @@ using PaintFunction = std::function<void(QPainter&, const QRectF&, QIcon::Mode)>
 // An icon drawn with vectors at whatever size and scale it is asked for.
 class PaintedIconEngine final : public QIconEngine {
 public:
-    PaintedIconEngine(PaintFunction paint, QList<QSize> sizes)
-        : paint_(std::move(paint)), sizes_(std::move(sizes)) {}
+    PaintedIconEngine(PaintFunction paint, QList<QSize> sizes) : paint_(std::move(paint)), sizes_(std::move(sizes)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         painter->save();
@@ -37,8 +36,7 @@ public:
         return scaledPixmap(size, mode, state, 1.0);
     }
 
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override {
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
         QPixmap picture(size * scale);
         picture.setDevicePixelRatio(scale);
         picture.fill(Qt::transparent);
@@ -146,8 +144,7 @@ QPixmap MainBackground(qreal ratio, QSize size) {
     title.setWeight(QFont::DemiBold);
     painter.setFont(title);
     painter.setPen(Qt::white);
-    painter.drawText(QRectF(54, 6, 300, 26), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Quillon"));
+    painter.drawText(QRectF(54, 6, 300, 26), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quillon"));
     QFont subtitle = QApplication::font();
     subtitle.setPixelSize(11);
     painter.setFont(subtitle);
@@ -248,12 +245,10 @@ QIcon TitleBarIcon(const QString& name, bool hover) {
 
 QIcon ProgramIcon() {
     PaintFunction paint = [](QPainter& painter, const QRectF& r, QIcon::Mode) {
-        PaintLogo(painter, r.adjusted(r.width() * 0.04, r.height() * 0.04, -r.width() * 0.04,
-                                      -r.height() * 0.04));
+        PaintLogo(painter, r.adjusted(r.width() * 0.04, r.height() * 0.04, -r.width() * 0.04, -r.height() * 0.04));
     };
-    return QIcon(new PaintedIconEngine(std::move(paint), {QSize(16, 16), QSize(24, 24), QSize(32, 32),
-                                                           QSize(48, 48), QSize(64, 64),
-                                                           QSize(128, 128), QSize(256, 256)}));
+    return QIcon(new PaintedIconEngine(std::move(paint), {QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48),
+                                                          QSize(64, 64), QSize(128, 128), QSize(256, 256)}));
 }
 
 QString StyleSheet() {

@@ -2,8 +2,8 @@
 
 #include <QHeaderView>
 #include <QPainter>
-#include <QStyleOptionHeader>
 #include <QStringList>
+#include <QStyleOptionHeader>
 
 #include <algorithm>
 
@@ -20,9 +20,7 @@ int Sign(double difference) { return difference < 0 ? -1 : (difference > 0 ? 1 :
 double Number(const QString& text) { return util::TextToNumber(text.toStdString()); }
 
 // A leading integer as atoi reads it.
-long long Integer(const QString& text) {
-    return static_cast<long long>(util::TextToNumber(text.toStdString()));
-}
+long long Integer(const QString& text) { return static_cast<long long>(util::TextToNumber(text.toStdString())); }
 
 double SizeValue(const QString& text) {
     const std::string bytes = text.toStdString();
@@ -32,17 +30,20 @@ double SizeValue(const QString& text) {
     while (pos < bytes.size() && (bytes[pos] == ' ' || bytes[pos] == '\t')) ++pos;
     if (pos < bytes.size() && (bytes[pos] == '+' || bytes[pos] == '-')) ++pos;
     while (pos < bytes.size() &&
-           ((bytes[pos] >= '0' && bytes[pos] <= '9') || bytes[pos] == '.' || bytes[pos] == 'e' ||
-            bytes[pos] == 'E')) {
+           ((bytes[pos] >= '0' && bytes[pos] <= '9') || bytes[pos] == '.' || bytes[pos] == 'e' || bytes[pos] == 'E')) {
         ++pos;
     }
     if (pos < bytes.size() && bytes[pos] == ' ') ++pos;
     const char unit = pos < bytes.size() ? bytes[pos] : '\0';
     switch (unit) {
-    case 'K': case 'k': return number * 1024.0;
-    case 'M': case 'm': return number * 1048576.0;
-    case 'G': case 'g': return number * 1073741824.0;
-    case 'T': case 't': return number * 1099511627776.0;
+    case 'K':
+    case 'k': return number * 1024.0;
+    case 'M':
+    case 'm': return number * 1048576.0;
+    case 'G':
+    case 'g': return number * 1073741824.0;
+    case 'T':
+    case 't': return number * 1099511627776.0;
     default: return number;
     }
 }

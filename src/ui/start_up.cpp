@@ -23,8 +23,7 @@ const char* StartUpMissingFilesText() {
 StartUpOutcome StartApplication(const std::string& programFolder) {
     const std::string enginePath = programFolder + engine::kEngineProgramName;
     if (!util::Exists(enginePath)) {
-        if (Services().AskYesNo(nullptr, MessageIcon::Error,
-                                QString::fromUtf8(StartUpMissingFilesText()))) {
+        if (Services().AskYesNo(nullptr, MessageIcon::Error, QString::fromUtf8(StartUpMissingFilesText()))) {
             Services().OpenDocument(QString::fromUtf8(app::kDownloadUrl));
         }
         return StartUpOutcome::EngineMissing;

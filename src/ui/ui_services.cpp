@@ -17,14 +17,13 @@ public:
     int OpenDocument(const std::string& target) override { return OpenWithDesktop(QString::fromStdString(target)); }
 
     void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) override {
-        QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Ok,
-                        parent);
+        QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Ok, parent);
         box.exec();
     }
 
     bool AskYesNo(QWidget* parent, MessageIcon icon, const QString& text) override {
-        QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text,
-                        QMessageBox::Yes | QMessageBox::No, parent);
+        QMessageBox box(BoxIcon(icon), QString::fromUtf8(app::kProductName), text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
         return box.exec() == QMessageBox::Yes;
     }
 
@@ -92,15 +91,13 @@ QString OpenErrorText(int code) {
     case 11: return QStringLiteral("The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).");
     case 26: return QStringLiteral("A sharing violation occurred. ");
     case 27: return QStringLiteral("The filename association is\nincomplete or invalid.");
-    case 28:
-        return QStringLiteral("The DDE transaction could not\nbe completed because the request timed out.");
+    case 28: return QStringLiteral("The DDE transaction could not\nbe completed because the request timed out.");
     case 29: return QStringLiteral("The DDE transaction failed.");
     case 30:
         return QStringLiteral(
             "The DDE transaction could not\nbe completed because other DDE transactions\n"
             "were being processed.");
-    case 31:
-        return QStringLiteral("There is no application associated\nwith the given filename extension.");
+    case 31: return QStringLiteral("There is no application associated\nwith the given filename extension.");
     case 32: return QStringLiteral("The specified dynamic-link library was not found.");
     default: return QStringLiteral("Unknown Error (%1) occurred.").arg(code);
     }

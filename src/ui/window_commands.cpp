@@ -14,9 +14,9 @@
 #include "app/product_info.h"
 #include "platform/known_folders.h"
 #include "ui/custom_formats_dialog.h"
+#include "ui/engine_output_window.h"
 #include "ui/file_list_view.h"
 #include "ui/image_button.h"
-#include "ui/engine_output_window.h"
 #include "ui/loading_dialog.h"
 #include "ui/main_window.h"
 #include "ui/opt_sheet.h"
@@ -46,7 +46,8 @@ std::unique_ptr<LoadingDialog> SearchingWindow(MainWindow* window) {
 
 WindowCommands::WindowCommands(MainWindow* window) : QObject(window), window_(window) {
     InstallAccelerators();
-    connect(window_->FormatBox(), &OutputFormatBox::CustomizeRequested, this, [this] { CustomizeOutputFormats(*window_); });
+    connect(window_->FormatBox(), &OutputFormatBox::CustomizeRequested, this,
+            [this] { CustomizeOutputFormats(*window_); });
     FileListView* list = window_->List();
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
@@ -175,8 +176,8 @@ void WindowCommands::AddFiles() {
 
 void WindowCommands::AddFolder() {
     formats::ConversionSettings& settings = window_->Settings();
-    const QString chosen =
-        QFileDialog::getExistingDirectory(window_, QStringLiteral("Please choose a folder:"), StartFolder(settings.Folder));
+    const QString chosen = QFileDialog::getExistingDirectory(window_, QStringLiteral("Please choose a folder:"),
+                                                             StartFolder(settings.Folder));
     if (chosen.isEmpty()) return;
     app::RememberFolder(settings.Folder, chosen.toStdString());
     std::unique_ptr<LoadingDialog> loading = SearchingWindow(window_);
@@ -211,8 +212,7 @@ void WindowCommands::AddDropped(const std::vector<std::string>& dropped) {
 }
 
 bool WindowCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
-        event->type() == QEvent::Drop) {
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop) {
         if (window_->Refuses(kAddFiles)) {
             static_cast<QDropEvent*>(event)->ignore();
             return true;
@@ -232,7 +232,8 @@ bool WindowCommands::eventFilter(QObject* watched, QEvent* event) {
         }
         drop->acceptProposedAction();
         // Loading runs its own event loop; let the drag finish first.
-        QMetaObject::invokeMethod(this, [this, dropped] { AddDropped(dropped); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, dropped] { AddDropped(dropped); }, Qt::QueuedConnection);
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -82,7 +82,8 @@ QRect FitToScreens(const QRect& stored, const QList<QRect>& screens, const QSize
     size = size.expandedTo(minimum.boundedTo(screen.size()));
     QRect fitted(stored.topLeft(), size);
     if (most == 0) fitted.moveCenter(screen.center());
-    fitted.moveLeft(std::clamp(fitted.left(), screen.left(), std::max(screen.left(), screen.right() - size.width() + 1)));
+    fitted.moveLeft(
+        std::clamp(fitted.left(), screen.left(), std::max(screen.left(), screen.right() - size.width() + 1)));
     fitted.moveTop(std::clamp(fitted.top(), screen.top(), std::max(screen.top(), screen.bottom() - size.height() + 1)));
     return fitted;
 }
@@ -112,8 +113,8 @@ void WindowFrame::Save() {
     WindowPlacement placement;
     placement.maximized = window_->isMaximized();
     // A maximised window keeps the geometry it comes back to.
-    placement.geometry = placement.maximized && window_->normalGeometry().isValid() ? window_->normalGeometry()
-                                                                                   : window_->geometry();
+    placement.geometry =
+        placement.maximized && window_->normalGeometry().isValid() ? window_->normalGeometry() : window_->geometry();
     SaveWindowPlacement(store_, placement);
 }
 

@@ -3,8 +3,8 @@
 #include "platform/known_folders.h"
 #include "platform/system_info.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
+#include <cstdlib>
 
 namespace quillon::util {
 
@@ -49,9 +49,7 @@ std::optional<std::string> InstallFolder() {
 
 namespace {
 
-bool StatPath(const std::string& path, struct stat& st) {
-    return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
+bool StatPath(const std::string& path, struct stat& st) { return !path.empty() && ::stat(path.c_str(), &st) == 0; }
 
 }  // namespace
 
@@ -105,23 +103,20 @@ bool EnsureLevel(const std::string& prefix) {
 
 bool CreateFolderChain(const std::string& path) {
     if (path.empty()) return false;
-    for (std::size_t slash = path.find('/'); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
+    for (std::size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         if (!EnsureLevel(path.substr(0, slash))) return false;
     }
     if (path.back() != '/') return EnsureLevel(path);
     return true;
 }
 
-std::string MakeTempName(const std::string& folder, const std::string& prefix,
-                         const std::string& suffix) {
+std::string MakeTempName(const std::string& folder, const std::string& prefix, const std::string& suffix) {
     std::string base = folder.empty() ? platform::TempFolder() : folder;
     if (base.back() != '/') base.push_back('/');
     for (unsigned n = 1;; ++n) {
         std::string name = base + prefix + std::to_string(platform::ProcessId()) +
-                           std::to_string(platform::ThreadId()) +
-                           std::to_string(platform::TickCount()) + std::to_string(std::rand()) +
-                           std::to_string(n) + suffix;
+                           std::to_string(platform::ThreadId()) + std::to_string(platform::TickCount()) +
+                           std::to_string(std::rand()) + std::to_string(n) + suffix;
         if (!Exists(name)) return name;
     }
 }

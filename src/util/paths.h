@@ -45,7 +45,6 @@ bool CreateFolderChain(const std::string& path);
 // A name in folder (the temporary folder when empty) under which nothing exists yet:
 // prefix, process id, thread id, tick count, a random number, a counter, suffix.
 // The file is not created.
-std::string MakeTempName(const std::string& folder, const std::string& prefix,
-                         const std::string& suffix);
+std::string MakeTempName(const std::string& folder, const std::string& prefix, const std::string& suffix);
 
 }  // namespace quillon::util

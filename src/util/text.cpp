@@ -2,7 +2,6 @@
 
 #include "platform/system_info.h"
 
-
 namespace quillon::util {
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }

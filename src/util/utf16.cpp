@@ -87,8 +87,7 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view units, BadText bad) {
     out.reserve(units.size());
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t cp = units[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
         } else if (IsSurrogate(cp)) {

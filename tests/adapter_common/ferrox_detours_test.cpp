@@ -22,7 +22,8 @@ std::string Translate(const std::string& line) {
 TEST(FerroxTranslations, CodecChoicesBecomeWorkingEquivalents) {
     EXPECT_EQ(Translate("-i in.mkv -c:v libschroedinger -s 176x144 -q:v 26 -r 25.000 -y out.mkv"),
               "-i in.mkv -c:v vc2 -s 176x144 -r 25.000 -y -b:v 6500k out.mkv");
-    EXPECT_EQ(Translate("-i in.mkv -c:v libschroedinger -b:v 900000 -y out.ts"), "-i in.mkv -c:v vc2 -b:v 900000 -y out.ts");
+    EXPECT_EQ(Translate("-i in.mkv -c:v libschroedinger -b:v 900000 -y out.ts"),
+              "-i in.mkv -c:v vc2 -b:v 900000 -y out.ts");
     EXPECT_EQ(Translate("-i in -c:v libvpx-vp9 -qmin 40 -qmax 40 -r 30 -y out.webm"),
               "-i in -c:v libvpx-vp9 -r 30 -y -crf 40 -b:v 0 -pix_fmt yuv420p out.webm");
     EXPECT_EQ(Translate("-i in -c:v libvpx -qmin 4 -qmax 40 -y out.webm"),
@@ -30,7 +31,8 @@ TEST(FerroxTranslations, CodecChoicesBecomeWorkingEquivalents) {
     // DV takes the frame rate (and for NTSC the sampling) of the system its height names.
     EXPECT_EQ(Translate("-i in -c:v dvvideo -vf \"scale=586:480,pad=720:480:68:0\" -r 25.000 -y out.avi"),
               "-i in -c:v dvvideo -vf scale=586:480,pad=720:480:68:0 -r 30000/1001 -y -pix_fmt yuv411p out.avi");
-    EXPECT_EQ(Translate("-i in -c:v dvvideo -s 720x576 -r 29.970 -y out.mov"), "-i in -c:v dvvideo -s 720x576 -r 25 -y out.mov");
+    EXPECT_EQ(Translate("-i in -c:v dvvideo -s 720x576 -r 29.970 -y out.mov"),
+              "-i in -c:v dvvideo -s 720x576 -r 25 -y out.mov");
     EXPECT_EQ(Translate("-i in -c:v dvvideo -target ntsc-dv -s 720x576 -r 25.000 -y out.dv"),
               "-i in -c:v dvvideo -target ntsc-dv -s 720x576 -r 30000/1001 -y out.dv");
     EXPECT_EQ(Translate("-i in -c:v dvvideo -target pal-dv -r 29.970 -c:a pcm_s16le -y out.dv"),
@@ -54,18 +56,20 @@ TEST(FerroxTranslations, ConsumerVideoBecomesEightBit420) {
               "-i in.mkv -dn -sn -c:v libx264 -profile:v baseline -preset medium -s 320x240 -y -pix_fmt yuv420p o.mp4");
     for (const char* codec : {"mpeg4 -vtag divx", "libxvid", "msmpeg4", "h263", "flv", "wmv2", "mpeg1video",
                               "mpeg2video", "libvpx-vp9", "libtheora"}) {
-        EXPECT_EQ(Translate(std::string("-i in -c:v ") + codec + " -y o"), std::string("-i in -c:v ") + codec + " -y -pix_fmt yuv420p o")
+        EXPECT_EQ(Translate(std::string("-i in -c:v ") + codec + " -y o"),
+                  std::string("-i in -c:v ") + codec + " -y -pix_fmt yuv420p o")
             << codec;
     }
     // Editing and archiving codecs keep their encoder's choice; an explicit choice stays.
-    for (const char* kept : {"-c:v prores_ks -profile:v 3", "-c:v dvvideo", "-c:v mjpeg", "-c:v huffyuv",
-                             "-c:v ffv1", "-c:v png", "-c:v gif", "-c:v copy", "-c:v libschroedinger -b:v 9k",
+    for (const char* kept : {"-c:v prores_ks -profile:v 3", "-c:v dvvideo", "-c:v mjpeg", "-c:v huffyuv", "-c:v ffv1",
+                             "-c:v png", "-c:v gif", "-c:v copy", "-c:v libschroedinger -b:v 9k",
                              "-f image2 -pix_fmt rgb24 -c:v tiff", "-c:v libx264 -pix_fmt yuv444p", "-vn -c:a aac"}) {
         const std::string translated = Translate(std::string("-i in ") + kept + " -y o");
         EXPECT_EQ(translated.find("yuv420p"), std::string::npos) << translated;
     }
     // The source's own options are not the output's.
-    EXPECT_EQ(Translate("-pix_fmt yuv444p -i in -c:v h263p -y o"), "-pix_fmt yuv444p -i in -c:v h263p -y -pix_fmt yuv420p o");
+    EXPECT_EQ(Translate("-pix_fmt yuv444p -i in -c:v h263p -y o"),
+              "-pix_fmt yuv444p -i in -c:v h263p -y -pix_fmt yuv420p o");
 }
 
 TEST(FerroxTranslations, FixedRateVoiceInputsLoseTheRateOptions) {
@@ -118,10 +122,12 @@ TEST(FerroxAmr, ThreeStepsAroundTheAmrLibraries) {
     EXPECT_EQ(plan->kind, AmrKind::NarrowBand);
     EXPECT_EQ(plan->bitRate, 10200);
     EXPECT_EQ(plan->mode, 6);
-    EXPECT_EQ(Join(plan->encodeArgs), "ffmpeg -i in.mkv -dn -sn -c:v h263 -s 352x288 -r 15.000 -c:a pcm_s16le "
-                                      "-map_metadata -1 -y -ar 8000 -ac 1 -f nut /tmp/mid.nut");
-    EXPECT_EQ(Join(AmrPcmArguments("ff", *plan, "/tmp/mid.nut")),
-              "ff -nostdin -hide_banner -loglevel error -nostats -i /tmp/mid.nut -map 0:a:0 -f s16le -ar 8000 -ac 1 pipe:1");
+    EXPECT_EQ(Join(plan->encodeArgs),
+              "ffmpeg -i in.mkv -dn -sn -c:v h263 -s 352x288 -r 15.000 -c:a pcm_s16le "
+              "-map_metadata -1 -y -ar 8000 -ac 1 -f nut /tmp/mid.nut");
+    EXPECT_EQ(
+        Join(AmrPcmArguments("ff", *plan, "/tmp/mid.nut")),
+        "ff -nostdin -hide_banner -loglevel error -nostats -i /tmp/mid.nut -map 0:a:0 -f s16le -ar 8000 -ac 1 pipe:1");
     EXPECT_EQ(Join(AmrMuxArguments("ff", *plan, "/tmp/mid.nut", "/tmp/a.amr")),
               "ff -nostdin -hide_banner -loglevel error -nostats -i /tmp/mid.nut -i /tmp/a.amr -map 0:v? -map 1:a "
               "-c copy -movflags faststart -y out put.3gp");
@@ -140,9 +146,9 @@ TEST(FerroxAmr, ThreeStepsAroundTheAmrLibraries) {
 }
 
 TEST(FerroxAifc, G722AndGsmGetTheirAifcFrame) {
-    const std::vector<std::string> args = {"ffmpeg", "-i", "in.wav", "-dn", "-sn", "-vn", "-c:a", "libgsm",
-                                           "-write_id3v2", "1", "-id3v2_version", "3", "-ar", "8000", "-ac", "1",
-                                           "-b:a", "13000", "-y", "/o/a.aiff"};
+    const std::vector<std::string> args = {
+        "ffmpeg",         "-i", "in.wav", "-dn",  "-sn", "-vn", "-c:a", "libgsm", "-write_id3v2", "1",
+        "-id3v2_version", "3",  "-ar",    "8000", "-ac", "1",   "-b:a", "13000",  "-y",           "/o/a.aiff"};
     auto plan = PlanAifcWrap(args, "/tmp/r.raw");
     ASSERT_TRUE(plan.has_value());
     EXPECT_EQ(Join(plan->encodeArgs),
@@ -160,7 +166,7 @@ TEST(FerroxAifc, G722AndGsmGetTheirAifcFrame) {
     EXPECT_EQ(h.substr(8, 8), "AIFCFVER");
     EXPECT_EQ(h.substr(24, 4), "COMM");
     EXPECT_EQ(be32(28), 32u);
-    EXPECT_EQ(be32(34), 101u);  // frames
+    EXPECT_EQ(be32(34), 101u);                                       // frames
     EXPECT_EQ(h.substr(40, 4), std::string("\x40\x0b\xfa\x00", 4));  // 8000 Hz as 80-bit float
     EXPECT_EQ(h.substr(50, 4), "GSM ");
     EXPECT_EQ(h.substr(h.size() - 16, 4), "SSND");

@@ -15,10 +15,40 @@ TavrelOptions Parse(const std::vector<std::string>& args) {
 }
 
 TEST(TavrelArguments, FullLineBecomesOneFfmpegRun) {
-    auto o = Parse({"--frontend", "--nosubtitles", "-s", "10", "-e", "40", "-x", "320", "-y", "240",
-                    "--cropleft", "8", "--croptop", "4", "--deinterlace", "--aspect", "16:9", "-v",
-                    "6", "-F", "25.000", "--audiostream", "2", "-H", "44100", "-c", "2", "-A", "112",
-                    "--nosync", "--nometadata", "-o", "out dir/a.ogv", "in.mkv"});
+    auto o = Parse({"--frontend",
+                    "--nosubtitles",
+                    "-s",
+                    "10",
+                    "-e",
+                    "40",
+                    "-x",
+                    "320",
+                    "-y",
+                    "240",
+                    "--cropleft",
+                    "8",
+                    "--croptop",
+                    "4",
+                    "--deinterlace",
+                    "--aspect",
+                    "16:9",
+                    "-v",
+                    "6",
+                    "-F",
+                    "25.000",
+                    "--audiostream",
+                    "2",
+                    "-H",
+                    "44100",
+                    "-c",
+                    "2",
+                    "-A",
+                    "112",
+                    "--nosync",
+                    "--nometadata",
+                    "-o",
+                    "out dir/a.ogv",
+                    "in.mkv"});
     EXPECT_EQ(Join(BuildTavrelFfmpegArguments(o, "ff")),
               "ff -nostdin -hide_banner -y -loglevel level+info -nostats -progress pipe:1 -ss 10 "
               "-i in.mkv -t 30 -dn -sn -map 0:v:0? -map 0:a:1 -vf yadif,crop=in_w-8:in_h-4:8:4,"
@@ -40,13 +70,13 @@ TEST(TavrelArguments, DefaultsAndDisabledStreams) {
 
 TEST(TavrelArguments, RefusesBadCommandLines) {
     const std::vector<std::vector<std::string>> bad = {
-        {"-o", "a.ogg"},                                   // no input
-        {"in.mp4"},                                        // no output
-        {"-x", "abc", "-o", "a.ogg", "in.mp4"},            // not a number
-        {"-s", "-3", "-o", "a.ogg", "in.mp4"},             // negative start
-        {"--bogus", "-o", "a.ogg", "in.mp4"},              // unknown option
-        {"-o", "a.ogg", "in.mp4", "second.mp4"},           // two inputs
-        {"-o"},                                            // value missing
+        {"-o", "a.ogg"},                          // no input
+        {"in.mp4"},                               // no output
+        {"-x", "abc", "-o", "a.ogg", "in.mp4"},   // not a number
+        {"-s", "-3", "-o", "a.ogg", "in.mp4"},    // negative start
+        {"--bogus", "-o", "a.ogg", "in.mp4"},     // unknown option
+        {"-o", "a.ogg", "in.mp4", "second.mp4"},  // two inputs
+        {"-o"},                                   // value missing
         {"--novideo", "--noaudio", "-o", "a.ogg", "in.mp4"},
     };
     for (const auto& args : bad) {
@@ -70,8 +100,7 @@ TEST(TavrelArguments, ProgressBecomesJsonWithPosition) {
     // Warnings and errors are passed on without their level tag; information is not.
     EXPECT_EQ(p.Feed("[libvorbis @ 0x1] [error] encoder setup failed").value_or(""),
               "[libvorbis @ 0x1] encoder setup failed");
-    EXPECT_EQ(p.Feed("[fatal] in.mp4: No such file or directory").value_or(""),
-              "in.mp4: No such file or directory");
+    EXPECT_EQ(p.Feed("[fatal] in.mp4: No such file or directory").value_or(""), "in.mp4: No such file or directory");
     EXPECT_FALSE(p.Feed("[info]   Stream #0:0: Video: h264").has_value());
 }
 

@@ -10,8 +10,9 @@ namespace {
 TEST(ShutdownCountdown, CountsThirtyToOneAndClosesOnTheThirtyFirstTick) {
     ShutdownCountdown countdown;
     EXPECT_EQ(countdown.CountdownText(), "");
-    EXPECT_EQ(countdown.MessageText(),
-              "Quillon is going to shut down the computer. Please click Cancel if you want to keep the computer running.");
+    EXPECT_EQ(
+        countdown.MessageText(),
+        "Quillon is going to shut down the computer. Please click Cancel if you want to keep the computer running.");
     std::vector<std::string> texts;
     int ticks = 0;
     while (!countdown.Tick()) {
@@ -38,10 +39,17 @@ TEST(ShutdownAfterRun, CancelRequestsNothingAndARefusalIsReportedOnce) {
     EXPECT_EQ(requests, 0);
     EXPECT_TRUE(host.messages.empty());
 
-    ShutdownAfterRun([](ShutdownCountdown& c) { while (!c.Tick()) {} return true; }, refuse, host);
+    ShutdownAfterRun(
+        [](ShutdownCountdown& c) {
+            while (!c.Tick()) {
+            }
+            return true;
+        },
+        refuse, host);
     EXPECT_EQ(requests, 1);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], "Quillon failed to shut down the computer because of the following error.\n\nAccess denied");
+    EXPECT_EQ(host.messages[0],
+              "Quillon failed to shut down the computer because of the following error.\n\nAccess denied");
     EXPECT_EQ(host.icons[0], MessageIcon::Exclamation);
 
     // No reason from the system: nothing to show.

@@ -328,8 +328,7 @@ TEST_F(RunTest, ConvertToOneJoinsWhatTheFirstPassProduced) {
     EXPECT_EQ(concat->durationSeconds, 6u);  // a and c only
     EXPECT_NE(launched[3].line.find("-f concat"), std::string::npos);
     EXPECT_EQ(settings.CropPictures, 1);
-    EXPECT_EQ(test::ReadFile(concat->path),
-              "file '" + intermediates[0] + "'\nfile '" + intermediates[2] + "'\n");
+    EXPECT_EQ(test::ReadFile(concat->path), "file '" + intermediates[0] + "'\nfile '" + intermediates[2] + "'\n");
     const std::string listFile = concat->path;
     EXPECT_EQ(list.Status(0), "Combining...");
     EXPECT_EQ(list.Status(1), "Conversion failure (broken)");
@@ -356,8 +355,8 @@ TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
     EXPECT_EQ(Run().ItemCount(), 1);
     SourceItem* concat = launched[0].item;
     EXPECT_EQ(concat->durationSeconds, 0u);  // one unknown duration makes the sum unknown
-    EXPECT_EQ(test::ReadFile(concat->path), "file '" + (dir / "a.avi").string() + "'\nfile '" +
-                                                (dir / "b'\\''s.avi").string() + "'\n");
+    EXPECT_EQ(test::ReadFile(concat->path),
+              "file '" + (dir / "a.avi").string() + "'\nfile '" + (dir / "b'\\''s.avi").string() + "'\n");
     const std::string listFile = concat->path;
     test::WriteFile(dir / "joined.mp4", "partial");
     Run().OnCancel();
@@ -475,11 +474,9 @@ TEST_F(RunTest, ProgressWithATimeRangeCountsOnlyTheConvertedPart) {
         const char* status;
     };
     const Case cases[] = {
-        {40'000, 0, 0, 100, 30'000, "50% [00:30.000]"},   // 60 s are converted
-        {40'000, 0, 0, 100, 59'400, "99% [00:59.400]"},
-        {40'000, 0, 0, 100, 60'000, "100% [01:00.000]"},
-        {0, 20'000, 0, 100, 5'000, "25% [00:05.000]"},
-        {0, 0, 75'000, 100, 10'000, "40% [00:10.000]"},
+        {40'000, 0, 0, 100, 30'000, "50% [00:30.000]"},  // 60 s are converted
+        {40'000, 0, 0, 100, 59'400, "99% [00:59.400]"}, {40'000, 0, 0, 100, 60'000, "100% [01:00.000]"},
+        {0, 20'000, 0, 100, 5'000, "25% [00:05.000]"},  {0, 0, 75'000, 100, 10'000, "40% [00:10.000]"},
         {0, 0, 75'000, 0, 10'000, "[00:10.000]"},  // unknown length: only the time
     };
     for (const Case& c : cases) {

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <set>
-#include <sys/stat.h>
 #include <thread>
 
 #include "app/intake.h"
 #include "app/ui_dispatcher.h"
-#include "formats/conversion_settings.h"
 #include "cancelling_window.h"
 #include "fake_probe_worker.h"
+#include "formats/conversion_settings.h"
 #include "process_census.h"
 #include "test_support.h"
 
@@ -64,8 +64,8 @@ TEST(Intake, FolderScanListsEachFolderBeforeItsSubfoldersAndAppliesTheFilter) {
     setup.Filter("mp4,,AVI");
     std::vector<std::string> filtered = setup.FolderFiles(dir.path());
     std::sort(filtered.begin(), filtered.end());
-    EXPECT_EQ(filtered, (std::vector<std::string>{(dir / "b" / "deep" / "x.MP4").string(), (dir / "b" / "y.avi").string(),
-                                                  (dir / "top.mp4").string()}));
+    EXPECT_EQ(filtered, (std::vector<std::string>{(dir / "b" / "deep" / "x.MP4").string(),
+                                                  (dir / "b" / "y.avi").string(), (dir / "top.mp4").string()}));
 }
 
 TEST(SourceIndex, KeysAreCanonicalPathsSoLinksMatchButLetterCaseDoesNot) {
@@ -146,11 +146,11 @@ TEST(Intake, DropsKeepTheirOrderAndScanFoldersFirstLevelFirst) {
     UnprobedIntake setup;
     setup.Filter("mp3");
     std::vector<std::string> paths;
-    setup.intake.CollectDroppedPaths(paths, {(dir / "single.txt").string(), (dir / "tree").string(),
-                                             (dir / "single.mp3").string(), ""});
-    EXPECT_EQ(paths, (std::vector<std::string>{(dir / "tree" / "a.mp3").string(), (dir / "tree" / "sub" / "b.mp3").string(),
-                                               (dir / "tree" / "sub" / "deeper" / "c.mp3").string(),
-                                               (dir / "single.mp3").string()}));
+    setup.intake.CollectDroppedPaths(
+        paths, {(dir / "single.txt").string(), (dir / "tree").string(), (dir / "single.mp3").string(), ""});
+    EXPECT_EQ(paths, (std::vector<std::string>{
+                         (dir / "tree" / "a.mp3").string(), (dir / "tree" / "sub" / "b.mp3").string(),
+                         (dir / "tree" / "sub" / "deeper" / "c.mp3").string(), (dir / "single.mp3").string()}));
 }
 
 TEST(Intake, RememberedFoldersEndInASlash) {
@@ -242,7 +242,8 @@ TEST(Intake, FoldersAreWalkedInNaturalNameOrder) {
     test::WriteFile(dir / "Set9" / "x.wav", "");
     UnprobedIntake setup;
     std::vector<std::string> names;
-    for (const std::string& p : setup.FolderFiles(dir.path())) names.push_back(fs::path(p).lexically_relative(dir.path()).string());
+    for (const std::string& p : setup.FolderFiles(dir.path()))
+        names.push_back(fs::path(p).lexically_relative(dir.path()).string());
     EXPECT_EQ(names, (std::vector<std::string>{"b.wav", "Tone_3.wav", "tone_228.wav", "tone_230.wav", "tone_1000.wav",
                                                "Set9/x.wav", "set10/x.wav"}));
 }
@@ -278,16 +279,21 @@ TEST_F(PooledIntake, RowsComeInPathOrderAndOnlyRegularFilesAreProbed) {
     ASSERT_EQ(::mkfifo((dir / "other pipe").c_str(), 0644), 0);
     fs::create_symlink(dir / "other pipe", dir / "link to pipe.wav");
     const std::string dying = Touch("die.wav");
-    const std::vector<std::string> more = {(dir / "pipe.wav").string(), (dir / "folder.wav").string(), paths[5],
-                                           (dir / "link to pipe.wav").string(), dying, (dir / "missing.wav").string()};
+    const std::vector<std::string> more = {(dir / "pipe.wav").string(),
+                                           (dir / "folder.wav").string(),
+                                           paths[5],
+                                           (dir / "link to pipe.wav").string(),
+                                           dying,
+                                           (dir / "missing.wav").string()};
     paths.insert(paths.begin() + 10, more.begin(), more.end());
     paths.push_back((dir / "link to clip.wav").string());
 
     const std::string failures = intake.LoadSources(paths, nullptr);
     // The FIFO would have blocked any reader; the worker that died fails only its own file.
     EXPECT_EQ(failures, (dir / "pipe.wav").string() + " (not a regular file)\n" + (dir / "folder.wav").string() +
-                            " (not a regular file)\n" + (dir / "link to pipe.wav").string() + " (not a regular file)\n" +
-                            dying + " (the engine's probe process was killed while reading the file)\n" +
+                            " (not a regular file)\n" + (dir / "link to pipe.wav").string() +
+                            " (not a regular file)\n" + dying +
+                            " (the engine's probe process was killed while reading the file)\n" +
                             (dir / "missing.wav").string() + "\n");
     ASSERT_EQ(list.RowCount(), 24u);
     for (std::size_t row = 0; row < 24; ++row) {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <filesystem>
-#include <set>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <filesystem>
+#include <set>
 
 #include "app/conversion_run.h"
 #include "app/job_export.h"
@@ -41,8 +41,9 @@ std::vector<std::string> ShellWords(const std::string& command) {
 
 TEST(ShellQuoting, EveryWordReachesTheShellByteForByte) {
     const std::vector<std::string> words = {
-        "plain", "", "two words", "it's", "$HOME", "`id`", "a\"b", "back\\slash", "*.mp4", "~", "semi;colon",
-        "a&b|c", "-i", "tab\there", "new\nline", "ünï cödé", "'", "''", "!bang", "#hash", "(x)", "<in>"};
+        "plain", "",   "two words",  "it's",  "$HOME", "`id`",      "a\"b",      "back\\slash",
+        "*.mp4", "~",  "semi;colon", "a&b|c", "-i",    "tab\there", "new\nline", "ünï cödé",
+        "'",     "''", "!bang",      "#hash", "(x)",   "<in>"};
     std::string command;
     for (const std::string& w : words) command += ShellQuote(w) + " ";
     EXPECT_EQ(ShellWords(command), words);
@@ -138,7 +139,8 @@ TEST_F(JobExportTest, JobsAreTheCommandsARealRunStarts) {
     formats::CustomFormatList groups = {{"pair", {kWav, kAvi}}};
     formats::OutputFormat groupRecord;
     for (formats::OutputFormat* format :
-         {formats::FindFormat(catalogue, kMp4), ChosenOutputFormat(formats::kFirstCustomGroupId, catalogue, groups, groupRecord)}) {
+         {formats::FindFormat(catalogue, kMp4),
+          ChosenOutputFormat(formats::kFirstCustomGroupId, catalogue, groups, groupRecord)}) {
         SCOPED_TRACE(FormatLabel(*format));
         FileList runList, exportList;
         AddSources(runList, names);
@@ -184,7 +186,8 @@ TEST_F(JobExportTest, RowsThatCannotBecomeJobsAreMarkedAndLeftOut) {
     EXPECT_EQ(error, "There aren't files in list.");
     formats::CustomFormatList groups = {{"none", {}}};
     formats::OutputFormat groupRecord;
-    EXPECT_FALSE(Export(list, ChosenOutputFormat(formats::kFirstCustomGroupId, catalogue, groups, groupRecord), jobs, error));
+    EXPECT_FALSE(
+        Export(list, ChosenOutputFormat(formats::kFirstCustomGroupId, catalogue, groups, groupRecord), jobs, error));
     EXPECT_NE(error.find("\"none\""), std::string::npos) << error;
 }
 
@@ -265,7 +268,8 @@ TEST_F(JobExportTest, JobFileIsWholeOrNotWrittenAtAll) {
     EXPECT_EQ(WEXITSTATUS(status), 3);
     EXPECT_EQ(test::ReadFile(file), "ferrox -i a\nferrox -i 'b c'\n");
     std::size_t entries = 0;
-    for (const auto& e : fs::directory_iterator(dir.path())) entries += e.path().filename().string().rfind(".jobs-", 0) == 0;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        entries += e.path().filename().string().rfind(".jobs-", 0) == 0;
     EXPECT_EQ(entries, 0u);
 }
 

@@ -30,7 +30,8 @@ void Fill(FileList& list, std::size_t count, const std::vector<std::size_t>& sel
 
 std::vector<std::string> Paths(const FileList& list) {
     std::vector<std::string> paths;
-    for (std::size_t i = 0; i < list.RowCount(); ++i) paths.push_back(list.Item(i).path + (list.Selected(i) ? "*" : ""));
+    for (std::size_t i = 0; i < list.RowCount(); ++i)
+        paths.push_back(list.Item(i).path + (list.Selected(i) ? "*" : ""));
     return paths;
 }
 
@@ -193,7 +194,7 @@ TEST(CommandMenus, EnableRulesFollowTheListAndMenusKeepTheirOrder) {
     list.SetFocusedRow(0);
     EXPECT_TRUE(enabled(kRemove));
     EXPECT_TRUE(enabled(kPlaySource));
-    EXPECT_FALSE(enabled(kPlayDestination));  // no output yet
+    EXPECT_FALSE(enabled(kPlayDestination));      // no output yet
     EXPECT_FALSE(enabled(kAudioStreamsSubmenu));  // no streams: the submenu has no entry
     list.Item(0).outputPath = "/m/out.mp3";
     list.Item(0).audioSampleRates = {8000};
@@ -233,7 +234,8 @@ TEST(CommandMenus, WhileBusyOnlyCommandsThatChangeNothingAreOffered) {
         EXPECT_EQ(CommandEnabled(id, list, true), readOnly) << id;
         EXPECT_EQ(ChangesListOrSettings(id), !readOnly) << id;
     }
-    for (int id : {kSelectAll, kOptions, kAudioStreamFirst, kAudioStreamFirst + 1}) EXPECT_TRUE(ChangesListOrSettings(id)) << id;
+    for (int id : {kSelectAll, kOptions, kAudioStreamFirst, kAudioStreamFirst + 1})
+        EXPECT_TRUE(ChangesListOrSettings(id)) << id;
     for (int id : HelpMenuLayout()) {
         if (id != kSeparator) {
             EXPECT_FALSE(ChangesListOrSettings(id)) << id;
@@ -266,11 +268,10 @@ TEST(DesktopCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
     list.SetFocusedRow(1);
     EXPECT_TRUE(BrowseFocused(list, false, desktop));
     EXPECT_EQ(desktop.calls, (std::vector<std::string>{"open " + (dir / "in.wav").string(),
-                                                     "show " + (dir / "VIDEO_TS" / "vts_03_1.vob").string()}));
+                                                       "show " + (dir / "VIDEO_TS" / "vts_03_1.vob").string()}));
     EXPECT_STREQ(WebCommandAddress(kHomePage), "https://quillon.example.org/");
     EXPECT_EQ(WebCommandAddress(kAbout), nullptr);
 }
-
 
 // A window that only records what the commands ask of it.
 struct RecordingHost : CommandHost {
@@ -286,7 +287,8 @@ struct RecordingHost : CommandHost {
     void OpenAddress(const std::string& address) override { calls.push_back("url " + address); }
     bool Busy() const override { return busy; }
     void StartConversion(bool selectedOnly, bool convertToOne) override {
-        calls.push_back(std::string("convert") + (selectedOnly ? " selected" : " all") + (convertToOne ? " to one" : ""));
+        calls.push_back(std::string("convert") + (selectedOnly ? " selected" : " all") +
+                        (convertToOne ? " to one" : ""));
     }
     void AddFiles() override { calls.push_back("add files"); }
     void AddFolder() override { calls.push_back("add folder"); }
@@ -303,11 +305,20 @@ struct RecordingHost : CommandHost {
 
 TEST(CommandDispatch, EveryButtonMenuEntryAndKeyReachesItsOwnHandler) {
     const std::vector<std::pair<int, std::string>> expected = {
-        {kConvertSelected, "convert selected"}, {kConvertAll, "convert all"},
-        {kConvertSelectedToOne, "convert selected to one"}, {kConvertAllToOne, "convert all to one"},
-        {kAddFiles, "add files"}, {kAddFolder, "add folder"}, {kAddDvd, "add dvd"},
-        {kSelectAll, "select all"}, {kOptions, "options"}, {kHelpButton, "help menu"},
-        {kHelpTopics, "help topics"}, {kAbout, "about"}, {kMinimize, "minimize"}, {kClose, "close"},
+        {kConvertSelected, "convert selected"},
+        {kConvertAll, "convert all"},
+        {kConvertSelectedToOne, "convert selected to one"},
+        {kConvertAllToOne, "convert all to one"},
+        {kAddFiles, "add files"},
+        {kAddFolder, "add folder"},
+        {kAddDvd, "add dvd"},
+        {kSelectAll, "select all"},
+        {kOptions, "options"},
+        {kHelpButton, "help menu"},
+        {kHelpTopics, "help topics"},
+        {kAbout, "about"},
+        {kMinimize, "minimize"},
+        {kClose, "close"},
         {kSelectedLength, "info The total length of selected files is 00:20."},
         {kAllLength, "info The total length of all files is 00:30."},
     };
@@ -322,8 +333,9 @@ TEST(CommandDispatch, EveryButtonMenuEntryAndKeyReachesItsOwnHandler) {
     // The four web commands open their addresses.
     RecordingHost web;
     for (int id : {kTellAFriend, kFeedback, kHomePage, kCheckUpdates}) EXPECT_TRUE(RunCommand(web, id));
-    EXPECT_EQ(web.calls, (std::vector<std::string>{std::string("url ") + kTellAFriendMail, std::string("url ") + kSupportMail,
-                                                         std::string("url ") + kHomePageUrl, std::string("url ") + kUpdatesUrl}));
+    EXPECT_EQ(web.calls,
+              (std::vector<std::string>{std::string("url ") + kTellAFriendMail, std::string("url ") + kSupportMail,
+                                        std::string("url ") + kHomePageUrl, std::string("url ") + kUpdatesUrl}));
     // Every entry of both menus has a handler; only the "None" stream is shown without one.
     for (const std::vector<int>* layout : {&ContextMenuLayout(), &HelpMenuLayout()}) {
         for (int id : *layout) {

@@ -16,8 +16,7 @@ TEST(EngineRecordTest, KeepsLinesAsATerminalShowsThem) {
     record.Append("frame=  10 time=00:00:01.00\rframe=  20 time=00:00:02.00\r");
     record.Append("frame=  30 time=00:00:03.00\r");
     record.Append("\nInvalid argument");
-    EXPECT_EQ(record.Text(),
-              "Input #0, matroska\nStream #0:0: Video\nframe=  30 time=00:00:03.00\nInvalid argument");
+    EXPECT_EQ(record.Text(), "Input #0, matroska\nStream #0:0: Video\nframe=  30 time=00:00:03.00\nInvalid argument");
     EXPECT_FALSE(record.Truncated());
 
     EngineRecord empty;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "audio/aifc_reader.h"
 #include "audio_test_media.h"
@@ -73,15 +73,15 @@ TEST_P(DwvwMatchesSndfile, EverySampleToTheLast) {
     EXPECT_EQ(reader.GetPosition(), reader.GetLength()) << "every data byte was fetched";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lengths, DwvwMatchesSndfile,
-    ::testing::Values(DwvwCase{"-dwvw12", 3}, DwvwCase{"-dwvw12", 1153}, DwvwCase{"-dwvw12", 24000},
-                      DwvwCase{"-dwvw16", 1}, DwvwCase{"-dwvw16", 7}, DwvwCase{"-dwvw16", 1152},
-                      DwvwCase{"-dwvw16", 5000}, DwvwCase{"-dwvw16", 40000}, DwvwCase{"-dwvw24", 2},
-                      DwvwCase{"-dwvw24", 300}, DwvwCase{"-dwvw24", 2305}, DwvwCase{"-dwvw24", 33333}),
-    [](const auto& p) {
-        return std::string(p.param.encoding + 1) + "_" + std::to_string(p.param.frames);
-    });
+INSTANTIATE_TEST_SUITE_P(Lengths, DwvwMatchesSndfile,
+                         ::testing::Values(DwvwCase{"-dwvw12", 3}, DwvwCase{"-dwvw12", 1153},
+                                           DwvwCase{"-dwvw12", 24000}, DwvwCase{"-dwvw16", 1}, DwvwCase{"-dwvw16", 7},
+                                           DwvwCase{"-dwvw16", 1152}, DwvwCase{"-dwvw16", 5000},
+                                           DwvwCase{"-dwvw16", 40000}, DwvwCase{"-dwvw24", 2}, DwvwCase{"-dwvw24", 300},
+                                           DwvwCase{"-dwvw24", 2305}, DwvwCase{"-dwvw24", 33333}),
+                         [](const auto& p) {
+                             return std::string(p.param.encoding + 1) + "_" + std::to_string(p.param.frames);
+                         });
 
 TEST(AifcReader, LongFilesMatchInEveryWidth) {
     // Several seconds each; also a check that small Reads lose nothing between blocks.
@@ -134,8 +134,8 @@ TEST(AifcReader, StereoCommReadsTheSameStreamAsPairs) {
 TEST(AifcReader, RefusesWhatTheEngineShouldRead) {
     TempDir dir;
     // Uncompressed AIFF and AIFC with another compression, both written by libsndfile.
-    for (int format : {SF_FORMAT_AIFF | SF_FORMAT_PCM_16, SF_FORMAT_AIFF | SF_FORMAT_ULAW,
-                       SF_FORMAT_AIFF | SF_FORMAT_IMA_ADPCM}) {
+    for (int format :
+         {SF_FORMAT_AIFF | SF_FORMAT_PCM_16, SF_FORMAT_AIFF | SF_FORMAT_ULAW, SF_FORMAT_AIFF | SF_FORMAT_IMA_ADPCM}) {
         const fs::path path = dir / "other.aif";
         SF_INFO info{};
         info.samplerate = 8000;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "audio/bass_startup.h"
@@ -204,8 +204,7 @@ void ExpectPcmFormat(const audio::AudioSourceReader& reader, std::uint32_t sampl
     EXPECT_EQ(reader.GetBitsPerSample(), bitsPerSample);
 }
 
-std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader, std::size_t blockBytes,
-                                  std::size_t* largestBlock) {
+std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader, std::size_t blockBytes, std::size_t* largestBlock) {
     std::vector<unsigned char> buffer(blockBytes + 16, 0xEE);
     std::vector<unsigned char> bytes;
     std::size_t largest = 0;
@@ -230,8 +229,7 @@ std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader, std::size_t 
     return samples;
 }
 
-std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::uint32_t sectors,
-                              std::uint32_t serial) {
+std::string CdTrackDescriptor(unsigned track, std::uint32_t startSector, std::uint32_t sectors, std::uint32_t serial) {
     std::string d(44, '\0');
     auto put32 = [&d](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) d[at + i] = static_cast<char>(v >> (8 * i));
@@ -281,8 +279,8 @@ void MakeCdImage(const fs::path& folder, const std::vector<std::vector<std::int1
         const auto& pcm = tracks[t];
         ASSERT_EQ(pcm.size() % (588 * 2), 0u) << "tracks are whole sectors";
         const auto sectors = static_cast<std::uint32_t>(pcm.size() / (588 * 2));
-        std::snprintf(line, sizeof line, "  TRACK %02zu AUDIO\n    INDEX 01 %02u:%02u:%02u\n", t + 1,
-                      sector / 75 / 60, sector / 75 % 60, sector % 75);
+        std::snprintf(line, sizeof line, "  TRACK %02zu AUDIO\n    INDEX 01 %02u:%02u:%02u\n", t + 1, sector / 75 / 60,
+                      sector / 75 % 60, sector % 75);
         cue += line;
         for (std::int16_t s : pcm) {
             bin += static_cast<char>(s & 0xFF);
@@ -303,13 +301,13 @@ std::string MakeTinyModule() {
     const std::size_t sample = 20;
     mod.replace(sample, 5, "pulse");
     mod[sample + 22] = 0;
-    mod[sample + 23] = 32;  // length in words
-    mod[sample + 25] = 64;  // volume
-    mod[sample + 27] = 0;   // loop start
-    mod[sample + 29] = 32;  // loop length in words
+    mod[sample + 23] = 32;                                   // length in words
+    mod[sample + 25] = 64;                                   // volume
+    mod[sample + 27] = 0;                                    // loop start
+    mod[sample + 29] = 32;                                   // loop length in words
     for (int i = 1; i < 31; ++i) mod[20 + i * 30 + 29] = 1;  // unused samples: loop length 1
-    mod[950] = 1;    // song length
-    mod[951] = 127;  // restart
+    mod[950] = 1;                                            // song length
+    mod[951] = 127;                                          // restart
     mod.replace(1080, 4, "M.K.");
     std::string pattern(1024, '\0');
     // Row 0, channel 0: sample 1, period 428, effect F01 (speed 1).

@@ -49,8 +49,8 @@ void ExpectPcmFormat(const audio::AudioSourceReader& reader, std::uint32_t sampl
                      std::uint32_t outputChannels, std::uint32_t bitsPerSample);
 
 // Everything the reader delivers, read in blocks of blockBytes; the largest block is reported.
-std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader,
-                                  std::size_t blockBytes, std::size_t* largestBlock = nullptr);
+std::vector<std::int16_t> ReadAll(audio::AudioSourceReader& reader, std::size_t blockBytes,
+                                  std::size_t* largestBlock = nullptr);
 
 // A disc image folder: disc.bin and disc.cue with one audio track per entry of `tracks`
 // (16-bit stereo PCM, whole sectors of 588 frames), and TrackNN.cda descriptors beside them.

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <sys/stat.h>
 #include <cmath>
 #include <random>
-#include <sys/stat.h>
 
 #include "audio/bass_file_reader.h"
 #include "audio/bass_layer.h"
@@ -102,8 +102,9 @@ TEST_F(BassTest, CdImageShorterThanItsSheetEndsAtItsData) {
     TempDir dir;
     MakeCdImage(dir.path(), {RandomPcm(10, 8)});
     // Track 2 runs from sector 10 to 149 by the sheet, but the BIN ends 5 sectors into it.
-    WriteFile(dir / "disc.cue", ReadFile(dir / "disc.cue") +
-                                    "  TRACK 02 AUDIO\n    INDEX 01 00:00:10\n  TRACK 03 AUDIO\n    INDEX 01 00:02:00\n");
+    WriteFile(dir / "disc.cue",
+              ReadFile(dir / "disc.cue") +
+                  "  TRACK 02 AUDIO\n    INDEX 01 00:00:10\n  TRACK 03 AUDIO\n    INDEX 01 00:02:00\n");
     std::string bin = ReadFile(dir / "disc.bin");
     WriteFile(dir / "disc.bin", bin + std::string(2352 * 5, '\1'));
     WriteFile(dir / "Track02.cda", CdTrackDescriptor(2, 10, 140));

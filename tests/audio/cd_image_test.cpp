@@ -43,8 +43,9 @@ TEST_F(CdImage, CutImageGivesThePrefixItHoldsAndTheLengthItDelivers) {
     // Three tracks, so that the serial number does not depend on where the image ends.
     const std::string clean = RandomBytes(30, 1);
     const std::uint32_t serial = CdSerial({0, 10, 20}, 30);
-    WriteFile(dir / "disc.cue", "FILE \"disc.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
-                                " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n TRACK 03 AUDIO\n  INDEX 01 00:00:20\n");
+    WriteFile(dir / "disc.cue",
+              "FILE \"disc.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+              " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n TRACK 03 AUDIO\n  INDEX 01 00:00:20\n");
     for (unsigned t = 0; t < 3; ++t)
         WriteFile(dir / ("T" + std::to_string(t + 1) + ".cda"), CdTrackDescriptor(t + 1, t * 10, 10, serial));
 
@@ -54,8 +55,8 @@ TEST_F(CdImage, CutImageGivesThePrefixItHoldsAndTheLengthItDelivers) {
     };
     const std::size_t s = 2352;
     for (const Cut& cut : {Cut{30 * s, 10 * s, 10 * s, 10 * s}, Cut{25 * s + 1001, 10 * s, 10 * s, 5 * s + 1000},
-                           Cut{20 * s, 10 * s, 10 * s, 0}, Cut{10 * s + 3, 10 * s, 0, 0}, Cut{6 * s - 2, 6 * s - 4, 0, 0},
-                           Cut{3, 0, 0, 0}}) {
+                           Cut{20 * s, 10 * s, 10 * s, 0}, Cut{10 * s + 3, 10 * s, 0, 0},
+                           Cut{6 * s - 2, 6 * s - 4, 0, 0}, Cut{3, 0, 0, 0}}) {
         WriteFile(dir / "disc.bin", clean.substr(0, cut.bytes));
         const std::size_t expected[] = {cut.track1, cut.track2, cut.track3};
         for (unsigned t = 0; t < 3; ++t) {
@@ -150,10 +151,11 @@ TEST_F(CdImage, TwoDiscsInOneFolderEachTrackFromItsOwnDisc) {
 TEST(CueSheet, LayoutOfGapsDataTracksAndDamagedSheets) {
     // A data track of 2048-byte sectors first, a pre-gap no file holds, an index 00 gap.
     CueSheet sheet;
-    ASSERT_TRUE(ParseCueSheet("\xEF\xBB\xBFREM x\nFILE \"d.bin\" BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
-                              "  TRACK 02 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 00:00:20\n"
-                              "  TRACK 03 AUDIO\n    INDEX 00 00:00:40\n    INDEX 01 00:00:42\n",
-                              sheet));
+    ASSERT_TRUE(
+        ParseCueSheet("\xEF\xBB\xBFREM x\nFILE \"d.bin\" BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
+                      "  TRACK 02 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 00:00:20\n"
+                      "  TRACK 03 AUDIO\n    INDEX 00 00:00:40\n    INDEX 01 00:00:42\n",
+                      sheet));
     // 20 data sectors, then 20 + 2 + 8 audio sectors.
     DiscLayout layout;
     ASSERT_TRUE(LayOutDisc(sheet, {20 * 2048 + 30 * 2352}, layout));
@@ -181,11 +183,12 @@ TEST(CueSheet, LayoutOfGapsDataTracksAndDamagedSheets) {
     ASSERT_TRUE(LayOutDisc(sheet, {10 * 2352}, layout));
     EXPECT_EQ(DiscSerial(layout), 0x20Au);
 
-    for (const char* bad : {"", "TRACK 01 AUDIO\nINDEX 01 00:00:00\n", "FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
-                            "FILE a.bin BINARY\nTRACK 01 AUDIO\n", "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:60:00\n",
-                            "FILE a.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n",
-                            "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:02:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n",
-                            "FILE a.bin BINARY\nTRACK 01 VIDEO\nINDEX 01 00:00:00\n"}) {
+    for (const char* bad :
+         {"", "TRACK 01 AUDIO\nINDEX 01 00:00:00\n", "FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+          "FILE a.bin BINARY\nTRACK 01 AUDIO\n", "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:60:00\n",
+          "FILE a.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n",
+          "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:02:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n",
+          "FILE a.bin BINARY\nTRACK 01 VIDEO\nINDEX 01 00:00:00\n"}) {
         EXPECT_FALSE(ParseCueSheet(bad, sheet)) << bad;
     }
 }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <functional>
-#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
+#include <cstring>
+#include <functional>
 #include <random>
 
 #include "audio/aifc_reader.h"
@@ -29,11 +29,11 @@ TEST(OwnReaders, ChosenByLowerCaseExtension) {
         const char* path;
         OwnReaderKind kind;
     };
-    for (const Case& c : {Case{"/cd/track01.CDA", OwnReaderKind::Bass},
-                          Case{"song.aiff", OwnReaderKind::Aifc}, Case{"/a/song.AFC", OwnReaderKind::Aifc},
-                          Case{"x.aif", OwnReaderKind::Aifc}, Case{"x.AIFC", OwnReaderKind::Aifc},
-                          Case{"memo.voc", OwnReaderKind::Voice}, Case{"/a.b/noext", OwnReaderKind::None},
-                          Case{"clip.mp4", OwnReaderKind::None}, Case{"trailing.", OwnReaderKind::None}}) {
+    for (const Case& c : {Case{"/cd/track01.CDA", OwnReaderKind::Bass}, Case{"song.aiff", OwnReaderKind::Aifc},
+                          Case{"/a/song.AFC", OwnReaderKind::Aifc}, Case{"x.aif", OwnReaderKind::Aifc},
+                          Case{"x.AIFC", OwnReaderKind::Aifc}, Case{"memo.voc", OwnReaderKind::Voice},
+                          Case{"/a.b/noext", OwnReaderKind::None}, Case{"clip.mp4", OwnReaderKind::None},
+                          Case{"trailing.", OwnReaderKind::None}}) {
         EXPECT_EQ(OwnReaderKindForExtension(quillon::util::LowerExtension(c.path)), c.kind) << c.path;
     }
     EXPECT_NE(dynamic_cast<BassFileReader*>(CreateReaderForExtension("cda").get()), nullptr);
@@ -93,8 +93,8 @@ TEST_F(DecodeTest, FailuresLeaveNoFile) {
 
     const auto signal = MakeTestSignal(20000, 2);
     ASSERT_TRUE(MakeDwvwAifc(dir / "ok.aifc", signal, "-dwvw16"));
-    EXPECT_FALSE(DecodeToWavFile((dir / "ok.aifc").string(), OwnReaderKind::Aifc,
-                                 (dir / "missing/out.wav").string(), message));
+    EXPECT_FALSE(
+        DecodeToWavFile((dir / "ok.aifc").string(), OwnReaderKind::Aifc, (dir / "missing/out.wav").string(), message));
     EXPECT_EQ(message, "Failed to create temporary file");
 
     int blocks = 0;
@@ -137,8 +137,8 @@ TEST_F(DecodeTest, NonRegularFilesAreRefusedWithoutWaiting) {
             EXPECT_FALSE(fs::exists(dir / "out.wav")) << name;
         }
         std::string message;
-        EXPECT_TRUE(DecodeToWavFile((dir / "link.aifc").string(), OwnReaderKind::Aifc, (dir / "out.wav").string(),
-                                    message))
+        EXPECT_TRUE(
+            DecodeToWavFile((dir / "link.aifc").string(), OwnReaderKind::Aifc, (dir / "out.wav").string(), message))
             << "a link to a regular file is read: " << message;
     });
     EXPECT_TRUE(quillon::util::IsRegularFileOrLinkToOne((dir / "link.aifc").string()));

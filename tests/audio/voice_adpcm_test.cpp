@@ -20,7 +20,7 @@ using quillon::audio::VoiceFileReader;
 // list, newest first, and every step is its own statement.
 struct PlainAdpcm {
     long long se = 0, y = 544, se2 = 0, sez = 0, a1 = 0, a2 = 0;
-    long long b[7] = {};                       // b[1]..b[6]
+    long long b[7] = {};  // b[1]..b[6]
     std::vector<long long> p{0, 0, 0}, sr{0, 0}, dq{0, 0, 0, 0, 0, 0, 0};
 
     static long long Limit(long long v, long long lo, long long hi) { return v < lo ? lo : v > hi ? hi : v; }
@@ -161,9 +161,9 @@ TEST(VoiceAdpcm, AdaptationStaysWithinItsLimits) {
         a2Limit |= std::abs(d.a2()) == 12288;
         a1Limit |= std::abs(d.a1()) == 15360 - d.a2();
     };
-    for (int i = 0; i < 200; ++i) feed(7);        // y climbs to its ceiling
+    for (int i = 0; i < 200; ++i) feed(7);              // y climbs to its ceiling
     for (int i = 0; i < 400; ++i) feed(i % 2 ? 7 : 9);  // alternating signs push a1 and a2 to their limits
-    for (int i = 0; i < 400; ++i) feed(15);       // y falls back to its floor
+    for (int i = 0; i < 400; ++i) feed(15);             // y falls back to its floor
     EXPECT_TRUE(yTop);
     EXPECT_TRUE(yBottom);
     EXPECT_TRUE(a2Limit);

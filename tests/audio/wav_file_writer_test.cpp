@@ -11,7 +11,8 @@ namespace {
 
 std::uint32_t Le32(const std::string& s, std::size_t at) {
     return static_cast<std::uint8_t>(s[at]) | (static_cast<std::uint8_t>(s[at + 1]) << 8) |
-           (static_cast<std::uint8_t>(s[at + 2]) << 16) | (static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[at + 3])) << 24);
+           (static_cast<std::uint8_t>(s[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[at + 3])) << 24);
 }
 
 std::uint32_t Le16(const std::string& s, std::size_t at) {

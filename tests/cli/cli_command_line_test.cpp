@@ -10,9 +10,9 @@ namespace quillon::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cli;
 using test::CommandResult;
 using test::RunCommand;
-using test::Cli;
 
 TEST(CliCommandLine, PrintsTheLineARunWouldStart) {
     test::TempDir dir;
@@ -24,9 +24,11 @@ TEST(CliCommandLine, PrintsTheLineARunWouldStart) {
     // The first audio stream by default, the second once asked for.
     CommandResult r = RunCommand({Cli(), "command-line", "--format", "110", "--output", out, clip.string()});
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_EQ(r.output, "\"" + ferrox + "\" -i \"" + clip.string() + "\" -dn -sn -movflags faststart -map 0:0 -c:v mpeg4 "
-                        "-s 176x144 -aspect 176:144 -q:v 5 -r 25.000 -map 0:1 -c:a aac -strict -2 -cutoff 21000 "
-                        "-ar 44100 -ac 2 -b:a 128000 -y \"" + dir.path().string() + "/o \\\"x\\\".mp4\"\n");
+    EXPECT_EQ(r.output, "\"" + ferrox + "\" -i \"" + clip.string() +
+                            "\" -dn -sn -movflags faststart -map 0:0 -c:v mpeg4 "
+                            "-s 176x144 -aspect 176:144 -q:v 5 -r 25.000 -map 0:1 -c:a aac -strict -2 -cutoff 21000 "
+                            "-ar 44100 -ac 2 -b:a 128000 -y \"" +
+                            dir.path().string() + "/o \\\"x\\\".mp4\"\n");
     ASSERT_EQ(RunCommand({Cli(), "settings", "set", "RequestAudioIndex", "2"}).exitCode, 0);
     r = RunCommand({Cli(), "command-line", "--format", "110", "--output", out, clip.string()});
     EXPECT_NE(r.output.find(" -map 0:2 -c:a aac "), std::string::npos) << r.output;
@@ -42,8 +44,10 @@ TEST(CliCommandLine, PrintsTheLineARunWouldStart) {
     ASSERT_EQ(RunCommand({Cli(), "settings", "set", "DestOutputFolderOpt", "199"}).exitCode, 0);
     r = RunCommand({Cli(), "command-line", "--format", "155", clip.string()});
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_EQ(r.output, "\"" + (test::BinDir() / "tavrel").string() + "\" --frontend --nosubtitles -x 176 -y 144 -v 6 "
-                        "--audiostream 2 -o \"" + dir.path().string() + "/my clip.ogv\" \"" + clip.string() + "\"\n");
+    EXPECT_EQ(r.output, "\"" + (test::BinDir() / "tavrel").string() +
+                            "\" --frontend --nosubtitles -x 176 -y 144 -v 6 "
+                            "--audiostream 2 -o \"" +
+                            dir.path().string() + "/my clip.ogv\" \"" + clip.string() + "\"\n");
     EXPECT_FALSE(fs::exists(dir / "my clip.ogv"));
     ASSERT_EQ(RunCommand({Cli(), "settings", "set", "TargetExistsOpt", "33"}).exitCode, 0);
     test::WriteFile(dir / "my clip.ogv", "taken");

@@ -32,7 +32,7 @@ TEST(CliDecode, VoiceRecordingToWav) {
     const std::string wav = ReadFile(dir / "out.wav");
     ASSERT_EQ(wav.size(), 44u + 25 * 80 * 2);
     EXPECT_EQ(wav.substr(36, 4), "data");
-    EXPECT_EQ(static_cast<unsigned char>(wav[22]), 1);                 // mono
+    EXPECT_EQ(static_cast<unsigned char>(wav[22]), 1);                    // mono
     EXPECT_EQ(static_cast<unsigned char>(wav[24]) | wav[25] << 8, 8000);  // sample rate
 
     quillon::audio::VoiceAdpcmDecoder decoder;

@@ -26,26 +26,28 @@ TEST(CliProbe, WritesOneJsonObjectPerFileWithExactlyTheKnownKeys) {
     EXPECT_EQ(r.output.substr(0, r.output.find("},\n  {") + 2),
               "[\n"
               "  {\n"
-              "    \"path\": \"" + escapedWav + "\",\n"
-              "    \"kind\": \"EngineFile\",\n"
-              "    \"durationSeconds\": 1,\n"
-              "    \"videoStreamId\": \"\",\n"
-              "    \"width\": 0,\n"
-              "    \"height\": 0,\n"
-              "    \"frameRate\": -1.0,\n"
-              "    \"displayAspectRatio\": -1.0,\n"
-              "    \"videoBitRate\": 0,\n"
-              "    \"audioStreams\": [\n"
-              "      {\n"
-              "        \"id\": \"0:0\",\n"
-              "        \"sampleRate\": 22050,\n"
-              "        \"bitRate\": 352,\n"
-              "        \"channels\": 1\n"
-              "      }\n"
-              "    ]\n"
-              "  },");
-    for (const char* part : {"\"videoStreamId\": \"0:0\"", "\"width\": 160", "\"height\": 120",
-                             "\"frameRate\": 10.0", "\"id\": \"0:1\"", "\"id\": \"0:2\"", "\"sampleRate\": 44100"}) {
+              "    \"path\": \"" +
+                  escapedWav +
+                  "\",\n"
+                  "    \"kind\": \"EngineFile\",\n"
+                  "    \"durationSeconds\": 1,\n"
+                  "    \"videoStreamId\": \"\",\n"
+                  "    \"width\": 0,\n"
+                  "    \"height\": 0,\n"
+                  "    \"frameRate\": -1.0,\n"
+                  "    \"displayAspectRatio\": -1.0,\n"
+                  "    \"videoBitRate\": 0,\n"
+                  "    \"audioStreams\": [\n"
+                  "      {\n"
+                  "        \"id\": \"0:0\",\n"
+                  "        \"sampleRate\": 22050,\n"
+                  "        \"bitRate\": 352,\n"
+                  "        \"channels\": 1\n"
+                  "      }\n"
+                  "    ]\n"
+                  "  },");
+    for (const char* part : {"\"videoStreamId\": \"0:0\"", "\"width\": 160", "\"height\": 120", "\"frameRate\": 10.0",
+                             "\"id\": \"0:1\"", "\"id\": \"0:2\"", "\"sampleRate\": 44100"}) {
         EXPECT_NE(r.output.find(part), std::string::npos) << part << "\n" << r.output;
     }
     EXPECT_TRUE(r.output.ends_with("\n  }\n]\n")) << r.output;
@@ -81,8 +83,8 @@ TEST(CliProbe, OwnReaderSourcesGetTheReadersFactsAndOthersFallBackToTheEngine) {
     std::filesystem::create_directories(dir / "disc");
     MakeCdImage(dir / "disc", {track});
 
-    const CommandResult r = Cli({"probe", "--json", (dir / "memo.aifc").string(),
-                                 (dir / "plain.aiff").string(), (dir / "disc/Track01.cda").string()});
+    const CommandResult r = Cli({"probe", "--json", (dir / "memo.aifc").string(), (dir / "plain.aiff").string(),
+                                 (dir / "disc/Track01.cda").string()});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     const std::size_t plain = r.output.find("plain.aiff");
     const std::size_t cd = r.output.find("Track01.cda");

@@ -155,14 +155,10 @@ TEST_F(CliStore, SetValuesReadBackInFreshProcesses) {
     EXPECT_EQ(Get("OutputFormat"), "110\n");
     EXPECT_EQ(Get("MP4VideoFrameRate"), "-1\n");
     const std::pair<const char*, const char*> cases[] = {
-        {"OutputFormat", "1160"},
-        {"CropLeft", "-1"},  // negative numbers are values, not options
-        {"DIVXVideoCodec", "libxvid"},
-        {"LastAddFileDir", "/home/me/My Videos/Küche"},
-        {"MP4VideoFrameRate", "29.97"},
-        {"H264VideoFrameRate", "0.1"},
-        {"VCDVideoFrameRate", "-1.0"},
-        {"ConversionPriority", "4294967295"},  // any 32-bit pattern
+        {"OutputFormat", "1160"},       {"CropLeft", "-1"},  // negative numbers are values, not options
+        {"DIVXVideoCodec", "libxvid"},  {"LastAddFileDir", "/home/me/My Videos/Küche"},
+        {"MP4VideoFrameRate", "29.97"}, {"H264VideoFrameRate", "0.1"},
+        {"VCDVideoFrameRate", "-1.0"},  {"ConversionPriority", "4294967295"},  // any 32-bit pattern
     };
     for (const auto& [name, value] : cases) {
         CommandResult r = Cli({"settings", "set", name, value});
@@ -224,7 +220,8 @@ TEST_F(CliStore, TwoProcessesSavingDifferentValuesBothKeepTheirs) {
 }
 
 TEST_F(CliStore, DamagedStoreGivesDefaultsAndIsKeptAside) {
-    test::WriteFile(dir_->path() / "quillon.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\n");
+    test::WriteFile(dir_->path() / "quillon.reg",
+                    "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\n");
     EXPECT_EQ(Get("OutputFormat"), "110\n");
     int kept = 0;
     for (const auto& e : fs::directory_iterator(dir_->path())) {
@@ -246,12 +243,12 @@ TEST_F(CliStore, FormatsJsonHasEveryRecordWithItsFieldsAndCurrentSettings) {
     ASSERT_EQ(all.items.size(), 79u);
 
     const std::vector<std::string> fields = {
-        "FormatId", "Family", "CustomFormat", "VideoEnable", "VideoCodec", "VideoAspect",
-        "VideoWidth", "VideoHeight", "VideoKeepAspect", "AddPadding", "VideoBitRate",
-        "VideoVBRQuality", "VideoVBREnabled", "VideoFrameRate", "AudioEnable", "AudioCodec",
-        "AudioBitRate", "AudioVBRQuality", "AudioVBREnabled", "AudioCompressionLevel",
-        "AudioSampleRate", "AudioChannels", "AudioVolume", "Extension", "Label", "Muxer",
-        "SettingsKey", "FastStart", "AudioCodecs", "VideoCodecs"};
+        "FormatId",        "Family",          "CustomFormat",    "VideoEnable",     "VideoCodec",
+        "VideoAspect",     "VideoWidth",      "VideoHeight",     "VideoKeepAspect", "AddPadding",
+        "VideoBitRate",    "VideoVBRQuality", "VideoVBREnabled", "VideoFrameRate",  "AudioEnable",
+        "AudioCodec",      "AudioBitRate",    "AudioVBRQuality", "AudioVBREnabled", "AudioCompressionLevel",
+        "AudioSampleRate", "AudioChannels",   "AudioVolume",     "Extension",       "Label",
+        "Muxer",           "SettingsKey",     "FastStart",       "AudioCodecs",     "VideoCodecs"};
     std::map<int, const Json*> byId;
     for (const Json& record : all.items) {
         std::vector<std::string> keys;
@@ -275,8 +272,8 @@ TEST_F(CliStore, FormatsJsonHasEveryRecordWithItsFieldsAndCurrentSettings) {
     const Json& dv = (*byId.at(60))["VideoCodecs"].items.at(0);
     std::vector<std::string> codecKeys;
     for (const auto& m : dv.members) codecKeys.push_back(m.first);
-    EXPECT_EQ(codecKeys, (std::vector<std::string>{"Name", "Label", "FrameSizes", "BitRates",
-                                                   "QualityHigh", "QualityLow", "FrameRates"}));
+    EXPECT_EQ(codecKeys, (std::vector<std::string>{"Name", "Label", "FrameSizes", "BitRates", "QualityHigh",
+                                                   "QualityLow", "FrameRates"}));
     ASSERT_EQ(dv["FrameSizes"].items.size(), 3u);  // the fixed-size mark, 720x480, 720x576
     EXPECT_EQ(dv["FrameSizes"].items[0].items.at(0).text, "-1");
     EXPECT_EQ(dv["FrameSizes"].items[2].items.at(1).text, "576");
@@ -287,9 +284,8 @@ TEST_F(CliStore, FormatsJsonHasEveryRecordWithItsFieldsAndCurrentSettings) {
     const Json& amr = (*byId.at(10))["AudioCodecs"].items.at(1);
     std::vector<std::string> audioKeys;
     for (const auto& m : amr.members) audioKeys.push_back(m.first);
-    EXPECT_EQ(audioKeys, (std::vector<std::string>{"Name", "Label", "RateControl", "SampleRates",
-                                                   "BitRates", "QualityHigh", "QualityLow",
-                                                   "ChannelMask"}));
+    EXPECT_EQ(audioKeys, (std::vector<std::string>{"Name", "Label", "RateControl", "SampleRates", "BitRates",
+                                                   "QualityHigh", "QualityLow", "ChannelMask"}));
     EXPECT_EQ(amr["Name"].text, "libopencore_amrnb");
     EXPECT_EQ(amr["BitRates"].items.back().text, "12200");  // no end marker
 

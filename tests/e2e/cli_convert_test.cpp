@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <map>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -63,9 +63,9 @@ TEST_F(CliConvert, FolderOfMixedSourcesWithThreeThreads) {
     ASSERT_TRUE(MakeAudio(in / "b.wav", 1, 1, 22050));
     fs::create_directories(in / "sub");
     ASSERT_TRUE(MakeClip(in / "sub" / "c.mkv", 1, 2, 1, 160, 120));
-    ASSERT_EQ(RunCommand({"sndfile-convert", "-dwvw16", (in / "b.wav").string(), (in / "sub" / "d.aifc").string()})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        RunCommand({"sndfile-convert", "-dwvw16", (in / "b.wav").string(), (in / "sub" / "d.aifc").string()}).exitCode,
+        0);
     const CommandResult r = RunCommand({Cli(), "convert", "--format", "110", "--threads", "3", in.path().string()});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     const auto rows = RowLines(r.output);
@@ -79,8 +79,8 @@ TEST_F(CliConvert, FolderOfMixedSourcesWithThreeThreads) {
 
     // A file the engine cannot read is reported, and the exit status says not everything was written.
     WriteFile(in / "notes.txt", "not media");
-    const CommandResult again = RunCommand({Cli(), "convert", "--format", "1200", (in / "notes.txt").string(),
-                                            (in / "a.mp4").string()});
+    const CommandResult again =
+        RunCommand({Cli(), "convert", "--format", "1200", (in / "notes.txt").string(), (in / "a.mp4").string()});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_NE(again.output.find("Failed to load the following files."), std::string::npos);
     EXPECT_EQ(RowLines(again.output), (std::vector<std::string>{"a.mp4\ta.wav"}));
@@ -90,13 +90,13 @@ TEST_F(CliConvert, ConvertToOneAndTheStoredFormatSetting) {
     ASSERT_TRUE(MakeClip(in / "x.mp4", 1, 1, 2, 160, 120));
     ASSERT_TRUE(MakeClip(in / "y.mp4", 1, 1, 2, 320, 240));
     ASSERT_EQ(RunCommand({Cli(), "settings", "set", "OutputFormat", "90"}).exitCode, 0);
-    const CommandResult r = RunCommand({Cli(), "convert", "--one", (out / "both").string(), (in / "x.mp4").string(),
-                                        (in / "y.mp4").string()});
+    const CommandResult r = RunCommand(
+        {Cli(), "convert", "--one", (out / "both").string(), (in / "x.mp4").string(), (in / "y.mp4").string()});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(RowLines(r.output), (std::vector<std::string>{"x.mp4\tboth.mkv", "y.mp4\tboth.mkv"}));
     EXPECT_TRUE(fs::exists(out / "both.mkv"));
-    const CommandResult bad = RunCommand({Cli(), "convert", "--one", (out / "no" / "dir.mp4").string(),
-                                          (in / "x.mp4").string()});
+    const CommandResult bad =
+        RunCommand({Cli(), "convert", "--one", (out / "no" / "dir.mp4").string(), (in / "x.mp4").string()});
     EXPECT_EQ(bad.exitCode, 2);
 }
 
@@ -105,9 +105,8 @@ TEST_F(CliConvert, InterruptCancelsLikeTheCancelButton) {
     for (int i = 0; i < 3; ++i) fs::copy_file(in / "long.mp4", in / ("l" + std::to_string(i) + ".mp4"));
     fs::remove(in / "long.mp4");
     platform::StartedProcess cli;
-    ASSERT_TRUE(platform::StartProcess(std::vector<std::string>{Cli(), "convert", "--format", "110", "--threads", "2",
-                                                                in.path().string()},
-                                       {}, cli));
+    ASSERT_TRUE(platform::StartProcess(
+        std::vector<std::string>{Cli(), "convert", "--format", "110", "--threads", "2", in.path().string()}, {}, cli));
     std::string output;
     char buffer[4096];
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -214,8 +213,8 @@ struct Interrupted {
 
 // Starts quillon-cli, sends `signo` once its output holds `cue` (and, with withChild, something
 // runs below it), and collects what it prints until it ends.
-Interrupted InterruptAt(const std::vector<std::string>& args, const std::string& cue, int signo,
-                        const fs::path& ffmpeg, bool withChild = true) {
+Interrupted InterruptAt(const std::vector<std::string>& args, const std::string& cue, int signo, const fs::path& ffmpeg,
+                        bool withChild = true) {
     Interrupted r;
     setenv("QUILLON_FFMPEG", ffmpeg.c_str(), 1);
     platform::StartedProcess cli;
@@ -269,15 +268,15 @@ TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
     const fs::path realTime = FfmpegWrapper(in, false);
 
     // Adding files: a probe that does not end.
-    ExpectNothingLeft(InterruptAt({"convert", "--format", "110", (in / "clip.mp4").string()}, "Adding file",
-                                  SIGTERM, holdProbe),
-                      out);
+    ExpectNothingLeft(
+        InterruptAt({"convert", "--format", "110", (in / "clip.mp4").string()}, "Adding file", SIGTERM, holdProbe),
+        out);
 
     // Preparing: a long DWVW file is decoded by the program itself, no child involved.
     ASSERT_TRUE(MakeAudio(in / "long.wav", 600, 1, 44100));
-    ASSERT_EQ(RunCommand({"sndfile-convert", "-dwvw16", (in / "long.wav").string(), (in / "long.aifc").string()})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        RunCommand({"sndfile-convert", "-dwvw16", (in / "long.wav").string(), (in / "long.aifc").string()}).exitCode,
+        0);
     fs::remove(in / "long.wav");
     const Interrupted preparing =
         InterruptAt({"convert", "--format", "110", (in / "long.aifc").string(), (in / "clip.mp4").string()},
@@ -307,8 +306,8 @@ TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
 TEST_F(CliConvert, ExitStatusContract) {
     const CommandResult help = RunCommand({Cli(), "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* line : {"  0    every file was converted", "  1    at least one file", "  2    usage or configuration",
-                             "  130  interrupted"}) {
+    for (const char* line : {"  0    every file was converted", "  1    at least one file",
+                             "  2    usage or configuration", "  130  interrupted"}) {
         EXPECT_NE(help.output.find(line), std::string::npos) << line << "\n" << help.output;
     }
 
@@ -322,8 +321,8 @@ TEST_F(CliConvert, ExitStatusContract) {
     ASSERT_EQ(RunCommand({Cli(), "settings", "set", "TargetExistsOpt", "33"}).exitCode, 0);
     const CommandResult skipped = RunCommand({Cli(), "convert", "--format", "1040", a, b});
     EXPECT_EQ(skipped.exitCode, 0) << skipped.output;
-    EXPECT_EQ(RowLines(skipped.output), (std::vector<std::string>{"a.wav\tTarget exists and skipped",
-                                                                   "b.wav\tTarget exists and skipped"}));
+    EXPECT_EQ(RowLines(skipped.output),
+              (std::vector<std::string>{"a.wav\tTarget exists and skipped", "b.wav\tTarget exists and skipped"}));
     fs::remove(out / "b.aiff");
     WriteFile(in / "broken.wav", "RIFF");
     EXPECT_EQ(RunCommand({Cli(), "convert", "--format", "1040", a, b, (in / "broken.wav").string()}).exitCode, 1);

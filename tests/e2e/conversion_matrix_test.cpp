@@ -30,13 +30,31 @@ using test::TempDir;
 // What ffprobe calls the stream an encoder writes.
 std::string StreamCodecName(const std::string& encoder) {
     static const std::map<std::string, std::string> names = {
-        {"h263p", "h263"},         {"libx264", "h264"},       {"h264mp", "h264"},          {"h264bp", "h264"},      {"libx265", "hevc"},
-        {"libxvid", "mpeg4"},      {"msmpeg4", "msmpeg4v3"},    {"flv", "flv1"},         {"libtheora", "theora"},
-        {"libvpx", "vp8"},         {"libvpx-vp9", "vp9"},       {"libschroedinger", "dirac"},
-        {"prores_ks", "prores"},   {"libwebp", "webp"},         {"libmp3lame", "mp3"},   {"dca", "dts"},
-        {"libvorbis", "vorbis"},   {"libopus", "opus"},         {"libspeex", "speex"},
-        {"libopencore_amrnb", "amr_nb"}, {"libvo_amrwbenc", "amr_wb"}, {"g726", "adpcm_g726"},
-        {"g722", "adpcm_g722"},    {"libgsm", "gsm"},           {"libgsm_ms", "gsm_ms"},
+        {"h263p", "h263"},
+        {"libx264", "h264"},
+        {"h264mp", "h264"},
+        {"h264bp", "h264"},
+        {"libx265", "hevc"},
+        {"libxvid", "mpeg4"},
+        {"msmpeg4", "msmpeg4v3"},
+        {"flv", "flv1"},
+        {"libtheora", "theora"},
+        {"libvpx", "vp8"},
+        {"libvpx-vp9", "vp9"},
+        {"libschroedinger", "dirac"},
+        {"prores_ks", "prores"},
+        {"libwebp", "webp"},
+        {"libmp3lame", "mp3"},
+        {"dca", "dts"},
+        {"libvorbis", "vorbis"},
+        {"libopus", "opus"},
+        {"libspeex", "speex"},
+        {"libopencore_amrnb", "amr_nb"},
+        {"libvo_amrwbenc", "amr_wb"},
+        {"g726", "adpcm_g726"},
+        {"g722", "adpcm_g722"},
+        {"libgsm", "gsm"},
+        {"libgsm_ms", "gsm_ms"},
     };
     auto it = names.find(encoder);
     return it == names.end() ? encoder : it->second;
@@ -45,9 +63,10 @@ std::string StreamCodecName(const std::string& encoder) {
 // Encoders of formats for players and devices, whose output must be 8-bit 4:2:0 whatever the
 // source's sampling and depth.
 bool MustPlayAs420(const std::string& encoder) {
-    static const std::set<std::string> codecs = {
-        "libx264", "h264mp", "h264bp", "libx265", "mpeg4", "libxvid", "msmpeg4", "msmpeg4v2", "h263", "h263p",
-        "flv", "wmv1", "wmv2", "mpeg1video", "mpeg2video", "libvpx", "libvpx-vp9", "libtheora", "h261"};
+    static const std::set<std::string> codecs = {"libx264", "h264mp",     "h264bp",    "libx265",    "mpeg4",
+                                                 "libxvid", "msmpeg4",    "msmpeg4v2", "h263",       "h263p",
+                                                 "flv",     "wmv1",       "wmv2",      "mpeg1video", "mpeg2video",
+                                                 "libvpx",  "libvpx-vp9", "libtheora", "h261"};
     return codecs.count(encoder) > 0;
 }
 
@@ -158,12 +177,14 @@ protected:
         }
         if (format.Family == formats::FamilyImageSequence) {
             std::size_t images = 0;
-            for (const auto& entry : fs::directory_iterator(out)) images += entry.path().extension() == "." + format.Extension;
+            for (const auto& entry : fs::directory_iterator(out))
+                images += entry.path().extension() == "." + format.Extension;
             if (images < 2) outcome.problem = "only " + std::to_string(images) + " image(s)";
         }
 
         std::set<std::string> expected;
-        if (format.VideoCodecs && format.VideoEnable && !audioOnly) expected.insert("video:" + StreamCodecName(format.VideoCodec));
+        if (format.VideoCodecs && format.VideoEnable && !audioOnly)
+            expected.insert("video:" + StreamCodecName(format.VideoCodec));
         if (format.AudioCodecs && format.AudioEnable) expected.insert("audio:" + StreamCodecName(format.AudioCodec));
         std::vector<std::string> probe{"ffprobe", "-v", "error"};
         // Raw A-law and mu-law files say nothing about themselves.
@@ -171,7 +192,8 @@ protected:
             if (probe.size() == 3) probe.push_back("-f");
             probe.push_back(piece);
         }
-        probe.insert(probe.end(), {"-show_entries", "stream=codec_name,codec_type,pix_fmt", "-of", "csv=p=0", item.outputPath});
+        probe.insert(probe.end(),
+                     {"-show_entries", "stream=codec_name,codec_type,pix_fmt", "-of", "csv=p=0", item.outputPath});
         const test::CommandResult r = test::RunCommand(probe);
         std::set<std::string> found;
         for (const std::string& row : util::SplitText(r.output, '\n')) {
@@ -179,7 +201,8 @@ protected:
             if (fields.size() >= 2 && (fields[1] == "video" || fields[1] == "audio")) {
                 found.insert(fields[1] + ":" + fields[0]);
             }
-            if (fields.size() >= 3 && fields[1] == "video" && MustPlayAs420(format.VideoCodec) && fields[2] != "yuv420p") {
+            if (fields.size() >= 3 && fields[1] == "video" && MustPlayAs420(format.VideoCodec) &&
+                fields[2] != "yuv420p") {
                 outcome.problem += " video is " + fields[2] + ", not yuv420p;";
             }
         }
@@ -212,7 +235,8 @@ TEST_F(ConversionMatrix, EveryFormatWithItsDefaults) {
     formats::BuildCatalogue(catalogue);
     ASSERT_EQ(catalogue.size(), 79u);
     std::vector<Job> jobs;
-    for (const formats::OutputFormat& f : catalogue) jobs.push_back({f, std::to_string(f.FormatId) + " " + f.Extension});
+    for (const formats::OutputFormat& f : catalogue)
+        jobs.push_back({f, std::to_string(f.FormatId) + " " + f.Extension});
     Report(RunAll(jobs));
 }
 
@@ -229,8 +253,10 @@ TEST_F(ConversionMatrix, EveryVideoFormatFromSourcesThatAreNot420) {
             if (f.Family == formats::FamilyAudio || !f.VideoCodecs || !f.VideoEnable) continue;
             // The RGB source only through the formats meant for devices and players.
             if (rgb && !MustPlayAs420(f.VideoCodec)) continue;
-            jobs.push_back({f, std::to_string(f.FormatId) + " " + f.Extension + " from " + fs::path(source.path).filename().string(),
-                            &source});
+            jobs.push_back(
+                {f,
+                 std::to_string(f.FormatId) + " " + f.Extension + " from " + fs::path(source.path).filename().string(),
+                 &source});
         }
     }
     Report(RunAll(jobs));
@@ -281,7 +307,7 @@ TEST_F(ConversionMatrix, EveryCodecOfferOfEveryFormat) {
     }
     // Offers no writer can honour end as a reported failure with no file, never as a file
     // nothing can play: SWF holds only FLV1/MJPEG video and MP3 audio, and RealVideo has no AVI tag.
-    const std::set<std::string> refused = {"40 avi video rv10", "40 avi video rv20", "160 swf video libx264",
+    const std::set<std::string> refused = {"40 avi video rv10",    "40 avi video rv20",    "160 swf video libx264",
                                            "160 swf video h264mp", "160 swf video h264bp", "160 swf audio aac"};
     std::vector<Outcome> outcomes = RunAll(jobs);
     std::size_t refusedSeen = 0;

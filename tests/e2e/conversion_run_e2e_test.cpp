@@ -33,8 +33,8 @@ constexpr int32_t kWav = 1200;
 constexpr int32_t kAvi = 40;
 
 double Duration(const fs::path& file) {
-    const auto r = test::RunCommand({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of",
-                                     "default=nw=1:nk=1", file.string()});
+    const auto r = test::RunCommand(
+        {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", file.string()});
     return r.exitCode == 0 ? std::atof(r.output.c_str()) : -1.0;
 }
 
@@ -76,9 +76,10 @@ protected:
 
     ConversionRun& Run() {
         if (!run) {
-            RunEnvironment env{list, catalogue, settings, host, events, {}, {}, {}, enginePath,
-                               (test::BinDir() / "tavrel").string()};
-            env.launch = [this](std::string_view line, SourceItem* item, uint32_t priority, engine::EngineReportSink* sink) {
+            RunEnvironment env{list, catalogue, settings, host,       events,
+                               {},   {},        {},       enginePath, (test::BinDir() / "tavrel").string()};
+            env.launch = [this](std::string_view line, SourceItem* item, uint32_t priority,
+                                engine::EngineReportSink* sink) {
                 const bool ok = engine::LaunchEngine(line, item, false, priority, sink);
                 if (ok) pids.push_back(item->process.Pid());
                 maxRunning = std::max(maxRunning, Run().Queues().running.size());
@@ -152,8 +153,8 @@ TEST_F(RealRun, TwoEnginesAtATimeSkipPolicyFailureAndUnknownDuration) {
         Add(in / ("c" + std::to_string(i) + ".mp4"));
     }
     test::WriteFile(out / "c1.avi", "already there");
-    fs::remove(in / "c3.mp4");                  // probed, then gone: the engine fails
-    list.Item(4).durationSeconds = 0;           // as for a source whose length is unknown
+    fs::remove(in / "c3.mp4");         // probed, then gone: the engine fails
+    list.Item(4).durationSeconds = 0;  // as for a source whose length is unknown
     settings.TargetExistsOpt = formats::kTargetSkip;
     StatusLog log(list);
     Run().StartRun(false, false, formats::FindFormat(catalogue, kAvi));
@@ -230,9 +231,9 @@ TEST_F(RealRun, CancelDuringEightConversionsLeavesNothingBehind) {
 
 TEST_F(RealRun, ConvertToOneWithNormalizationJoinsDifferentClipsAndLeavesOutAFailure) {
     ASSERT_TRUE(test::MakeClip(in / "big.mp4", 1, 1, 2, 320, 240));
-    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=15:duration=2", "-f", "lavfi",
-                                 "-i", "sine=sample_rate=22050:duration=2", "-ac", "1", "-pix_fmt", "yuv420p",
-                                 "-shortest", (in / "small's.mkv").string()}));
+    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=15:duration=2", "-f", "lavfi", "-i",
+                                 "sine=sample_rate=22050:duration=2", "-ac", "1", "-pix_fmt", "yuv420p", "-shortest",
+                                 (in / "small's.mkv").string()}));
     ASSERT_TRUE(test::MakeClip(in / "gone.mp4", 1, 1, 2, 160, 120));
     Add(in / "big.mp4");
     Add(in / "gone.mp4");
@@ -409,8 +410,8 @@ TEST_F(RealRun, DvdTitleIsJoinedFromItsPiecesUnlessSpaceIsShort) {
     EXPECT_EQ(list.Status(0), "DVD_Title_1.mp4");
     EXPECT_NEAR(Duration(dvd / "DVD_Title_1.mp4"), 3.0, 0.3);
     EXPECT_EQ(test::ReadFile(list.Item(0).preparedPath), test::ReadFile(dvd / "VTS_01_1.VOB") +
-                                                              test::ReadFile(dvd / "VTS_01_2.VOB") +
-                                                              test::ReadFile(dvd / "vts_01_3.vob"));
+                                                             test::ReadFile(dvd / "VTS_01_2.VOB") +
+                                                             test::ReadFile(dvd / "vts_01_3.vob"));
     const std::string prepared = list.Item(0).preparedPath;
     list.RemoveAll();
     EXPECT_FALSE(fs::exists(prepared));
@@ -426,8 +427,8 @@ TEST_F(RealRun, OwnReaderSourcesArePreparedOnceForTwoRuns) {
     for (std::size_t i = 0; i < track.size(); ++i) track[i] = static_cast<int16_t>((i % 200) * 100 - 10000);
     test::MakeCdImage(in.path(), {track}, true);
     ASSERT_TRUE(test::MakeAudio(in / "plain.wav", 1, 1, 22050));
-    const auto aifc = test::RunCommand({"sndfile-convert", "-dwvw16", (in / "plain.wav").string(),
-                                        (in / "tone.aifc").string()});
+    const auto aifc =
+        test::RunCommand({"sndfile-convert", "-dwvw16", (in / "plain.wav").string(), (in / "tone.aifc").string()});
     ASSERT_EQ(aifc.exitCode, 0) << aifc.output;
     std::string stream;
     for (int i = 0; i < 8000; ++i) stream += static_cast<char>((i * 37) & 0x77);

@@ -31,9 +31,9 @@ struct Media {
 };
 
 Media Probe(const fs::path& file) {
-    const CommandResult r = RunCommand({"ffprobe", "-v", "error", "-show_entries",
-                                        "stream=codec_type,codec_name:format=duration", "-of", "csv=p=0",
-                                        file.string()});
+    const CommandResult r =
+        RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name:format=duration", "-of",
+                    "csv=p=0", file.string()});
     Media m;
     EXPECT_EQ(r.exitCode, 0) << file << r.output;
     for (const std::string& line : Lines(r.output)) {
@@ -56,18 +56,17 @@ TEST(EmitJobs, ParallelRunsTheJobsToTheSameOutputsAsTheProgram) {
     ASSERT_TRUE(MakeAudio(in / "b.wav", 1, 1, 22050));
     fs::create_directories(in / "sub folder");
     ASSERT_TRUE(MakeClip(in / "sub folder" / "it's c.mkv", 1, 2, 1, 160, 120));
-    ASSERT_EQ(RunCommand({"sndfile-convert", "-dwvw16", (in / "b.wav").string(),
-                          (in / "sub folder" / "d.aifc").string()})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        RunCommand({"sndfile-convert", "-dwvw16", (in / "b.wav").string(), (in / "sub folder" / "d.aifc").string()})
+            .exitCode,
+        0);
     const std::vector<std::string> outputs = {"a.mp4", "b.mp4", "it's c.mp4", "d.mp4"};
 
     Set("DestOutputFolderOpt", "399");
     Set("DestSpecifiedFolder", jobsOut.path().string() + "/");
     const fs::path jobs = work / "jobs.txt";
-    const CommandResult exported =
-        RunCommand({Cli(), "convert", "--emit-jobs", jobs.string(), "--format", "110", "--threads", "2",
-                    in.path().string()});
+    const CommandResult exported = RunCommand(
+        {Cli(), "convert", "--emit-jobs", jobs.string(), "--format", "110", "--threads", "2", in.path().string()});
     ASSERT_EQ(exported.exitCode, 0) << exported.output;
     EXPECT_EQ(Count(exported.output, "\tExported"), 4u) << exported.output;
     const std::vector<std::string> lines = Lines(ReadFile(jobs));
@@ -81,8 +80,7 @@ TEST(EmitJobs, ParallelRunsTheJobsToTheSameOutputsAsTheProgram) {
     for (const auto& e : fs::directory_iterator(work / "jobs.txt.prepared")) prepared += e.path().extension() == ".wav";
     EXPECT_EQ(prepared, 1u);
 
-    const CommandResult parallel =
-        RunCommand({"/bin/sh", "-c", "parallel --will-cite -j 2 < \"$0\"", jobs.string()});
+    const CommandResult parallel = RunCommand({"/bin/sh", "-c", "parallel --will-cite -j 2 < \"$0\"", jobs.string()});
     ASSERT_EQ(parallel.exitCode, 0) << parallel.output;
 
     Set("DestSpecifiedFolder", runOut.path().string() + "/");
@@ -125,8 +123,9 @@ TEST(EmitJobs, RefusesWhatCannotRunAsIndependentJobs) {
 
     // A job file that cannot be written is an error, not an empty success.
     WriteFile(work / "plain", "a file, not a folder");
-    const CommandResult unwritable = RunCommand({Cli(), "convert", "--emit-jobs", (work / "plain" / "jobs.txt").string(),
-                                                 "--format", "1200", in.path().string()});
+    const CommandResult unwritable =
+        RunCommand({Cli(), "convert", "--emit-jobs", (work / "plain" / "jobs.txt").string(), "--format", "1200",
+                    in.path().string()});
     EXPECT_EQ(unwritable.exitCode, 2) << unwritable.output;
     EXPECT_NE(unwritable.output.find("Cannot write"), std::string::npos) << unwritable.output;
 }
@@ -147,7 +146,8 @@ TEST(ConvertJson, ProgressAndRowsAreJsonLines) {
     EXPECT_EQ(json.front(), R"({"type":"status","text":"Converting 1 file(s) to MP3..."})");
     EXPECT_NE(r.output.find(R"({"type":"progress","percent":100})"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find(R"({"type":"row-status","row":0,"file":"b.wav","status":"Initialize..."})"),
-              std::string::npos) << r.output;
+              std::string::npos)
+        << r.output;
     EXPECT_EQ(json.back(), R"({"type":"row","row":0,"file":"b.wav","source":")" + (in / "b.wav").string() +
                                R"(","status":"b.mp3","output":")" + (out / "b.mp3").string() + R"(","written":true})");
     // No "file<TAB>status" lines mixed in for a reader of the JSON.

@@ -14,8 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::QuoteArgument;
-using test::TempDir;
 using test::Ferrox;
+using test::TempDir;
 
 bool Probe(const fs::path& file, SourceItem& item) {
     item.path = file.string();
@@ -62,8 +62,8 @@ TEST(EngineProbe, AudioOnlyAndSurroundFiles) {
     EXPECT_EQ(wav.audioBitRates, (std::vector<uint32_t>{1411}));
 
     SourceItem surround;
-    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", "sine=duration=1:sample_rate=48000", "-ac", "6",
-                                 (dir / "surround.ac3").string()}));
+    ASSERT_TRUE(test::RunFfmpeg(
+        {"-f", "lavfi", "-i", "sine=duration=1:sample_rate=48000", "-ac", "6", (dir / "surround.ac3").string()}));
     ASSERT_TRUE(Probe(dir / "surround.ac3", surround));
     EXPECT_EQ(surround.audioChannels, (std::vector<uint32_t>{6}));
     EXPECT_EQ(surround.audioSampleRates, (std::vector<uint32_t>{48000}));
@@ -85,8 +85,8 @@ TEST(EngineProbe, FailsWhenTheEngineFindsNoStream) {
 TEST(EngineProbe, RawH264StreamWithItsForcedFormat) {
     TempDir dir;
     const fs::path raw = dir / "camera.264";
-    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v",
-                                 "libx264", "-f", "h264", raw.string()}));
+    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v", "libx264",
+                                 "-f", "h264", raw.string()}));
     EXPECT_EQ(BuildProbeCommandLine("f", raw.string(), "264").find(" -f h264 -i "), 3u);
     SourceItem item;
     ASSERT_TRUE(Probe(raw, item));
@@ -173,8 +173,8 @@ TEST(EngineConversion, FailureCarriesTheEnginesLastLineAndUnknownDurationGivesMi
     // The same clip converted with no known duration: every report says -1.
     EngineReportQueue second;
     SourceItem unknown;
-    ASSERT_TRUE(LaunchEngine(ConversionLine(clip, dir / "ok.avi"), &unknown, false,
-                             platform::kNormalPriorityClass, &second));
+    ASSERT_TRUE(
+        LaunchEngine(ConversionLine(clip, dir / "ok.avi"), &unknown, false, platform::kNormalPriorityClass, &second));
     const std::vector<EngineReport> progress = CollectUntilFinished(second);
     ASSERT_GE(progress.size(), 2u);
     for (std::size_t i = 0; i + 1 < progress.size(); ++i) {
@@ -190,8 +190,8 @@ TEST(EngineConversion, CancelEndsTheEngineAndStillSendsTheFinishedReport) {
     SourceItem item;
     item.durationSeconds = 20;
     EngineReportQueue queue;
-    ASSERT_TRUE(LaunchEngine(ConversionLine(clip, dir / "out.avi"), &item, false,
-                             platform::kIdlePriorityClass, &queue));
+    ASSERT_TRUE(
+        LaunchEngine(ConversionLine(clip, dir / "out.avi"), &item, false, platform::kIdlePriorityClass, &queue));
     auto first = queue.Pop(30'000);
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(first->message, WM_ENGINE_PROGRESS);

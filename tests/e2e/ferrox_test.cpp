@@ -5,12 +5,12 @@ extern "C" {
 #include <bcg729/encoder.h>
 }
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "engine/media_engine.h"
 #include "platform/process.h"
@@ -67,8 +67,8 @@ TEST(Ferrox, ConvertsWithTheRemovedDeinterlaceOption) {
     TempDir dir;
     ASSERT_TRUE(MakeClip(dir / "in.mp4", 0.5, 1, 2, 160, 120, 10));
     const std::string out = (dir / "out.avi").string();
-    const CommandResult r = RunCommand({Ferrox(), "-nostdin", "-i", (dir / "in.mp4").string(), "-c:v", "mpeg4",
-                                        "-vf", "scale=80:60", "-deinterlace", "-y", out});
+    const CommandResult r = RunCommand({Ferrox(), "-nostdin", "-i", (dir / "in.mp4").string(), "-c:v", "mpeg4", "-vf",
+                                        "scale=80:60", "-deinterlace", "-y", out});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     ASSERT_TRUE(std::filesystem::exists(out));
     EXPECT_GT(std::filesystem::file_size(out), 0u);
@@ -102,8 +102,8 @@ TEST(Ferrox, RawVoiceStreamsProbeAndConvert) {
     TempDir dir;
     ASSERT_TRUE(RunFfmpeg({"-f", "lavfi", "-i", "sine=d=1:r=16000", "-ac", "1", "-c:a", "g722", "-f", "g722",
                            (dir / "a b.722").string()}));
-    ASSERT_TRUE(RunFfmpeg({"-f", "lavfi", "-i", "sine=d=1:r=8000", "-ac", "1", "-c:a", "g723_1", "-b:a", "6300",
-                           "-f", "g723_1", (dir / "a.g723_1").string()}));
+    ASSERT_TRUE(RunFfmpeg({"-f", "lavfi", "-i", "sine=d=1:r=8000", "-ac", "1", "-c:a", "g723_1", "-b:a", "6300", "-f",
+                           "g723_1", (dir / "a.g723_1").string()}));
     MakeG729(dir / "a.g729", 100);
     // A telephone prompt of ten GSM frames (330 bytes).
     ASSERT_TRUE(RunFfmpeg({"-f", "lavfi", "-i", "sine=d=0.2:r=8000", "-ac", "1", "-c:a", "libgsm", "-f", "gsm",
@@ -120,8 +120,8 @@ TEST(Ferrox, RawVoiceStreamsProbeAndConvert) {
                           Case{"a.g729", "g729", "Audio: g729, 8000 Hz, mono"},
                           Case{"short.gsm", "gsm", "Audio: gsm, 8000 Hz, mono"}}) {
         // The probe line exactly as the program builds it.
-        std::vector<std::string> probe = platform::SplitCommandLine(
-            engine::BuildProbeCommandLine(Ferrox(), (dir / c.file).string(), c.ext));
+        std::vector<std::string> probe =
+            platform::SplitCommandLine(engine::BuildProbeCommandLine(Ferrox(), (dir / c.file).string(), c.ext));
         const CommandResult probed = RunCommand(probe);
         EXPECT_NE(probed.output.find(c.stream), std::string::npos) << c.file << ":\n" << probed.output;
         EXPECT_EQ(probed.output.find("Option"), std::string::npos) << probed.output;
@@ -133,7 +133,8 @@ TEST(Ferrox, RawVoiceStreamsProbeAndConvert) {
         EXPECT_EQ(converted.exitCode, 0) << c.file << ":\n" << converted.output;
         // At least the better part of the source's duration arrives: 8000 samples of 2 bytes a second.
         const double seconds = std::string(c.ext) == "gsm" ? 0.2 : 1.0;
-        EXPECT_GT(fs::exists(out) ? fs::file_size(out) : 0u, static_cast<std::uintmax_t>(seconds * 16000 * 0.8)) << c.file;
+        EXPECT_GT(fs::exists(out) ? fs::file_size(out) : 0u, static_cast<std::uintmax_t>(seconds * 16000 * 0.8))
+            << c.file;
     }
 }
 
@@ -166,7 +167,8 @@ TEST(Ferrox, AFailureEndsWithTheEnginesReasonAndLeavesNoFile) {
     // The disk fills, early and late; ffmpeg itself exits with 0 when that happens at the trailer.
     for (rlim_t limit : {rlim_t(8000), rlim_t(60000)}) {
         const std::string full = (dir / ("full" + std::to_string(limit) + ".mp4")).string();
-        r = RunCommand({Ferrox(), "-nostdin", "-i", in, "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac", "-y", full}, limit);
+        r = RunCommand({Ferrox(), "-nostdin", "-i", in, "-c:v", "mpeg4", "-q:v", "2", "-c:a", "aac", "-y", full},
+                       limit);
         EXPECT_NE(r.exitCode, 0) << r.output;
         EXPECT_NE(LastLine(r.output).find("File too large"), std::string::npos) << r.output;
         EXPECT_FALSE(fs::exists(full)) << limit;
@@ -185,10 +187,11 @@ TEST(Ferrox, OffersNoWriterCanHonourFailBeforeAnyFileIsTouched) {
         std::string output;
         const char* named;
     };
-    for (const Case& c : {Case{{"-c:v", "libx264", "-profile:v", "main", "-c:a", "libmp3lame"}, "h264.swf", "Motion JPEG"},
-                          Case{{"-c:v", "flv", "-c:a", "aac"}, "aac.swf", "MP3"},
-                          Case{{"-c:v", "libx264", "-c:a", "libmp3lame"}, "kept.swf", "Motion JPEG"},
-                          Case{{"-c:v", "rv20", "-c:a", "libmp3lame"}, "real.avi", "RealVideo"}}) {
+    for (const Case& c :
+         {Case{{"-c:v", "libx264", "-profile:v", "main", "-c:a", "libmp3lame"}, "h264.swf", "Motion JPEG"},
+          Case{{"-c:v", "flv", "-c:a", "aac"}, "aac.swf", "MP3"},
+          Case{{"-c:v", "libx264", "-c:a", "libmp3lame"}, "kept.swf", "Motion JPEG"},
+          Case{{"-c:v", "rv20", "-c:a", "libmp3lame"}, "real.avi", "RealVideo"}}) {
         std::vector<std::string> args{Ferrox(), "-nostdin", "-i", in};
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.insert(args.end(), {"-y", (dir / c.output).string()});

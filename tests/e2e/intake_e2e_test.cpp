@@ -36,7 +36,8 @@ TEST_F(IntakeRun, OneFileByTwoPathsOrByAShortcutIsOneRow) {
     // A dropped shortcut to a second file adds that file, once.
     ASSERT_TRUE(test::MakeAudio(dir / "other.wav", 2.0));
     std::string link(0x4C, '\0');
-    const unsigned char head[24] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46, 0x02, 0, 0, 0};
+    const unsigned char head[24] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0,    0,    0, 0, 0,
+                                    0xC0, 0, 0, 0, 0,    0,    0,    0x46, 0x02, 0, 0, 0};
     for (int i = 0; i < 24; ++i) link[static_cast<std::size_t>(i)] = static_cast<char>(head[i]);
     const std::string target = (dir / "other.wav").string();
     const uint32_t size = 0x1C + static_cast<uint32_t>(target.size()) + 2;
@@ -75,8 +76,9 @@ TEST_F(IntakeRun, FailureReportNamesThirtyFilesAndEndsWithOneHint) {
     const std::string cd = intake.LoadSources({(dir / "Track01.cda").string()}, nullptr);
     EXPECT_EQ(cd, (dir / "Track01.cda").string() + "\n");
     EXPECT_TRUE(intake.CdTrackFailed());
-    EXPECT_EQ(intake.FailureReport(cd), "Failed to load the following files.\n\n" + cd +
-                                            "\nIMPORTANT: please DO NOT add CDA file from hard drive, but from CD drive directly.");
+    EXPECT_EQ(intake.FailureReport(cd),
+              "Failed to load the following files.\n\n" + cd +
+                  "\nIMPORTANT: please DO NOT add CDA file from hard drive, but from CD drive directly.");
     // A missing engine outweighs both.
     Intake broken(list, index, settings, (dir / "no-ferrox").string());
     const std::string missing = broken.LoadSources({(dir / "Track01.cda").string()}, nullptr);

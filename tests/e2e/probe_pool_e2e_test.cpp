@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <optional>
 #include <set>
-#include <filesystem>
 #include <thread>
 
 #include "app/intake.h"
@@ -120,9 +120,10 @@ TEST_F(ProbeDifferential, EveryCatalogueFormatAsWritten) {
             fs::create_directories(folder);
             item.outputPath = (folder / ("out." + format.Extension)).string();
             formats::ConversionSettings settings;
-            const std::string line = UsesTheoraEncoder(format.FormatId)
-                                         ? BuildTheoraCommandLine(format, item, settings, (test::BinDir() / "tavrel").string())
-                                         : BuildEngineCommandLine(format, item, settings, Ferrox());
+            const std::string line =
+                UsesTheoraEncoder(format.FormatId)
+                    ? BuildTheoraCommandLine(format, item, settings, (test::BinDir() / "tavrel").string())
+                    : BuildEngineCommandLine(format, item, settings, Ferrox());
             test::RunCommand(platform::SplitCommandLine(line));
             outputs[i] = {std::to_string(format.FormatId) + " " + format.Extension, folder};
         }
@@ -144,10 +145,13 @@ TEST_F(ProbeDifferential, EveryCatalogueFormatAsWritten) {
 TEST_F(ProbeDifferential, RawStreamsMultiStreamNoStreamDamagedAndDvd) {
     const std::string src = "testsrc=size=176x144:rate=25:duration=1";
     const std::string tone = "sine=frequency=440:sample_rate=8000:duration=1";
-    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "libx264", "-f", "h264", (dir / "raw.h264").string()}));
-    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "libx265", "-f", "hevc", (dir / "raw.265").string()}));
+    ASSERT_TRUE(
+        test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "libx264", "-f", "h264", (dir / "raw.h264").string()}));
+    ASSERT_TRUE(
+        test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "libx265", "-f", "hevc", (dir / "raw.265").string()}));
     ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "h263", "-f", "h263", (dir / "raw.263").string()}));
-    ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "mjpeg", "-f", "mjpeg", (dir / "raw.mjpg").string()}));
+    ASSERT_TRUE(
+        test::RunFfmpeg({"-f", "lavfi", "-i", src, "-c:v", "mjpeg", "-f", "mjpeg", (dir / "raw.mjpg").string()}));
     ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", tone, "-f", "mulaw", (dir / "raw.ulw").string()}));
     ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", tone, "-f", "alaw", (dir / "raw.alaw").string()}));
     ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", "sine=sample_rate=16000:duration=1", "-c:a", "g722", "-f", "g722",
@@ -167,8 +171,8 @@ TEST_F(ProbeDifferential, RawStreamsMultiStreamNoStreamDamagedAndDvd) {
     ASSERT_TRUE(test::RunFfmpeg({"-f", "lavfi", "-i", src, "-f", "lavfi", "-i", "sine=sample_rate=48000:duration=1",
                                  "-c:v", "mpeg2video", "-c:a", "mp2", "-f", "vob", (dir / "VTS_01_1.VOB").string()}));
 
-    for (const char* name : {"raw.h264", "raw.265", "raw.263", "raw.mjpg", "raw.ulw", "raw.alaw",
-                             "three audio.mkv", "two audio.mp4"}) {
+    for (const char* name :
+         {"raw.h264", "raw.265", "raw.263", "raw.mjpg", "raw.ulw", "raw.alaw", "three audio.mkv", "two audio.mp4"}) {
         Compare(dir / name, true);
     }
     for (const char* name : {"subtitles only.mkv", "empty.mp4", "noise.avi"}) Compare(dir / name, false);

@@ -31,9 +31,9 @@ TEST(Tavrel, EncodesTheoraAndVorbisWithJsonProgress) {
     TempDir dir;
     ASSERT_TRUE(MakeClip(dir / "in.mkv", 2, 2, 2, 176, 144, 25));
     const fs::path out = dir / "out \"1\".ogv";
-    const CommandResult r = RunCommand({(BinDir() / "tavrel").string(), "--frontend", "--nosubtitles", "-x", "320", "-y",
-                                        "240", "-v", "6", "--audiostream", "2", "-H", "22050", "-c", "1", "-o",
-                                        out.string(), (dir / "in.mkv").string()});
+    const CommandResult r =
+        RunCommand({(BinDir() / "tavrel").string(), "--frontend", "--nosubtitles", "-x", "320", "-y", "240", "-v", "6",
+                    "--audiostream", "2", "-H", "22050", "-c", "1", "-o", out.string(), (dir / "in.mkv").string()});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     int progressLines = 0;
     for (const std::string& line : util::SplitText(r.output, '\n')) {
@@ -44,8 +44,8 @@ TEST(Tavrel, EncodesTheoraAndVorbisWithJsonProgress) {
     EXPECT_EQ(Streams(out), "theora,320,240\nvorbis,22050,1\n");
 
     // A failure keeps ffmpeg's reason as the last line before the result.
-    const CommandResult bad = RunCommand({(BinDir() / "tavrel").string(), "--frontend", "-o", (dir / "x.ogg").string(),
-                                          (dir / "missing.mkv").string()});
+    const CommandResult bad = RunCommand(
+        {(BinDir() / "tavrel").string(), "--frontend", "-o", (dir / "x.ogg").string(), (dir / "missing.mkv").string()});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_NE(bad.output.find("missing.mkv: No such file or directory"), std::string::npos) << bad.output;
 }
@@ -134,9 +134,9 @@ TEST(FerroxDetour, AmrEncodesIntoItsContainersAndStopsWithFerrox) {
     TempDir dir;
     ASSERT_TRUE(MakeClip(dir / "in.mkv", 1, 1, 2, 176, 144, 25));
     const std::string ferrox = (BinDir() / "ferrox").string();
-    const CommandResult r = RunCommand({ferrox, "-i", (dir / "in.mkv").string(), "-c:v", "h263", "-s", "176x144", "-c:a",
-                                        "libvo_amrwbenc", "-ar", "16000", "-ac", "1", "-b:a", "12650", "-y",
-                                        (dir / "out.3gp").string()});
+    const CommandResult r =
+        RunCommand({ferrox, "-i", (dir / "in.mkv").string(), "-c:v", "h263", "-s", "176x144", "-c:a", "libvo_amrwbenc",
+                    "-ar", "16000", "-ac", "1", "-b:a", "12650", "-y", (dir / "out.3gp").string()});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(Streams(dir / "out.3gp"), "h263,176,144\namr_wb,16000,1\n");
 
@@ -154,16 +154,16 @@ TEST(FerroxDetour, AFailedRunLeavesNoHalfWrittenFile) {
     ASSERT_TRUE(MakeAudio(dir / "in.wav", 1));
     const std::string ferrox = (BinDir() / "ferrox").string();
     // ffmpeg's AIFF writer starts the file, then finds it cannot describe GSM.
-    const CommandResult r = RunCommand({ferrox, "-i", (dir / "in.wav").string(), "-c:a", "libgsm", "-ar", "8000",
-                                        "-ac", "1", "-f", "aiff", "-y", (dir / "out.aiff").string()});
+    const CommandResult r = RunCommand({ferrox, "-i", (dir / "in.wav").string(), "-c:a", "libgsm", "-ar", "8000", "-ac",
+                                        "1", "-f", "aiff", "-y", (dir / "out.aiff").string()});
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.output.find("could not compute bits per sample"), std::string::npos) << r.output;
     EXPECT_FALSE(fs::exists(dir / "out.aiff"));
 
     // A file the failed run never touched stays.
     WriteFile(dir / "keep.mp4", "mine");
-    const CommandResult early = RunCommand({ferrox, "-i", (dir / "in.wav").string(), "-c:a", "nonesuch", "-y",
-                                            (dir / "keep.mp4").string()});
+    const CommandResult early =
+        RunCommand({ferrox, "-i", (dir / "in.wav").string(), "-c:a", "nonesuch", "-y", (dir / "keep.mp4").string()});
     EXPECT_NE(early.exitCode, 0);
     EXPECT_EQ(ReadFile(dir / "keep.mp4"), "mine");
 }

@@ -140,10 +140,11 @@ Comparison DecodeBoth(const std::vector<G729dFrameParameters>& frames, const std
     std::vector<std::int16_t> ours;
     std::vector<std::uint8_t> buffer(4608);
     while (const std::size_t got = reader.Read(buffer.data(), buffer.size()))
-        for (std::size_t i = 0; i < got; i += 2) ours.push_back(static_cast<std::int16_t>(buffer[i] | buffer[i + 1] << 8));
+        for (std::size_t i = 0; i < got; i += 2)
+            ours.push_back(static_cast<std::int16_t>(buffer[i] | buffer[i + 1] << 8));
 
-    EXPECT_TRUE(quillon::test::RunFfmpeg({"-f", "g729", "-bit_rate", "6400", "-i", (dir / "frames.bit").string(),
-                                          "-f", "s16le", "-acodec", "pcm_s16le", (dir / "ref.raw").string()}));
+    EXPECT_TRUE(quillon::test::RunFfmpeg({"-f", "g729", "-bit_rate", "6400", "-i", (dir / "frames.bit").string(), "-f",
+                                          "s16le", "-acodec", "pcm_s16le", (dir / "ref.raw").string()}));
     const auto reference = ReadPcm(dir / "ref.raw");
     EXPECT_EQ(ours.size(), frames.size() * 80);
     EXPECT_EQ(reference.size(), ours.size());
@@ -205,12 +206,13 @@ int NearestRelativeDelay(int firstIndex, int index8k) {
 TEST(VoiceG729Reference, SpeechFramesMatchFfmpeg) {
     quillon::test::TempDir dir;
     const auto wav = dir / "speech.wav";
-    const auto result = quillon::test::RunCommand(
-        {"espeak-ng", "-w", wav.string(), "The quick brown fox jumps over the lazy dog. A voice recorder keeps "
-                                          "every word of the meeting, one frame after another."});
+    const auto result =
+        quillon::test::RunCommand({"espeak-ng", "-w", wav.string(),
+                                   "The quick brown fox jumps over the lazy dog. A voice recorder keeps "
+                                   "every word of the meeting, one frame after another."});
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    ASSERT_TRUE(quillon::test::RunFfmpeg({"-i", wav.string(), "-ar", "8000", "-ac", "1", "-f", "s16le",
-                                          (dir / "speech.raw").string()}));
+    ASSERT_TRUE(quillon::test::RunFfmpeg(
+        {"-i", wav.string(), "-ar", "8000", "-ac", "1", "-f", "s16le", (dir / "speech.raw").string()}));
     const auto pcm = ReadPcm(dir / "speech.raw");
     ASSERT_GT(pcm.size(), 8000u);
 

@@ -19,7 +19,8 @@ struct AudioStream {
     uint32_t rate;
 };
 
-SourceItem MakeSource(int width, int height, double fps, uint32_t seconds, std::vector<AudioStream> audio = {{2, 44100}}) {
+SourceItem MakeSource(int width, int height, double fps, uint32_t seconds,
+                      std::vector<AudioStream> audio = {{2, 44100}}) {
     SourceItem s;
     s.path = "/m/clip.avi";
     s.extension = "avi";
@@ -65,27 +66,33 @@ TEST_F(CommandLineTest, DefaultFormatsGiveTheirExactLines) {
     EXPECT_EQ(Line(110),
               "\"/opt/q/ferrox\" -i \"/m/clip.avi\" -dn -sn -movflags faststart -c:v mpeg4 -s 320x240 -aspect 320:240 "
               "-q:v 5 -r 25.000 -c:a aac -strict -2 -cutoff 21000 -ar 44100 -ac 2 -b:a 128000 -y \"/o/clip.mp4\"");
-    EXPECT_EQ(Middle(80), "-movflags faststart -c:v libx264 -preset medium -s 320x240 -aspect 320:240 -crf 26 -r 25.000 "
-                          "-c:a aac -strict -2 -cutoff 21000 -ar 44100 -ac 2 -b:a 128000 ");
+    EXPECT_EQ(Middle(80),
+              "-movflags faststart -c:v libx264 -preset medium -s 320x240 -aspect 320:240 -crf 26 -r 25.000 "
+              "-c:a aac -strict -2 -cutoff 21000 -ar 44100 -ac 2 -b:a 128000 ");
     EXPECT_EQ(Middle(82).rfind("-movflags faststart -c:v libx265 -preset fast -s 320x240 ", 0), 0u);
-    EXPECT_EQ(Middle(50), "-c:v mpeg4 -vtag divx -s 320x240 -aspect 320:240 -q:v 5 -r 25.000 -c:a libmp3lame -ar 44100 "
-                          "-ac 2 -b:a 128000 ");
+    EXPECT_EQ(Middle(50),
+              "-c:v mpeg4 -vtag divx -s 320x240 -aspect 320:240 -q:v 5 -r 25.000 -c:a libmp3lame -ar 44100 "
+              "-ac 2 -b:a 128000 ");
     // Fixed-size codecs are always padded to a listed size; 352x288 from 4:3 leaves 12-pixel bands.
-    EXPECT_EQ(Middle(20), "-movflags faststart -c:v h263 -vf \"scale=352:264,pad=352:288:0:12\" -aspect 352:288 "
-                          "-q:v 5 -r 15.000 -c:a libopencore_amrnb -ar 8000 -ac 1 -b:a 12200 ");
+    EXPECT_EQ(Middle(20),
+              "-movflags faststart -c:v h263 -vf \"scale=352:264,pad=352:288:0:12\" -aspect 352:288 "
+              "-q:v 5 -r 15.000 -c:a libopencore_amrnb -ar 8000 -ac 1 -b:a 12200 ");
     // The automatic VP8 rate (no quality mode by default): 320 x 2.4 = 768, halved.
-    EXPECT_EQ(Middle(195), "-f webm -c:v libvpx -s 320x240 -aspect 320:240 -b:v 384k -r 25.000 -c:a libvorbis -ar 44100 "
-                           "-ac 2 -b:a 128000 ");
+    EXPECT_EQ(Middle(195),
+              "-f webm -c:v libvpx -s 320x240 -aspect 320:240 -b:v 384k -r 25.000 -c:a libvorbis -ar 44100 "
+              "-ac 2 -b:a 128000 ");
     source.extension = "264";
     EXPECT_EQ(Line(130).rfind("\"/opt/q/ferrox\" -f h264 -i \"/m/clip.avi\" -dn -sn ", 0), 0u);
 }
 
 TEST_F(CommandLineTest, DiscAndCamcorderTargetsFollowTheHeight) {
-    EXPECT_EQ(Middle(60), "-c:v dvvideo -target ntsc-dv -vf \"scale=640:480,pad=720:480:40:0\" -aspect 720:480 "
-                          "-r 29.970 -c:a pcm_s16le -ar 48000 -ac 2 ");
+    EXPECT_EQ(Middle(60),
+              "-c:v dvvideo -target ntsc-dv -vf \"scale=640:480,pad=720:480:40:0\" -aspect 720:480 "
+              "-r 29.970 -c:a pcm_s16le -ar 48000 -ac 2 ");
     Format(60).VideoHeight = 576;
-    EXPECT_EQ(Middle(60), "-c:v dvvideo -target pal-dv -vf \"scale=720:540,pad=720:576:0:18\" -aspect 720:576 "
-                          "-r 29.970 -c:a pcm_s16le -ar 48000 -ac 2 ");
+    EXPECT_EQ(Middle(60),
+              "-c:v dvvideo -target pal-dv -vf \"scale=720:540,pad=720:576:0:18\" -aspect 720:576 "
+              "-r 29.970 -c:a pcm_s16le -ar 48000 -ac 2 ");
     // Any other height falls back to NTSC, and the width is forced.
     Format(65).VideoWidth = 640;
     Format(65).VideoHeight = 360;
@@ -97,8 +104,9 @@ TEST_F(CommandLineTest, DiscAndCamcorderTargetsFollowTheHeight) {
 
     Format(180).VideoHeight = 288;
     Format(180).AddPadding = 0;  // the fixed-size list pads anyway
-    EXPECT_EQ(Middle(180), "-f vcd -c:v mpeg1video -target pal-vcd -vf \"scale=352:264,pad=352:288:0:12\" "
-                           "-aspect 352:288 -b:v 1150000 -r 29.970 -c:a mp2 -ar 44100 -ac 2 -b:a 224000 ");
+    EXPECT_EQ(Middle(180),
+              "-f vcd -c:v mpeg1video -target pal-vcd -vf \"scale=352:264,pad=352:288:0:12\" "
+              "-aspect 352:288 -b:v 1150000 -r 29.970 -c:a mp2 -ar 44100 -ac 2 -b:a 224000 ");
     Format(180).VideoHeight = 100;
     EXPECT_NE(Middle(180).find("-target ntsc-vcd "), std::string::npos);
     EXPECT_EQ(Format(180).VideoHeight, 240);
@@ -146,7 +154,8 @@ TEST_F(CommandLineTest, CropRotateAndTheirOrderInTheFilter) {
     settings.CropSameAsTop = 0;
     settings.CropBottom = 6;
     EXPECT_EQ(Middle(110).rfind("-movflags faststart -c:v mpeg4 -vf \"crop=in_w-20:in_h-10:10:4\" -aspect 300:230 "
-                                "-q:v 5 ", 0),
+                                "-q:v 5 ",
+                                0),
               0u);
     EXPECT_EQ(settings.CropRight, 10);
 
@@ -174,8 +183,9 @@ TEST_F(CommandLineTest, CropRotateAndTheirOrderInTheFilter) {
 
 TEST_F(CommandLineTest, ImageSequencesNameTheirNumberedFiles) {
     source.outputPath = "/o/name.jpg";
-    EXPECT_EQ(Line(710), "\"/opt/q/ferrox\" -i \"/m/clip.avi\" -dn -sn -f image2 -c:v mjpeg -s 320x240 -aspect 320:240 "
-                         "-q:v 2 -r 25.000 -an -y \"/o/name_%03d.jpg\"");
+    EXPECT_EQ(Line(710),
+              "\"/opt/q/ferrox\" -i \"/m/clip.avi\" -dn -sn -f image2 -c:v mjpeg -s 320x240 -aspect 320:240 "
+              "-q:v 2 -r 25.000 -an -y \"/o/name_%03d.jpg\"");
     EXPECT_EQ(source.outputPath, "/o/name_001.jpg");
 
     // A frame rate of its own becomes a filter; 10 s at 2 fps are 20 frames.
@@ -253,8 +263,9 @@ TEST(ConvertedLength, FollowsFromLengthAndIgnoreLast) {
 TEST_F(CommandLineTest, AudioStreamsAndCodecOptions) {
     source = MakeSource(320, 240, 25, 10, {{2, 44100}, {6, 48000}});
     source.selectedAudioStream = 1;
-    EXPECT_EQ(Middle(110), "-movflags faststart -map 0:0 -c:v mpeg4 -s 320x240 -aspect 320:240 -q:v 5 -r 25.000 "
-                           "-map 0:2 -c:a aac -strict -2 -cutoff 21000 -ar 48000 -ac 6 -b:a 512000 ");
+    EXPECT_EQ(Middle(110),
+              "-movflags faststart -map 0:0 -c:v mpeg4 -s 320x240 -aspect 320:240 -q:v 5 -r 25.000 "
+              "-map 0:2 -c:a aac -strict -2 -cutoff 21000 -ar 48000 -ac 6 -b:a 512000 ");
     EXPECT_NE(Theora(135).find("--audiostream 2 "), std::string::npos);
     source.selectedAudioStream = 7;  // stale: the first stream rather than a read past the end
     EXPECT_NE(Middle(110).find("-map 0:1 -c:a aac -strict -2 -cutoff 21000 -ar 44100 -ac 2 "), std::string::npos);
@@ -268,8 +279,9 @@ TEST_F(CommandLineTest, AudioStreamsAndCodecOptions) {
     Format(1220).AudioCompressionLevel = 9;  // nearest offered level
     EXPECT_EQ(Middle(1220), "-vn -c:a wavpack -ar 44100 -ac 2 -compression_level 4 ");
     Format(1010).AudioVolume = 50;
-    EXPECT_EQ(Middle(1010), "-f adts -vn -c:a aac -strict -2 -cutoff 21000 -write_apetag 1 -ar 44100 -ac 2 "
-                            "-b:a 128000 -vol 128 ");
+    EXPECT_EQ(Middle(1010),
+              "-f adts -vn -c:a aac -strict -2 -cutoff 21000 -write_apetag 1 -ar 44100 -ac 2 "
+              "-b:a 128000 -vol 128 ");
     EXPECT_EQ(Middle(1040), "-vn -c:a pcm_s16be -write_id3v2 1 -id3v2_version 3 -ar 44100 -ac 2 ");
     EXPECT_EQ(Middle(1085), "-vn -c:a dca -ar 44100 -ac 2 -strict -2 ");
     Format(1180).AudioVBREnabled = 1;
@@ -279,8 +291,9 @@ TEST_F(CommandLineTest, AudioStreamsAndCodecOptions) {
     EXPECT_EQ(Middle(1160), "-c:v mjpeg -q:v 2 -c:a libmp3lame -id3v2_version 3 -ar 44100 -ac 2 -b:a 128000 ");
     settings.KeepID3Tag = 0;
     settings.FixAudioUnsync = 1;
-    EXPECT_EQ(Middle(1160), "-vn -c:a libmp3lame -id3v2_version 3 -ar 44100 -ac 2 -b:a 128000 -async 1 "
-                            "-map_metadata -1 ");
+    EXPECT_EQ(Middle(1160),
+              "-vn -c:a libmp3lame -id3v2_version 3 -ar 44100 -ac 2 -b:a 128000 -async 1 "
+              "-map_metadata -1 ");
 
     // No audio stream, or a codec the format does not offer: no audio at all.
     source.audioSampleRates.clear();
@@ -341,8 +354,9 @@ TEST_F(CommandLineTest, HostilePathsSplitBackExactly) {
 
 TEST_F(CommandLineTest, TheoraLines) {
     source.outputPath = "/o/clip.ogv";
-    EXPECT_EQ(Theora(155), "\"/opt/q/tavrel\" --frontend --nosubtitles -x 320 -y 240 -v 6 -o \"/o/clip.ogv\" "
-                           "\"/m/clip.avi\"");
+    EXPECT_EQ(Theora(155),
+              "\"/opt/q/tavrel\" --frontend --nosubtitles -x 320 -y 240 -v 6 -o \"/o/clip.ogv\" "
+              "\"/m/clip.avi\"");
     formats::OutputFormat& ogg = Format(135);
     ogg.VideoVBRQuality = 0;
     ogg.VideoWidth = 640;
@@ -358,16 +372,18 @@ TEST_F(CommandLineTest, TheoraLines) {
     settings.VideoDeinterlace = 1;
     settings.FixAudioUnsync = 1;
     settings.KeepID3Tag = 0;
-    EXPECT_EQ(Theora(135), "\"/opt/q/tavrel\" --frontend --nosubtitles -x 640 -y 480 --cropleft 8 --cropright 8 "
-                           "--croptop 2 --cropbottom 2 --deinterlace --aspect 4:3 -v 1 -F 29.970 -H 22050 -c 8 "
-                           "-A 112 --nosync --nometadata -o \"/o/clip.ogv\" \"/m/clip.avi\"");
+    EXPECT_EQ(Theora(135),
+              "\"/opt/q/tavrel\" --frontend --nosubtitles -x 640 -y 480 --cropleft 8 --cropright 8 "
+              "--croptop 2 --cropbottom 2 --deinterlace --aspect 4:3 -v 1 -F 29.970 -H 22050 -c 8 "
+              "-A 112 --nosync --nometadata -o \"/o/clip.ogv\" \"/m/clip.avi\"");
     EXPECT_EQ(ogg.VideoVBRQuality, 1);
     ogg.VideoVBRQuality = 12;
     ogg.AudioVBREnabled = 1;
     ogg.VideoEnable = 0;
     source.width = source.height = 0;
-    EXPECT_EQ(Theora(135), "\"/opt/q/tavrel\" --frontend --nosubtitles --novideo -H 22050 -c 8 -a 5 --nosync "
-                           "--nometadata -o \"/o/clip.ogv\" \"/m/clip.avi\"");
+    EXPECT_EQ(Theora(135),
+              "\"/opt/q/tavrel\" --frontend --nosubtitles --novideo -H 22050 -c 8 -a 5 --nosync "
+              "--nometadata -o \"/o/clip.ogv\" \"/m/clip.avi\"");
     ogg.VideoEnable = 1;
     ogg.VideoWidth = 0;
     EXPECT_EQ(Theora(135).find(" -x "), std::string::npos);  // no size known anywhere

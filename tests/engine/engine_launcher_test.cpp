@@ -76,7 +76,8 @@ TEST(LaunchEngine, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
     for (int i = 0; i < 200; ++i) {
         SourceItem item;
         if (i % 2 == 0) {
-            EXPECT_TRUE(LaunchEngine(Shell("echo '  Stream #0:0: Audio: pcm, 8000 Hz, mono'"), &item, true, 0, nullptr));
+            EXPECT_TRUE(
+                LaunchEngine(Shell("echo '  Stream #0:0: Audio: pcm, 8000 Hz, mono'"), &item, true, 0, nullptr));
             continue;
         }
         EngineReportQueue queue;

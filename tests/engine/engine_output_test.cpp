@@ -27,7 +27,8 @@ TEST(LineAssembler, EndsLinesAtRunsOfCrAndLfAndCarriesTheTail) {
     EXPECT_EQ(Lines({}), V{});
 
     // Any split of a transcript gives the same lines.
-    const std::string transcript = "Input #0\n  Duration: 00:00:05.00\nframe=  1 time=00:00:00.04\rframe= 50\r\nerror here\n";
+    const std::string transcript =
+        "Input #0\n  Duration: 00:00:05.00\nframe=  1 time=00:00:00.04\rframe= 50\r\nerror here\n";
     const V whole = Lines({transcript});
     for (std::size_t cut = 0; cut <= transcript.size(); ++cut) {
         EXPECT_EQ(Lines({transcript.substr(0, cut), transcript.substr(cut)}), whole) << cut;
@@ -52,7 +53,8 @@ TEST(ClassifyEngineLine, RecognisesProgressAndMessages) {
         int64_t elapsedMs;
     };
     const Case cases[] = {
-        {"frame=  125 fps=0.0 q=-1.0 Lsize=  57kB time=00:01:05.40 bitrate= 93.4kbits/s speed=51x", K::Progress, 65'400},
+        {"frame=  125 fps=0.0 q=-1.0 Lsize=  57kB time=00:01:05.40 bitrate= 93.4kbits/s speed=51x", K::Progress,
+         65'400},
         {"size=     123kB time=01:02:03.04 bitrate= 128.0kbits/s", K::Progress, 3'723'040},
         {"frame=   50 fps=0.0 q=2.0 size=  118kB", K::Ignored, 0},
         {"frame= 1 time=N/A bitrate=N/A", K::Progress, 0},
@@ -89,7 +91,8 @@ TEST(ConversionOutputReader, ReportsProgressAndKeepsTheLastMessage) {
     EngineReportQueue queue;
     SourceItem item;
     ConversionOutputReader reader(&item, 130, queue);
-    reader.Feed("Input #0, mov, from 'in.mp4':\n  Duration: 00:02:10.00\nframe=   10 fps=0.0 q=2.0 size=   1kB time=00:00:");
+    reader.Feed(
+        "Input #0, mov, from 'in.mp4':\n  Duration: 00:02:10.00\nframe=   10 fps=0.0 q=2.0 size=   1kB time=00:00:");
     EXPECT_FALSE(queue.TryPop().has_value());  // the progress line is not complete yet
     reader.Feed("13.00 bitrate=1.0kbits/s\rframe=   20 time=00:01:05.40 bitrate=1.0\r");
     reader.Feed("[mp4 @ 0x55] Could not write header for output file #0\nError initializing output stream 0:0 -- \n\n");

@@ -29,8 +29,7 @@ TEST(MapInputFormat, ForcesFormatsOfRawStreamsOnly) {
 }
 
 TEST(BuildProbeCommandLine, QuotesPathsAndKeepsTheTwoBlanksWithoutAFormat) {
-    EXPECT_EQ(BuildProbeCommandLine("/opt/q/ferrox", "/m/clip.mp4", "mp4"),
-              "\"/opt/q/ferrox\"  -i \"/m/clip.mp4\"");
+    EXPECT_EQ(BuildProbeCommandLine("/opt/q/ferrox", "/m/clip.mp4", "mp4"), "\"/opt/q/ferrox\"  -i \"/m/clip.mp4\"");
     EXPECT_EQ(BuildProbeCommandLine("/opt/q/ferrox", "/m/raw.264", "264"),
               "\"/opt/q/ferrox\" -f h264 -i \"/m/raw.264\"");
     EXPECT_EQ(BuildProbeCommandLine("/opt/q/ferrox", "/m/a.alw", "alw"),

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <filesystem>
 
 #include "test_support.h"
 

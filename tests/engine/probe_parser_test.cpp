@@ -27,7 +27,8 @@ TEST(ParseVideoStream, ReadsSizeRateAspectAndBitRate) {
     EXPECT_DOUBLE_EQ(f.displayAspectRatio, 16.0 / 9.0);
     EXPECT_EQ(f.bitRate, 1205);
 
-    const VideoStreamFacts pal = ParseVideoStream(" mpeg2video (Main), yuv420p(tv, top first), 720x576 [SAR 16:15 DAR 4:3], 25 fps");
+    const VideoStreamFacts pal =
+        ParseVideoStream(" mpeg2video (Main), yuv420p(tv, top first), 720x576 [SAR 16:15 DAR 4:3], 25 fps");
     EXPECT_EQ(pal.width, 720);
     EXPECT_DOUBLE_EQ(pal.displayAspectRatio, 4.0 / 3.0);
     EXPECT_EQ(ParseVideoStream(" theora, yuv420p, 320x240, 4294967 kb/s, 25 fps").bitRate, 0);
@@ -87,7 +88,8 @@ constexpr const char* kTwoAudioTracks =
     "  Metadata:\n"
     "    ENCODER         : Lavf59.27.100\n"
     "  Duration: 00:02:10.52, start: 0.000000, bitrate: 2012 kb/s\n"
-    "  Stream #0:0(eng): Video: h264 (High), yuv420p(progressive), 1920x1080 [SAR 1:1 DAR 16:9], 25 fps, 25 tbr, 1k tbn (default)\r\n"
+    "  Stream #0:0(eng): Video: h264 (High), yuv420p(progressive), 1920x1080 [SAR 1:1 DAR 16:9], 25 fps, 25 tbr, 1k "
+    "tbn (default)\r\n"
     "    Metadata:\n"
     "      DURATION        : 00:02:10.520000000\n"
     "  Stream #0:1(eng): Audio: aac (LC), 48000 Hz, 5.1, fltp (default)\n"

@@ -112,8 +112,12 @@ TEST(ProbePool, WorkersStartedEarlyServeTheFirstBatchAndEndWithThePool) {
     {
         ProbePoolOptions uneven = FakeWorkers(dir, 2);
         const std::string first = (dir / "first").string();
-        uneven.workerCommand = {"/bin/bash", "-c", "mkdir \"$1\" 2>/dev/null || sleep 5; exec \"$0\" \"$2\"",
-                                uneven.workerCommand[0], first, uneven.workerCommand[1]};
+        uneven.workerCommand = {"/bin/bash",
+                                "-c",
+                                "mkdir \"$1\" 2>/dev/null || sleep 5; exec \"$0\" \"$2\"",
+                                uneven.workerCommand[0],
+                                first,
+                                uneven.workerCommand[1]};
         ProbePool pool(uneven);
         pool.StartWorkers();
         ProbeAll(pool, {"/x/ready.wav"});
@@ -166,7 +170,8 @@ TEST(ProbePool, CancelKillsTheProbesUnderWayAndDropsTheRest) {
     std::set<int> sessions;
     std::thread canceller([&] {
         // Once both workers are stuck in their probes, cancel the way a signal handler would.
-        while (test::ProcessesInSessions(test::ChildPids()).size() < 4) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (test::ProcessesInSessions(test::ChildPids()).size() < 4)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         sessions = test::ChildPids();
         stop.store(true);
     });

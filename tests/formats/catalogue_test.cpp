@@ -91,7 +91,8 @@ std::vector<int32_t> ExpectedInts(const std::string& section, const std::string&
 
 std::vector<double> ExpectedDoubles(const std::string& key) {
     std::vector<double> out;
-    for (const std::string& v : Split(ListRow("video lists", key)[1], ",")) out.push_back(std::strtod(v.c_str(), nullptr));
+    for (const std::string& v : Split(ListRow("video lists", key)[1], ","))
+        out.push_back(std::strtod(v.c_str(), nullptr));
     return out;
 }
 
@@ -371,9 +372,9 @@ TEST(Catalogue, IdsAreUniqueAndLookupsFindTheFirstMatch) {
 TEST(Catalogue, RegistryPrefixes) {
     FormatCatalogue catalogue;
     BuildCatalogue(catalogue);
-    const std::pair<int32_t, const char*> cases[] = {
-        {10, "3G2"}, {50, "DIVX"}, {65, "DVDVOB"}, {705, "GIFIMAGES"}, {516, "ANDROIDMP4"},
-        {130, "OGG"}, {1180, "OGG"}, {135, "OGGTHEORA"}, {1220, "WV"}};
+    const std::pair<int32_t, const char*> cases[] = {{10, "3G2"},        {50, "DIVX"},        {65, "DVDVOB"},
+                                                     {705, "GIFIMAGES"}, {516, "ANDROIDMP4"}, {130, "OGG"},
+                                                     {1180, "OGG"},      {135, "OGGTHEORA"},  {1220, "WV"}};
     for (const auto& [id, prefix] : cases) EXPECT_EQ(RegistryPrefix(*FindFormat(catalogue, id)), prefix);
 
     // Formats that share an extension keep apart through their keys; only the two "ogg" share.

@@ -21,12 +21,16 @@ RegistryTree GroupsStore(std::initializer_list<std::pair<const char*, const char
 }
 
 TEST(CustomFormats, SkipsGroupsWithoutMembersAndRenumbersOnSave) {
-    RegistryTree store = GroupsStore({{"COF1Name", "Phone and MP3"}, {"COF1FIDs", "516,1160,"},
+    RegistryTree store = GroupsStore({{"COF1Name", "Phone and MP3"},
+                                      {"COF1FIDs", "516,1160,"},
                                       {"COF2Name", "No members"},
-                                      {"COF3Name", "Web"}, {"COF3FIDs", "195,"},
-                                      {"COF4Name", "Empty ids"}, {"COF4FIDs", ""},
+                                      {"COF3Name", "Web"},
+                                      {"COF3FIDs", "195,"},
+                                      {"COF4Name", "Empty ids"},
+                                      {"COF4FIDs", ""},
                                       // names need not be unique
-                                      {"COF5Name", "Web"}, {"COF5FIDs", "80"}});
+                                      {"COF5Name", "Web"},
+                                      {"COF5FIDs", "80"}});
 
     CustomFormatList groups{{"stale", {1}}};
     LoadCustomFormats(store, groups);
@@ -38,14 +42,14 @@ TEST(CustomFormats, SkipsGroupsWithoutMembersAndRenumbersOnSave) {
 
     SaveCustomFormats(store, groups);
     EXPECT_EQ(store.ValueNames(kCustomFormatsKey),
-              (std::vector<std::string>{"COF1Name", "COF1FIDs", "COF2Name", "COF2FIDs", "COF3Name",
-                                        "COF3FIDs"}));
+              (std::vector<std::string>{"COF1Name", "COF1FIDs", "COF2Name", "COF2FIDs", "COF3Name", "COF3FIDs"}));
     EXPECT_EQ(platform::StringFromValue(*store.QueryValue(kCustomFormatsKey, "COF2FIDs")), "195,");
     EXPECT_EQ(platform::StringFromValue(*store.QueryValue(kCustomFormatsKey, "COF3FIDs")), "80,");
 }
 
 TEST(CustomFormats, AMissingOrEmptyNameEndsTheList) {
-    RegistryTree store = GroupsStore({{"COF1Name", "A"}, {"COF1FIDs", "80,"}, {"COF3Name", "C"}, {"COF3FIDs", "1160,"}});
+    RegistryTree store =
+        GroupsStore({{"COF1Name", "A"}, {"COF1FIDs", "80,"}, {"COF3Name", "C"}, {"COF3FIDs", "1160,"}});
     CustomFormatList groups;
     LoadCustomFormats(store, groups);
     EXPECT_EQ(groups.size(), 1u);
@@ -105,8 +109,7 @@ TEST(RecentEntries, RememberMovesToTheTopAndSavesWithoutGaps) {
     RegistryTree store;
     store.SetString(list.KeyPath(), "7", "old entry");
     list.Save(store);
-    EXPECT_EQ(store.ValueNames("Software\\Quillon 5\\OutputFolder"),
-              (std::vector<std::string>{"0", "1", "2", "3"}));
+    EXPECT_EQ(store.ValueNames("Software\\Quillon 5\\OutputFolder"), (std::vector<std::string>{"0", "1", "2", "3"}));
     RecentEntries again(kOutputFolderList);
     EXPECT_TRUE(again.Load(store));
     EXPECT_EQ(again.Entries(), list.Entries());

@@ -167,8 +167,8 @@ TEST(Settings, UnreadableValuesKeepTheirDefaults) {
     RegistryTree store;
     store.SetValue(kOptionsKey, "ConversionThreads", RegValue{platform::RegDword, {4, 0}});  // short
     store.SetValue(kOptionsKey, "OutputFormat", RegValue{platform::RegBinary, {0x90, 0x04, 0, 0}});
-    store.SetDword(kOptionsKey, "Folder", 7);          // a DWORD where a text belongs
-    store.SetString(kOptionsKey, "DVDFolder", "");     // a stored empty text empties the field
+    store.SetDword(kOptionsKey, "Folder", 7);       // a DWORD where a text belongs
+    store.SetString(kOptionsKey, "DVDFolder", "");  // a stored empty text empties the field
     store.SetValue(kOptionsKey, "MP4VideoCodec", RegValue{platform::RegSz, {}});  // no bytes at all
     store.SetString(kOptionsKey, "MP4VideoAspect", "");
     store.SetDword(kOptionsKey, "MP4VideoFrameRate", 25);  // 4 bytes where a double belongs
@@ -197,8 +197,8 @@ TEST(Settings, GroupsWriteOnlyTheirValues) {
     RegistryTree state;
     SaveSettings(state, l.settings, l.catalogue, kProgramStateGroup);
     EXPECT_EQ(state.ValueNames(kOptionsKey),
-              (std::vector<std::string>{"ConversionPriority", "ConversionThreads", "OutputFormat",
-                                        "OptStartPageIndex", "LastAddFileDir", "Folder", "DVDFolder"}));
+              (std::vector<std::string>{"ConversionPriority", "ConversionThreads", "OutputFormat", "OptStartPageIndex",
+                                        "LastAddFileDir", "Folder", "DVDFolder"}));
 
     RegistryTree options;
     SaveSettings(options, l.settings, l.catalogue, kOptionsGroup);
@@ -234,7 +234,7 @@ TEST(Settings, SavedValuesLoadBackAndTheSharedOggPrefixEndsWithTheAudioFormat) {
     mp4.VideoFrameRate = 23.97;
     mp4.VideoAspect = "4:3";
     mp4.AudioVolume = 150;
-    FindFormat(a.catalogue, 130)->AudioCodec = "flac";     // video "ogg"
+    FindFormat(a.catalogue, 130)->AudioCodec = "flac";      // video "ogg"
     FindFormat(a.catalogue, 1180)->AudioCodec = "libopus";  // audio "ogg", written last
     FindFormat(a.catalogue, 130)->VideoWidth = 640;         // video values are its own
 
@@ -276,17 +276,18 @@ TEST(Settings, EveryNameRoundTripsThroughItsOwnField) {
     std::set<const void*> fields;
     int next = 1;
     for (SettingValue& v : values) {
-        fields.insert(v.dword ? static_cast<const void*>(v.dword)
-                              : v.text ? static_cast<const void*>(v.text) : static_cast<const void*>(v.number));
+        fields.insert(v.dword  ? static_cast<const void*>(v.dword)
+                      : v.text ? static_cast<const void*>(v.text)
+                               : static_cast<const void*>(v.number));
         switch (v.type) {
-            case SettingType::Dword:
-                // Not the default, and inside every range (even for the crop margins, 0..6 for
-                // the rotation, 10 and up for the volume).
-                if (v.name == "RotateFlip") *v.dword = *v.dword == 2 ? 4 : 2;
-                else *v.dword = *v.dword == 12 ? 14 : 12;
-                break;
-            case SettingType::String: *v.text = "text " + std::to_string(next); break;
-            case SettingType::Double: *v.number = next / 8.0; break;
+        case SettingType::Dword:
+            // Not the default, and inside every range (even for the crop margins, 0..6 for
+            // the rotation, 10 and up for the volume).
+            if (v.name == "RotateFlip") *v.dword = *v.dword == 2 ? 4 : 2;
+            else *v.dword = *v.dword == 12 ? 14 : 12;
+            break;
+        case SettingType::String: *v.text = "text " + std::to_string(next); break;
+        case SettingType::Double: *v.number = next / 8.0; break;
         }
         ++next;
     }

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/wait.h>
 #include <thread>
 
 #include "test_support.h"

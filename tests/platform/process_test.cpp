@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <csignal>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "process_census.h"
 #include "test_support.h"
@@ -94,8 +94,7 @@ TEST(QuoteArgument, SplitsBackToTheSameText) {
 }
 
 TEST(QuoteProgramName, RoundTripsWhereTheRulesAllow) {
-    EXPECT_EQ(SplitCommandLine(QuoteProgramName("/opt/my app/ferrox") + " -i x")[0],
-              "/opt/my app/ferrox");
+    EXPECT_EQ(SplitCommandLine(QuoteProgramName("/opt/my app/ferrox") + " -i x")[0], "/opt/my app/ferrox");
     EXPECT_EQ(SplitCommandLine(QuoteProgramName("/opt/a\"b/ferrox") + " -i x")[0], "/opt/a\"b/ferrox");
 }
 
@@ -228,8 +227,7 @@ TEST(ProcessHandle, TerminateEndsTheWholeGroup) {
     const std::string pidFile = (dir / "child.pid").string();
     StartedProcess p;
     // The shell starts a grandchild in its group and writes the grandchild's pid.
-    ASSERT_TRUE(StartProcess("/bin/sh -c " + QuoteArgument("sleep 60 & echo $! > '" + pidFile + "'; wait"),
-                             "", p));
+    ASSERT_TRUE(StartProcess("/bin/sh -c " + QuoteArgument("sleep 60 & echo $! > '" + pidFile + "'; wait"), "", p));
     pid_t grandchild = 0;
     for (int i = 0; i < 500 && grandchild == 0; ++i) {
         std::ifstream in(pidFile);
@@ -285,21 +283,21 @@ TEST(StartProcess, LeavesNoDescriptorOrChildBehindAfterManyLaunches) {
     for (int i = 0; i < 200; ++i) {
         StartedProcess p;
         switch (i % 4) {
-            case 0:  // read to the end, then wait
-                ASSERT_TRUE(StartProcess("/bin/echo hello", "", p));
-                ReadAll(p);
-                ASSERT_TRUE(p.process.Wait(5000));
-                break;
-            case 1:  // terminated while running
-                ASSERT_TRUE(StartProcess("/bin/sleep 10", "", p));
-                p.process.Terminate();
-                break;
-            case 2:  // handles dropped without waiting
-                ASSERT_TRUE(StartProcess("/bin/sleep 10", "", p));
-                break;
-            case 3:  // failed start
-                ASSERT_FALSE(StartProcess("/nonexistent/program", "", p));
-                break;
+        case 0:  // read to the end, then wait
+            ASSERT_TRUE(StartProcess("/bin/echo hello", "", p));
+            ReadAll(p);
+            ASSERT_TRUE(p.process.Wait(5000));
+            break;
+        case 1:  // terminated while running
+            ASSERT_TRUE(StartProcess("/bin/sleep 10", "", p));
+            p.process.Terminate();
+            break;
+        case 2:  // handles dropped without waiting
+            ASSERT_TRUE(StartProcess("/bin/sleep 10", "", p));
+            break;
+        case 3:  // failed start
+            ASSERT_FALSE(StartProcess("/nonexistent/program", "", p));
+            break;
         }
     }
     EXPECT_EQ(test::OpenDescriptors(), before);

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/registry_store.h"
 #include "test_support.h"
@@ -62,8 +62,8 @@ TEST(RegistryTree, ExportTextRoundTripsEveryKindOfValue) {
     std::vector<uint8_t> big(300);
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i);
     t.SetBinary(kKey, "Big", big.data(), big.size());
-    t.SetValue(kKey, "OddString", RegValue{RegSz, {0x41, 0x00, 0x42}});    // not a clean text
-    t.SetValue(kKey, "ShortDword", RegValue{RegDword, {1, 2}});            // not 4 bytes
+    t.SetValue(kKey, "OddString", RegValue{RegSz, {0x41, 0x00, 0x42}});  // not a clean text
+    t.SetValue(kKey, "ShortDword", RegValue{RegDword, {1, 2}});          // not 4 bytes
     t.SetValue(kKey, "Multi", RegValue{RegMultiSz, {0x61, 0, 0, 0, 0, 0}});
     t.SetString(kKey, "", "default value");
 
@@ -109,14 +109,14 @@ TEST(RegistryTree, RefusesDamagedText) {
     const std::string damaged[] = {
         "",
         "garbage\n",
-        header + "\"Orphan\"=dword:00000001\n",                // a value before any key
-        header + key + "\"Cut\"=\"/home/me/Vid",              // torn in the middle of a text
-        header + key + "\"Cut\"=hex:01,02,\\\n",              // torn inside continued hex
-        header + key + "\"N\"=dword:1\n",                     // not 8 digits
+        header + "\"Orphan\"=dword:00000001\n",   // a value before any key
+        header + key + "\"Cut\"=\"/home/me/Vid",  // torn in the middle of a text
+        header + key + "\"Cut\"=hex:01,02,\\\n",  // torn inside continued hex
+        header + key + "\"N\"=dword:1\n",         // not 8 digits
         header + key + "\"N\"=hex:0g\n",
         header + "[HKEY_LOCAL_MACHINE\\Software]\n",
         header + "[HKEY_CURRENT_USER\\Software\n",
-        header + key + "\"Bad\"=\"\xC3\x28\"\n",              // not UTF-8
+        header + key + "\"Bad\"=\"\xC3\x28\"\n",  // not UTF-8
         header + key + "\"Trailing\"=\"a\" junk\n",
     };
     for (const std::string& text : damaged) {
@@ -206,9 +206,8 @@ TEST(RegistryStore, ConcurrentWritersKeepEachOthersValues) {
         if (pid == 0) {
             RegistryStore child(dir.path().string());
             for (int i = 0; i < 40; ++i) {
-                child.Update([&](RegistryTree& t) {
-                    t.SetDword(kKey, "W" + std::to_string(w) + "_" + std::to_string(i), i);
-                });
+                child.Update(
+                    [&](RegistryTree& t) { t.SetDword(kKey, "W" + std::to_string(w) + "_" + std::to_string(i), i); });
             }
             _exit(0);
         }

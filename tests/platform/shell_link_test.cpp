@@ -14,18 +14,25 @@ namespace {
 struct LinkBuilder {
     uint32_t flags = 0;
     std::vector<uint8_t> idList;
-    std::string localBase;       // LinkInfo, code-page text
+    std::string localBase;         // LinkInfo, code-page text
     std::u16string localBaseWide;  // LinkInfo, Unicode text (header of 0x24 bytes)
     std::u16string name;
     std::u16string relative;
     bool unicode = true;
 
-    static void U16(std::vector<uint8_t>& b, uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); }
-    static void U32(std::vector<uint8_t>& b, uint32_t v) { U16(b, v & 0xFFFF); U16(b, v >> 16); }
+    static void U16(std::vector<uint8_t>& b, uint32_t v) {
+        b.push_back(uint8_t(v));
+        b.push_back(uint8_t(v >> 8));
+    }
+    static void U32(std::vector<uint8_t>& b, uint32_t v) {
+        U16(b, v & 0xFFFF);
+        U16(b, v >> 16);
+    }
     void Text(std::vector<uint8_t>& b, const std::u16string& t) const {
         U16(b, uint32_t(t.size()));
         for (char16_t c : t) {
-            if (unicode) U16(b, c); else b.push_back(uint8_t(c));
+            if (unicode) U16(b, c);
+            else b.push_back(uint8_t(c));
         }
     }
 
@@ -51,7 +58,8 @@ struct LinkBuilder {
             std::vector<uint8_t> info;
             std::vector<uint8_t> tail;
             const uint32_t volumeOffset = header;
-            const std::vector<uint8_t> volume = {0x10, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0};  // fixed disk, empty label
+            const std::vector<uint8_t> volume = {0x10, 0, 0, 0, 3,    0, 0, 0,
+                                                 0,    0, 0, 0, 0x10, 0, 0, 0};  // fixed disk, empty label
             tail.insert(tail.end(), volume.begin(), volume.end());
             const uint32_t baseOffset = header + uint32_t(tail.size());
             for (char c : localBase) tail.push_back(uint8_t(c));

@@ -1,5 +1,5 @@
-#include "platform/known_folders.h"
 #include "platform/system_info.h"
+#include "platform/known_folders.h"
 
 #include "test_support.h"
 

@@ -2,19 +2,19 @@
 // Which processes are still there: a child that leads its own session takes everything it
 // starts along, so an empty session census means nothing it started is left.
 
+#include <dirent.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
 #include <sstream>
-#include <sys/wait.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace quillon::test {
 

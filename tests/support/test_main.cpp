@@ -2,17 +2,16 @@
 // reads or writes the real user's settings or leaves anything behind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
     const char* base = std::getenv("TMPDIR");
-    fs::path root = fs::path(base && *base ? base : "/tmp") /
-                    ("quillon-test-" + std::to_string(getpid()));
+    fs::path root = fs::path(base && *base ? base : "/tmp") / ("quillon-test-" + std::to_string(getpid()));
     fs::create_directories(root / "tmp");
     fs::create_directories(root / "config");
     fs::create_directories(root / "home");

@@ -1,17 +1,17 @@
 #include "test_support.h"
 
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -89,13 +89,11 @@ bool RunFfmpeg(const std::vector<std::string>& args) {
     return r.exitCode == 0;
 }
 
-bool MakeClip(const fs::path& out, double seconds, int audioStreams, int channels, int width,
-              int height, int rate) {
+bool MakeClip(const fs::path& out, double seconds, int audioStreams, int channels, int width, int height, int rate) {
     const std::string duration = std::to_string(seconds);
     std::vector<std::string> args{"-f", "lavfi", "-i",
-                                  "testsrc=size=" + std::to_string(width) + "x" +
-                                      std::to_string(height) + ":rate=" + std::to_string(rate) +
-                                      ":duration=" + duration};
+                                  "testsrc=size=" + std::to_string(width) + "x" + std::to_string(height) +
+                                      ":rate=" + std::to_string(rate) + ":duration=" + duration};
     for (int i = 0; i < audioStreams; ++i) {
         args.insert(args.end(),
                     {"-f", "lavfi", "-i",
@@ -111,10 +109,10 @@ bool MakeClip(const fs::path& out, double seconds, int audioStreams, int channel
 }
 
 bool MakeAudio(const fs::path& out, double seconds, int channels, int sampleRate) {
-    return RunFfmpeg({"-f", "lavfi", "-i",
-                      "sine=frequency=440:sample_rate=" + std::to_string(sampleRate) +
-                          ":duration=" + std::to_string(seconds),
-                      "-ac", std::to_string(channels), out.string()});
+    return RunFfmpeg(
+        {"-f", "lavfi", "-i",
+         "sine=frequency=440:sample_rate=" + std::to_string(sampleRate) + ":duration=" + std::to_string(seconds), "-ac",
+         std::to_string(channels), out.string()});
 }
 
 std::string ReadFile(const fs::path& path) {

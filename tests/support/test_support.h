@@ -38,8 +38,7 @@ struct CommandResult {
 // Runs a program without a shell and collects what it prints. A fileSizeLimit above 0 limits
 // the size of every file the program writes (RLIMIT_FSIZE), to act as a full disk; a uid above
 // 0 runs it without root's rights (root ignores file permissions).
-CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit = 0,
-                         unsigned uid = 0);
+CommandResult RunCommand(const std::vector<std::string>& argv, std::uint64_t fileSizeLimit = 0, unsigned uid = 0);
 
 // Runs ffmpeg quietly with the given arguments (after "-y -hide_banner -loglevel error");
 // fails the current test when ffmpeg fails.
@@ -47,10 +46,9 @@ bool RunFfmpeg(const std::vector<std::string>& args);
 
 // Generated media, tiny and made on the spot with lavfi sources.
 // A clip with video (testsrc, size WxH, rate) and `audioStreams` sine streams of `channels` each.
-bool MakeClip(const std::filesystem::path& out, double seconds, int audioStreams = 1,
-              int channels = 2, int width = 320, int height = 240, int rate = 25);
-bool MakeAudio(const std::filesystem::path& out, double seconds, int channels = 2,
-               int sampleRate = 44100);
+bool MakeClip(const std::filesystem::path& out, double seconds, int audioStreams = 1, int channels = 2, int width = 320,
+              int height = 240, int rate = 25);
+bool MakeAudio(const std::filesystem::path& out, double seconds, int channels = 2, int sampleRate = 44100);
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);

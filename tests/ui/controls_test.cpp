@@ -75,8 +75,7 @@ TEST(ImageButtonTest, HoverImageOnlyWhenEnabledAndPresent) {
     EXPECT_EQ(button.CurrentLook().image, ImageButton::Image::Hover);
     button.setEnabled(false);
     EXPECT_EQ(button.CurrentLook().image, ImageButton::Image::Normal);
-    EXPECT_EQ(button.CurrentLook().textColor,
-              button.palette().color(QPalette::Disabled, QPalette::WindowText));
+    EXPECT_EQ(button.CurrentLook().textColor, button.palette().color(QPalette::Disabled, QPalette::WindowText));
 }
 
 TEST(ImageButtonTest, SizesFollowImageBorderAndShift) {
@@ -146,12 +145,14 @@ TEST(ColorComboBoxTest, EntriesKeepTextColoursAndPointers) {
 
 struct SortCase {
     int type;
-    QStringList texts;     // in list order before sorting
-    QStringList ascending; // expected order after one click
+    QStringList texts;      // in list order before sorting
+    QStringList ascending;  // expected order after one click
 };
 
 // Test lists show the case by its texts, not as raw bytes.
-void PrintTo(const SortCase& c, std::ostream* out) { *out << "type " << c.type << ": " << c.texts.join(", ").toStdString(); }
+void PrintTo(const SortCase& c, std::ostream* out) {
+    *out << "type " << c.type << ": " << c.texts.join(", ").toStdString();
+}
 
 class SortTypesTest : public testing::TestWithParam<SortCase> {};
 
@@ -192,14 +193,15 @@ INSTANTIATE_TEST_SUITE_P(
     AllTypes, SortTypesTest,
     testing::Values(
         SortCase{SortText, {"banana", "Apple", "cherry"}, {"Apple", "banana", "cherry"}},
-        SortCase{SortNumber, {"44100 Hz*2", "8000 Hz", "22050 Hz", "128 kbps"},
+        SortCase{SortNumber,
+                 {"44100 Hz*2", "8000 Hz", "22050 Hz", "128 kbps"},
                  {"128 kbps", "8000 Hz", "22050 Hz", "44100 Hz*2"}},
         SortCase{SortSize, {"1.2 M", "900 K", "3G", "512"}, {"512", "900 K", "1.2 M", "3G"}},
-        SortCase{SortDateHyphen, {"2024-03-01", "2023-12-31", "2024-02-15"},
-                 {"2023-12-31", "2024-02-15", "2024-03-01"}},
-        SortCase{SortDateSlash, {"03/01/2024", "12/31/2023", "02/15/2024"},
-                 {"12/31/2023", "02/15/2024", "03/01/2024"}},
-        SortCase{SortDuration, {"0:02:00", "1:00:00", "1:05", "90", "09:59"},
+        SortCase{
+            SortDateHyphen, {"2024-03-01", "2023-12-31", "2024-02-15"}, {"2023-12-31", "2024-02-15", "2024-03-01"}},
+        SortCase{SortDateSlash, {"03/01/2024", "12/31/2023", "02/15/2024"}, {"12/31/2023", "02/15/2024", "03/01/2024"}},
+        SortCase{SortDuration,
+                 {"0:02:00", "1:00:00", "1:05", "90", "09:59"},
                  {"1:05", "90", "0:02:00", "09:59", "1:00:00"}}));
 
 TEST(SortListCtrlTest, DifferentHeaderStartsAscendingAgain) {

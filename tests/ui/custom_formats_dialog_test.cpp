@@ -50,7 +50,8 @@ TEST_F(CustomFormatsDialogTest, MovingFormatsKeepsIdsAscendingAndTogglesTheButto
     EXPECT_FALSE(dialog.AddButton()->isEnabled());
     EXPECT_FALSE(dialog.TakeOutButton()->isEnabled());
 
-    SelectTexts(dialog.AvailableList(), {QStringLiteral(" WebM (VP8/VP9) (*.webm)"), QStringLiteral(" H.264 AVC (*.mp4)")});
+    SelectTexts(dialog.AvailableList(),
+                {QStringLiteral(" WebM (VP8/VP9) (*.webm)"), QStringLiteral(" H.264 AVC (*.mp4)")});
     EXPECT_TRUE(dialog.AddButton()->isEnabled());
     dialog.AddButton()->click();
     EXPECT_FALSE(dialog.AddButton()->isEnabled());
@@ -66,7 +67,8 @@ TEST_F(CustomFormatsDialogTest, MovingFormatsKeepsIdsAscendingAndTogglesTheButto
     EXPECT_TRUE(dialog.TakeOutButton()->isEnabled());
     Q_EMIT dialog.OutputList()->itemDoubleClicked(mp3);
     EXPECT_EQ(dialog.Editor().Groups()[0].formatIds, (std::vector<int32_t>{80, 195}));
-    const int row = dialog.AvailableList()->row(dialog.AvailableList()->findItems(QStringLiteral(" MP3"), Qt::MatchExactly)[0]);
+    const int row =
+        dialog.AvailableList()->row(dialog.AvailableList()->findItems(QStringLiteral(" MP3"), Qt::MatchExactly)[0]);
     EXPECT_EQ(dialog.AvailableList()->item(row - 1)->text(), QStringLiteral(" MP2"));
 
     // The second group shows its own members; the caller's groups are untouched.
@@ -96,7 +98,8 @@ TEST_F(CustomFormatsDialogTest, NewEditRemoveAndTheEmptyGroupRefusal) {
     dialog.accept();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(test::Recorder().messages.size(), 1u);
-    EXPECT_EQ(test::Recorder().messages[0].text, QStringLiteral("Please choose one output format at least for \"Audio\"."));
+    EXPECT_EQ(test::Recorder().messages[0].text,
+              QStringLiteral("Please choose one output format at least for \"Audio\"."));
     EXPECT_EQ(test::Recorder().messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(dialog.GroupList()->currentRow(), 1);
 

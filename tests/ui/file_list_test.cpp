@@ -45,8 +45,8 @@ QStringList RowTexts(const FileListView& list, int row) {
 
 TEST(FileListTest, ColumnsHeadersWidthsAndAlignment) {
     FileListView list;
-    const char* headers[] = {"File", "Duration", "Width", "Height", "V.Frame", "V.BitRate",
-                             "A.Freq.", "A.BitRate", "A.Ch.", "Status"};
+    const char* headers[] = {"File",      "Duration", "Width",     "Height", "V.Frame",
+                             "V.BitRate", "A.Freq.",  "A.BitRate", "A.Ch.",  "Status"};
     const int widths[] = {175, 65, 45, 48, 55, 70, 75, 65, 50, 138};
     ASSERT_EQ(list.columnCount(), 10);
     for (int column = 0; column < 10; ++column) {
@@ -67,9 +67,8 @@ TEST(FileListTest, CellsOfAVideoRow) {
     item->videoBitRate = 2500;
     SourceItem* raw = item.get();
     const int row = shown.Add(std::move(item));
-    EXPECT_EQ(RowTexts(shown.view, row),
-              (QStringList{"Happy day.mp4", "59:59", "1280", "720", "29.97", "2500 kbps", "48000 Hz",
-                           "192 kbps", "5.1", ""}));
+    EXPECT_EQ(RowTexts(shown.view, row), (QStringList{"Happy day.mp4", "59:59", "1280", "720", "29.97", "2500 kbps",
+                                                      "48000 Hz", "192 kbps", "5.1", ""}));
     EXPECT_EQ(shown.view.ItemAt(row), raw);
     shown.list.SetStatus(row, "42% [00:01.500]");
     EXPECT_EQ(shown.view.Status(row), QStringLiteral("42% [00:01.500]"));
@@ -83,8 +82,7 @@ TEST(FileListTest, MissingValuesLeaveCellsEmpty) {
     dvd->kind = engine::SourceKind::DvdTitle;
     const int row = shown.Add(std::move(dvd));
     // A rate of 0 in a two-stream file shows only the stream count.
-    EXPECT_EQ(RowTexts(shown.view, row),
-              (QStringList{"DVD Title 2 (2 audios)", "", "", "", "", "", "*2", "", "", ""}));
+    EXPECT_EQ(RowTexts(shown.view, row), (QStringList{"DVD Title 2 (2 audios)", "", "", "", "", "", "*2", "", "", ""}));
 }
 
 TEST(FileListTest, AudioCellsFollowTheChosenStream) {
@@ -189,8 +187,8 @@ TEST(FileListTest, TheSortArrowNeverCoversTheHeaderText) {
     view.show();
     for (int column : {2, 6, 7, 0, 8}) {  // right-aligned narrow ones and left-aligned ones
         const QString caption = view.headerItem()->text(column);
-        const QRect section(view.header()->sectionViewportPosition(column), 0,
-                            view.header()->sectionSize(column), view.header()->height());
+        const QRect section(view.header()->sectionViewportPosition(column), 0, view.header()->sectionSize(column),
+                            view.header()->height());
         view.Sort(column, true);
         const QImage both = Grab(view);
         view.headerItem()->setText(column, QString());

@@ -20,8 +20,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/main_commands.h"
 #include "app/finish_notice.h"
+#include "app/main_commands.h"
 #include "platform/registry_store.h"
 #include "test_support.h"
 #include "ui/desktop_notifier.h"
@@ -210,7 +210,8 @@ TEST(FinishNoticeTest, WithoutANotificationServiceNothingIsShownAndNothingWaits)
 
 TEST(FinishNoticeTest, NotifyCheckBoxIsOnByDefaultAndStored) {
     platform::RegistryStore store;
-    store.Update([](platform::RegistryTree& tree) { tree.DeleteValue(formats::kOptionsKey, app::kNotifyWhenFinishedValue); });
+    store.Update(
+        [](platform::RegistryTree& tree) { tree.DeleteValue(formats::kOptionsKey, app::kNotifyWhenFinishedValue); });
     EXPECT_TRUE(app::LoadNotifyWhenFinished(store));
     formats::ConversionSettings settings = formats::DefaultSettings("");
     {
@@ -228,11 +229,11 @@ TEST(FinishNoticeTest, NotifyCheckBoxIsOnByDefaultAndStored) {
     COptOutputPage again(settings, store);
     EXPECT_FALSE(again.NotifyCheck()->isChecked());
     // A damaged value does not silence the notice.
-    store.Update([](platform::RegistryTree& tree) {
-        tree.SetString(formats::kOptionsKey, app::kNotifyWhenFinishedValue, "0");
-    });
+    store.Update(
+        [](platform::RegistryTree& tree) { tree.SetString(formats::kOptionsKey, app::kNotifyWhenFinishedValue, "0"); });
     EXPECT_TRUE(app::LoadNotifyWhenFinished(store));
-    store.Update([](platform::RegistryTree& tree) { tree.DeleteValue(formats::kOptionsKey, app::kNotifyWhenFinishedValue); });
+    store.Update(
+        [](platform::RegistryTree& tree) { tree.DeleteValue(formats::kOptionsKey, app::kNotifyWhenFinishedValue); });
 }
 
 // A real run in the real window: one clip converts, one damaged file fails. The notice counts
@@ -321,7 +322,6 @@ TEST(FinishNoticeTest, WindowRunEndsWithNoticeAndKeepsTheFailedRowsEngineOutput)
     EXPECT_EQ(QApplication::clipboard()->text(), record);
     QTest::mouseClick(shown->CloseButton(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.findChild<EngineOutputWindow*>() == nullptr; }, 2000));
-
 }
 
 }  // namespace

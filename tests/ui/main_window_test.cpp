@@ -41,7 +41,11 @@ TEST(MainWindowTest, LayoutButtonsAndTooltips) {
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillon"));
 
-    struct Place { int id; QRect rect; const char* tip; };
+    struct Place {
+        int id;
+        QRect rect;
+        const char* tip;
+    };
     const Place places[] = {
         {kAddFiles, {11, 72, 107, 27}, "Add files"},
         {kAddFolder, {11, 117, 107, 27}, "Add files from a folder"},
@@ -72,8 +76,8 @@ TEST(MainWindowTest, LayoutButtonsAndTooltips) {
     // The help menu: Help Topics, the four web commands, About.
     QStringList entries;
     for (QAction* action : window.HelpMenu()->actions()) entries << action->text();
-    EXPECT_EQ(entries, (QStringList{"&Help Topics", "", "&Tell A Friend", "&Feedback and Support",
-                                    "Home&page", "&Check for Updates", "", "&About..."}));
+    EXPECT_EQ(entries, (QStringList{"&Help Topics", "", "&Tell A Friend", "&Feedback and Support", "Home&page",
+                                    "&Check for Updates", "", "&About..."}));
     test::Recorder().Reset();
     window.Button(kHomePage)->click();
     EXPECT_EQ(test::Recorder().opened, QStringList{QString::fromUtf8(app::kHomePageUrl)});

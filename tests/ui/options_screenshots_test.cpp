@@ -8,15 +8,15 @@
 #include <QListWidget>
 #include <QTest>
 
+#include "options_fixture.h"
 #include "platform/registry_store.h"
+#include "screenshot_support.h"
 #include "test_support.h"
 #include "ui/custom_formats_dialog.h"
 #include "ui/opt_output_page.h"
 #include "ui/opt_sheet.h"
 #include "ui/opt_video_page.h"
 #include "ui/skin.h"
-#include "options_fixture.h"
-#include "screenshot_support.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui {

@@ -3,6 +3,7 @@
 // OK saved.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QApplication>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +20,7 @@
 #include "app/main_commands.h"
 #include "formats/conversion_settings.h"
 #include "formats/recent_entries.h"
+#include "options_fixture.h"
 #include "platform/registry_store.h"
 #include "test_support.h"
 #include "ui/color_combo_box.h"
@@ -33,7 +34,6 @@
 #include "ui/output_format_box.h"
 #include "ui/step_spin_ctrl.h"
 #include "ui_test_support.h"
-#include "options_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -186,7 +186,8 @@ TEST_F(OptionsSheetTest, SpecificFolderNeedsAFolderAndItsHistoryMovesToTheTop) {
     page->FolderBox()->setEditText(QStringLiteral("/media/not-there"));
     page->OpenButton()->click();
     ASSERT_EQ(test::Recorder().messages.size(), 1u);
-    EXPECT_TRUE(test::Recorder().messages[0].text.startsWith(QStringLiteral("The folder \"/media/not-there\" is not available yet.")));
+    EXPECT_TRUE(test::Recorder().messages[0].text.startsWith(
+        QStringLiteral("The folder \"/media/not-there\" is not available yet.")));
     EXPECT_TRUE(test::Recorder().opened.isEmpty());
     page->FolderBox()->setEditText(QString::fromStdString(dir.path().string()));
     page->OpenButton()->click();
@@ -334,8 +335,8 @@ TEST_F(OptionsSheetTest, EveryFormatAndCodecSurvivesOpeningAndLeavingThePage) {
             catalogue[i] = fresh[i];
             if (fresh[i].VideoCodecs) catalogue[i].VideoCodec = (*fresh[i].VideoCodecs)[codec % videoCodecs]->Name;
             if (fresh[i].AudioCodecs) catalogue[i].AudioCodec = (*fresh[i].AudioCodecs)[codec % audioCodecs]->Name;
-            const bool defaults = catalogue[i].VideoCodec == fresh[i].VideoCodec &&
-                                  catalogue[i].AudioCodec == fresh[i].AudioCodec;
+            const bool defaults =
+                catalogue[i].VideoCodec == fresh[i].VideoCodec && catalogue[i].AudioCodec == fresh[i].AudioCodec;
             for (int round = 0; round < 2; ++round) {
                 const OutputFormat before = catalogue[i];
                 COptVideoPage page(catalogue, fresh[i].FormatId, formats::PictureSettings{});
@@ -365,11 +366,11 @@ TEST_F(OptionsSheetTest, ConfirmedValuesComeBackAfterARestart) {
         general->FolderBox()->setEditText(QStringLiteral("/media/out"));
         ASSERT_TRUE(sheet.SelectPage(1));
         COptVideoPage* video = sheet.VideoPage();
-        ChooseFormat(*video, 195);  // WebM
+        ChooseFormat(*video, 195);          // WebM
         Choose(video->VideoCodecBox(), 1);  // VP9
         video->VideoVbr()->click();
         Choose(video->VideoRateBox(), video->VideoRateBox()->findText(QStringLiteral("10")));
-        Choose(video->AspectBox(), 2);  // 16:9
+        Choose(video->AspectBox(), 2);     // 16:9
         Choose(video->FrameRateBox(), 8);  // 25 Hz
         video->CropCheck()->setChecked(true);
         video->CropField(0)->setValue(6);

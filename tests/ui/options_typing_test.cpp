@@ -12,6 +12,7 @@
 
 #include "formats/conversion_settings.h"
 #include "formats/recent_entries.h"
+#include "options_fixture.h"
 #include "platform/registry_store.h"
 #include "test_support.h"
 #include "ui/color_combo_box.h"
@@ -20,7 +21,6 @@
 #include "ui/opt_video_page.h"
 #include "ui/step_spin_ctrl.h"
 #include "ui_test_support.h"
-#include "options_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -181,8 +181,9 @@ TEST_F(OptionsTypingTest, StoredValuesOutOfRangeAreShownAsTheyWillBeStored) {
         ASSERT_TRUE(page->WidthField()->isEnabled()) << c.width;
         EXPECT_EQ(page->VolumeField()->value(), c.shownVolume);
         EXPECT_EQ(page->WidthField()->value(), c.shownWidth);
-        ASSERT_TRUE(PressOk(sheet)) << (test::Recorder().messages.empty() ? std::string()
-                                                                          : test::Recorder().messages.back().text.toStdString());
+        ASSERT_TRUE(PressOk(sheet)) << (test::Recorder().messages.empty()
+                                            ? std::string()
+                                            : test::Recorder().messages.back().text.toStdString());
         formats::ConversionSettings loaded;
         formats::FormatCatalogue restarted;
         ReadBack(loaded, restarted);

@@ -44,8 +44,7 @@ TEST_F(OutputFormatBoxTest, EntriesColoursAndRecords) {
     }
 
     // Catalogue entries in catalogue order, coloured by family, all on white.
-    const QColor byFamily[] = {QColor(0x99, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0xAA),
-                               QColor(0, 0x66, 0)};
+    const QColor byFamily[] = {QColor(0x99, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0xAA), QColor(0, 0x66, 0)};
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
         const int index = 3 + static_cast<int>(i);
         EXPECT_EQ(box.FormatAt(index), &catalogue[i]);

@@ -130,7 +130,8 @@ TEST(ProgressCellsTest, CutCellsShowTheirWholeTextInTooltips) {
     EXPECT_EQ(shown.TooltipAt(0, app::ColumnWidth), QString());
     // Cut cells: the name, with its stream count, and the audio rate with its streams.
     const QString name = shown.TooltipAt(0, app::ColumnFile);
-    EXPECT_TRUE(name.contains(QStringLiteral("A very long file name that the File column cannot show whole.mp4 (3 audios)")))
+    EXPECT_TRUE(
+        name.contains(QStringLiteral("A very long file name that the File column cannot show whole.mp4 (3 audios)")))
         << name.toStdString();
     shown.view.setColumnWidth(app::ColumnAudioRate, 40);
     EXPECT_TRUE(shown.TooltipAt(0, app::ColumnAudioRate).contains(QStringLiteral("44100 Hz*3")));

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "app/main_commands.h"
+#include "screenshot_support.h"
 #include "test_support.h"
 #include "ui/about_box.h"
 #include "ui/engine_output_window.h"
@@ -21,7 +22,6 @@
 #include "ui/progress_dialog.h"
 #include "ui/skin.h"
 #include "ui/window_commands.h"
-#include "screenshot_support.h"
 #include "ui_test_support.h"
 #include "window_fixture.h"
 

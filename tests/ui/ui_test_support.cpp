@@ -7,8 +7,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <fstream>
-#include <string>
 #include <memory>
+#include <string>
 
 #include "formats/output_format.h"
 #include "ui/color_combo_box.h"
@@ -70,8 +70,7 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
-const testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new QtEnvironment);
+const testing::Environment* const kEnvironment = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace
 

@@ -48,9 +48,7 @@ public:
         opened.push_back(QString::fromStdString(target));
         return openResult;
     }
-    void ShowMessage(QWidget*, ui::MessageIcon icon, const QString& text) override {
-        messages.push_back({icon, text});
-    }
+    void ShowMessage(QWidget*, ui::MessageIcon icon, const QString& text) override { messages.push_back({icon, text}); }
     bool AskYesNo(QWidget*, ui::MessageIcon icon, const QString& text) override {
         messages.push_back({icon, text});
         return answerYes;

@@ -204,10 +204,10 @@ TEST_F(WindowBusyTest, CommandsDuringARunAreRefusedAndTheRunEndsNormally) {
     Press(Qt::Key_Delete, Qt::ControlModifier);  // Remove All
     Press(Qt::Key_A, Qt::ControlModifier);       // Select All, then Remove
     Press(Qt::Key_Delete);
-    Press(Qt::Key_F3);                           // Move Down
-    Press(Qt::Key_O, Qt::ControlModifier);       // Add Files
-    Press(Qt::Key_F, Qt::ControlModifier);       // Add Folder
-    Press(Qt::Key_F5);                           // Convert All again
+    Press(Qt::Key_F3);                      // Move Down
+    Press(Qt::Key_O, Qt::ControlModifier);  // Add Files
+    Press(Qt::Key_F, Qt::ControlModifier);  // Add Folder
+    Press(Qt::Key_F5);                      // Convert All again
     EXPECT_EQ(Shown(), (QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}));
     EXPECT_EQ(dialogsOpened, 0);
     for (int id : {kAddFiles, kRemoveAll, kConvertAll, kOptions}) {
@@ -338,8 +338,8 @@ TEST_F(WindowBusyTest, ConvertSelectedAfterAGroupRunConvertsWhatIsShownSelected)
         const std::string name = fs::path(sources[i]).filename().string();
         EXPECT_TRUE(name == "c.mp4" || name == "d.mp4") << name;
     }
-    EXPECT_EQ(Shown(), (QStringList{"a.mp4", "b.mp4", "c.mp4", "   to MP4", "   to AVI", "d.mp4", "   to MP4",
-                                    "   to AVI"}));
+    EXPECT_EQ(Shown(),
+              (QStringList{"a.mp4", "b.mp4", "c.mp4", "   to MP4", "   to AVI", "d.mp4", "   to MP4", "   to AVI"}));
     ExpectListMatchesView();
 }
 
@@ -348,7 +348,8 @@ TEST_F(WindowBusyTest, AFailingOpenerIsReportedAndTheLinkStaysUnvisited) {
     test::Recorder().openResult = kOpenNoAssociation;
     // The web commands of the help menu and the home-page link.
     for (QAction* action : window->HelpMenu()->actions()) {
-        if (action->text() == QStringLiteral("Home&page") || action->text() == QStringLiteral("&Feedback and Support")) {
+        if (action->text() == QStringLiteral("Home&page") ||
+            action->text() == QStringLiteral("&Feedback and Support")) {
             action->trigger();
         }
     }
@@ -364,7 +365,8 @@ TEST_F(WindowBusyTest, AFailingOpenerIsReportedAndTheLinkStaysUnvisited) {
     // The same through the list commands' shell.
     window->Commands()->Execute(kTellAFriend);
     ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages.back().text, QStringLiteral("Unable to open hyperlink:\n\n") + OpenErrorText(kOpenNoAssociation));
+    EXPECT_EQ(messages.back().text,
+              QStringLiteral("Unable to open hyperlink:\n\n") + OpenErrorText(kOpenNoAssociation));
 }
 
 // Services that open through the desktop's opener and record the messages.

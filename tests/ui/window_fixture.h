@@ -17,8 +17,8 @@
 namespace quillon::test {
 
 // A row as the probe describes an MP4 video of that length and picture size.
-inline std::unique_ptr<engine::SourceItem> VideoRow(const std::filesystem::path& path, uint32_t seconds,
-                                                    int32_t width, int32_t height) {
+inline std::unique_ptr<engine::SourceItem> VideoRow(const std::filesystem::path& path, uint32_t seconds, int32_t width,
+                                                    int32_t height) {
     auto item = std::make_unique<engine::SourceItem>();
     item->path = path.string();
     item->extension = "mp4";

@@ -6,8 +6,8 @@
 #include <QSizeGrip>
 #include <QTest>
 
-#include "app/main_commands.h"
 #include "app/list_cells.h"
+#include "app/main_commands.h"
 #include "formats/conversion_settings.h"
 #include "platform/registry_store.h"
 #include "test_support.h"

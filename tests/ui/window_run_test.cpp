@@ -11,8 +11,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/main_commands.h"
 #include "app/conversion_run.h"
+#include "app/main_commands.h"
 #include "test_support.h"
 #include "ui/countdown_dialog.h"
 #include "ui/file_list_view.h"
@@ -21,8 +21,8 @@
 #include "ui/output_format_box.h"
 #include "ui/progress_dialog.h"
 #include "ui_test_support.h"
-#include "window_fixture.h"
 #include "util/paths.h"
+#include "window_fixture.h"
 
 namespace quillon::ui {
 namespace {
@@ -171,8 +171,7 @@ TEST_F(WindowRunTest, ShutdownBoxCountsDownThenReportsARefusedPowerOff) {
     window->Button(kConvertAll)->click();
     ASSERT_NE(window->ProgressWindow(), nullptr);
     window->ProgressWindow()->ShutdownBox()->setChecked(true);
-    ASSERT_TRUE(WaitFor([&] { return !window->Run().Active() && test::Recorder().powerOffRequests > 0; },
-                        60000));
+    ASSERT_TRUE(WaitFor([&] { return !window->Run().Active() && test::Recorder().powerOffRequests > 0; }, 60000));
     watcher.stop();
 
     EXPECT_EQ(test::Recorder().powerOffRequests, 1);

@@ -18,11 +18,13 @@ TEST(JsonQuote, EscapesWhatJsonRequires) {
 
 TEST(JsonQuote, ReplacesBytesThatAreNotUtf8) {
     const std::string replacement = "\xEF\xBF\xBD";
-    EXPECT_EQ(JsonQuote("a\xFF" "b"), "\"a" + replacement + "b\"");
-    EXPECT_EQ(JsonQuote("\xC3"), "\"" + replacement + "\"");              // cut sequence
-    EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"" + replacement + replacement + "\"");  // overlong
+    EXPECT_EQ(JsonQuote("a\xFF"
+                        "b"),
+              "\"a" + replacement + "b\"");
+    EXPECT_EQ(JsonQuote("\xC3"), "\"" + replacement + "\"");                                      // cut sequence
+    EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"" + replacement + replacement + "\"");                    // overlong
     EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"" + replacement + replacement + replacement + "\"");  // surrogate
-    EXPECT_EQ(JsonQuote("\xF4\x90\x80\x80").size(), 2 + 4 * replacement.size());  // above U+10FFFF
+    EXPECT_EQ(JsonQuote("\xF4\x90\x80\x80").size(), 2 + 4 * replacement.size());                  // above U+10FFFF
 }
 
 TEST(JsonWriter, NestsWithCommasInTheRightPlaces) {

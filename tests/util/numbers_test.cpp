@@ -15,8 +15,8 @@ TEST(ReadInteger, TakesOnlyAWholeNumberOfTheType) {
     EXPECT_EQ(ReadInteger<int32_t>("-2147483648"), INT32_MIN);
     EXPECT_EQ(ReadInteger<int32_t>("2147483647"), INT32_MAX);
     EXPECT_EQ(ReadInteger<uint32_t>("4294967295"), UINT32_MAX);
-    for (const char* bad : {"", "+", "-", "+-1", "-+1", "--1", "1x", "x1", " 1", "1 ", "1.0", "1e3", "0x10",
-                            "\n5", "nan"}) {
+    for (const char* bad :
+         {"", "+", "-", "+-1", "-+1", "--1", "1x", "x1", " 1", "1 ", "1.0", "1e3", "0x10", "\n5", "nan"}) {
         EXPECT_FALSE(ReadInteger<int>(bad).has_value()) << '"' << bad << '"';
     }
     // One past the ends is no number, never a wrapped-around one (4294967406 is 110 in 32 bits).

@@ -1,8 +1,8 @@
 #include "util/text.h"
 #include "util/value_lists.h"
 
-#include <cerrno>
 #include <gtest/gtest.h>
+#include <cerrno>
 
 using namespace quillon::util;
 
@@ -11,7 +11,10 @@ TEST(AsciiCase, ChangesOnlyAsciiLetters) {
     EXPECT_EQ(LowerAscii('I'), 'i');
     EXPECT_EQ(UpperAscii('i'), 'I');
     EXPECT_EQ(UpperAscii('\xE9'), '\xE9');
-    EXPECT_EQ(UpperAscii(std::string("gr\xC3\xBC\xC3\x9F" "e[z]@`{")), "GR\xC3\xBC\xC3\x9F" "E[Z]@`{");
+    EXPECT_EQ(UpperAscii(std::string("gr\xC3\xBC\xC3\x9F"
+                                     "e[z]@`{")),
+              "GR\xC3\xBC\xC3\x9F"
+              "E[Z]@`{");
     EXPECT_EQ(LowerAscii(std::string("\xC3\x9C@[`AZ")), "\xC3\x9C@[`az");
     EXPECT_EQ(LowerAscii(std::string("a\0B", 3)), std::string("a\0b", 3));
     EXPECT_EQ(UpperAscii(std::string()), "");

@@ -29,15 +29,15 @@ TEST(Utf16, WellFormedTextRoundTripsInEveryMode) {
 
 TEST(Utf16, BytesThatAreNotUtf8FollowTheMode) {
     const std::vector<std::string> bad = {
-        "\xFF",                // never a lead byte
-        "\xC3",                // cut short at the end
-        "\xE6\x97",            // cut short
-        "\xC3\xC3",            // continuation missing, twice
-        "\xC0\xAF",            // overlong '/'
-        "\xE0\x80\xAF",        // overlong
-        "\xED\xA0\x80",        // a surrogate written as UTF-8
-        "\xF4\x90\x80\x80",    // above U+10FFFF
-        "\x80",                // lone continuation byte
+        "\xFF",              // never a lead byte
+        "\xC3",              // cut short at the end
+        "\xE6\x97",          // cut short
+        "\xC3\xC3",          // continuation missing, twice
+        "\xC0\xAF",          // overlong '/'
+        "\xE0\x80\xAF",      // overlong
+        "\xED\xA0\x80",      // a surrogate written as UTF-8
+        "\xF4\x90\x80\x80",  // above U+10FFFF
+        "\x80",              // lone continuation byte
     };
     for (const std::string& text : bad) {
         const std::string name = "a" + text + "z";
@@ -55,7 +55,10 @@ TEST(Utf16, BytesThatAreNotUtf8FollowTheMode) {
         EXPECT_EQ(*replaced, u"a" + std::u16string(text.size(), u'\uFFFD') + u"z");
     }
     // A bad byte mid-sequence does not swallow the good text after it.
-    EXPECT_EQ(Utf8ToUtf16("\xE6\x97" "a\xC3\xA9", BadText::Replace), u"\uFFFD\uFFFDa\u00E9");
+    EXPECT_EQ(Utf8ToUtf16("\xE6\x97"
+                          "a\xC3\xA9",
+                          BadText::Replace),
+              u"\uFFFD\uFFFDa\u00E9");
 }
 
 TEST(Utf16, UnpairedSurrogatesFollowTheMode) {
@@ -68,7 +71,9 @@ TEST(Utf16, UnpairedSurrogatesFollowTheMode) {
         // Only U+DC80..U+DCFF stand for kept bytes; these are none of them.
         EXPECT_FALSE(Utf16ToUtf8(units, BadText::KeepBytes).has_value());
     }
-    EXPECT_EQ(Utf16ToUtf8(loneHigh, BadText::Replace), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf16ToUtf8(loneHigh, BadText::Replace),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(Utf16ToUtf8(highAtEnd, BadText::Replace), "a\xEF\xBF\xBD");
     EXPECT_EQ(Utf16ToUtf8(reversedPair, BadText::Replace), "\xEF\xBF\xBD\xEF\xBF\xBD");
     // Below U+DC80 it would be an ASCII letter spelt a second way: not a kept byte.

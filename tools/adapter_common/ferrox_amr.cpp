@@ -67,14 +67,15 @@ std::optional<AmrPlan> PlanAmrEncoding(const std::vector<std::string>& args, con
 
 std::vector<std::string> AmrPcmArguments(const std::string& ffmpeg, const AmrPlan& plan,
                                          const std::string& intermediate) {
-    return {ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-nostats", "-i", intermediate, "-map", "0:a:0",
-            "-f", "s16le", "-ar", std::to_string(plan.sampleRate), "-ac", "1", "pipe:1"};
+    return {ffmpeg,       "-nostdin", "-hide_banner", "-loglevel", "error", "-nostats", "-i",
+            intermediate, "-map",     "0:a:0",        "-f",        "s16le", "-ar",      std::to_string(plan.sampleRate),
+            "-ac",        "1",        "pipe:1"};
 }
 
 std::vector<std::string> AmrMuxArguments(const std::string& ffmpeg, const AmrPlan& plan,
                                          const std::string& intermediate, const std::string& amrFile) {
-    std::vector<std::string> a{ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-nostats", "-i",
-                               intermediate, "-i", amrFile, "-map", "0:v?", "-map", "1:a", "-c", "copy"};
+    std::vector<std::string> a{ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-nostats", "-i", intermediate,
+                               "-i",   amrFile,    "-map",         "0:v?",      "-map",  "1:a",      "-c", "copy"};
     a.insert(a.end(), plan.muxOptions.begin(), plan.muxOptions.end());
     a.insert(a.end(), {"-y", plan.output});
     return a;

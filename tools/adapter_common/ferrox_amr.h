@@ -13,12 +13,12 @@ enum class AmrKind { NarrowBand, WideBand };
 
 struct AmrPlan {
     AmrKind kind = AmrKind::NarrowBand;
-    int bitRate = 0;   // bit/s of the chosen mode
-    int mode = 0;      // the library's mode number
+    int bitRate = 0;  // bit/s of the chosen mode
+    int mode = 0;     // the library's mode number
     int sampleRate = 8000;
-    std::string output;                    // the real output path
-    std::vector<std::string> encodeArgs;   // first run: everything, audio as PCM, into the intermediate
-    std::vector<std::string> muxOptions;   // output options that belong to the real container
+    std::string output;                   // the real output path
+    std::vector<std::string> encodeArgs;  // first run: everything, audio as PCM, into the intermediate
+    std::vector<std::string> muxOptions;  // output options that belong to the real container
 };
 
 // The ffmpeg argument list (program first) asks for an AMR encoder: the plan, else nothing.

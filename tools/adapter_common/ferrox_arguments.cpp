@@ -73,7 +73,8 @@ void DropFixedRateInputOptions(Arguments& args) {
         if (format == "g722" || format == "g723_1" || format == "g729") {
             for (std::size_t j = groupStart; j + 1 < i;) {
                 if (args[j] == "-ar" || args[j] == "-ac") {
-                    args.erase(args.begin() + static_cast<std::ptrdiff_t>(j), args.begin() + static_cast<std::ptrdiff_t>(j + 2));
+                    args.erase(args.begin() + static_cast<std::ptrdiff_t>(j),
+                               args.begin() + static_cast<std::ptrdiff_t>(j + 2));
                     i -= 2;
                 } else {
                     j += args[j] == "-f" ? 2 : 1;

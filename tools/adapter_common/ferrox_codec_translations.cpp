@@ -32,7 +32,8 @@ void SetOption(Arguments& args, std::size_t start, const std::string& option, co
 
 void RemoveOption(Arguments& args, std::size_t start, std::string_view option) {
     while (std::size_t at = FindValue(args, start, option)) {
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(at - 1), args.begin() + static_cast<std::ptrdiff_t>(at + 1));
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(at - 1),
+                   args.begin() + static_cast<std::ptrdiff_t>(at + 1));
     }
 }
 
@@ -60,9 +61,8 @@ int OutputHeight(const Arguments& args, std::size_t start) {
 // archiving codecs (ProRes, DV, MJPEG, lossless ones, images) keep what their encoder picks.
 bool PlaysOnlyAs420(std::string_view codec) {
     static constexpr std::string_view kCodecs[] = {
-        "libx264", "libx265", "mpeg4",      "libxvid",    "msmpeg4", "msmpeg4v2", "h263",     "h263p",
-        "flv",     "wmv1",    "wmv2",       "mpeg1video", "mpeg2video", "libvpx", "libvpx-vp9", "libtheora",
-        "h261",
+        "libx264", "libx265", "mpeg4",      "libxvid",    "msmpeg4", "msmpeg4v2",  "h263",      "h263p", "flv",
+        "wmv1",    "wmv2",    "mpeg1video", "mpeg2video", "libvpx",  "libvpx-vp9", "libtheora", "h261",
     };
     return std::find(std::begin(kCodecs), std::end(kCodecs), codec) != std::end(kCodecs);
 }
@@ -166,9 +166,12 @@ std::string UnreadableCombination(const Arguments& args) {
     }
     // ffmpeg's SWF writer stops at the header for anything else, after it has created the file.
     if (container == "swf") {
-        const bool videoFits = videoCodec.empty() || videoCodec == "flv" || videoCodec == "mjpeg" || videoCodec == "copy";
-        if (!videoFits) return "An SWF file holds only Flash Video (FLV1) or Motion JPEG video; choose one of those codecs";
-        const bool audioFits = audioCodec.empty() || audioCodec == "libmp3lame" || audioCodec == "mp3" || audioCodec == "copy";
+        const bool videoFits =
+            videoCodec.empty() || videoCodec == "flv" || videoCodec == "mjpeg" || videoCodec == "copy";
+        if (!videoFits)
+            return "An SWF file holds only Flash Video (FLV1) or Motion JPEG video; choose one of those codecs";
+        const bool audioFits =
+            audioCodec.empty() || audioCodec == "libmp3lame" || audioCodec == "mp3" || audioCodec == "copy";
         if (!audioFits) return "An SWF file holds only MP3 audio; choose the MP3 codec";
     }
     return {};

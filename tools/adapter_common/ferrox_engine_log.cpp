@@ -18,7 +18,7 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 bool IsLevelName(std::string_view name) {
-    static constexpr std::string_view kLevels[] = {"quiet", "panic", "fatal", "error", "warning",
+    static constexpr std::string_view kLevels[] = {"quiet", "panic",   "fatal", "error", "warning",
                                                    "info",  "verbose", "debug", "trace"};
     return std::find(std::begin(kLevels), std::end(kLevels), name) != std::end(kLevels);
 }
@@ -30,7 +30,8 @@ std::size_t ContextEnd(std::string_view line) {
     std::size_t pos = 0;
     while (pos < line.size() && line[pos] == '[') {
         const std::size_t close = line.find("] ", pos);
-        if (close == std::string_view::npos || line.substr(pos, close - pos).find(" @ ") == std::string_view::npos) break;
+        if (close == std::string_view::npos || line.substr(pos, close - pos).find(" @ ") == std::string_view::npos)
+            break;
         pos = close + 2;
     }
     return pos;

@@ -1,9 +1,9 @@
 #include "adapter_common/tavrel_arguments.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fmt/format.h>
 #include <string_view>
 
 #include "util/numbers.h"
@@ -37,8 +37,7 @@ double ClockSeconds(std::string_view text) {
 
 }  // namespace
 
-std::optional<TavrelOptions> ParseTavrelArguments(const std::vector<std::string>& args,
-                                                  std::string& error) {
+std::optional<TavrelOptions> ParseTavrelArguments(const std::vector<std::string>& args, std::string& error) {
     TavrelOptions o;
     struct IntOption {
         const char* shortName;
@@ -66,9 +65,9 @@ std::optional<TavrelOptions> ParseTavrelArguments(const std::vector<std::string>
         bool TavrelOptions::*field;
     };
     static const FlagOption flags[] = {
-        {"--frontend", &TavrelOptions::frontend},   {"--novideo", &TavrelOptions::noVideo},
-        {"--noaudio", &TavrelOptions::noAudio},     {"--nometadata", &TavrelOptions::noMetadata},
-        {"--nosync", &TavrelOptions::noSync},       {"--deinterlace", &TavrelOptions::deinterlace},
+        {"--frontend", &TavrelOptions::frontend}, {"--novideo", &TavrelOptions::noVideo},
+        {"--noaudio", &TavrelOptions::noAudio},   {"--nometadata", &TavrelOptions::noMetadata},
+        {"--nosync", &TavrelOptions::noSync},     {"--deinterlace", &TavrelOptions::deinterlace},
     };
 
     for (size_t i = 0; i < args.size(); ++i) {
@@ -102,8 +101,7 @@ std::optional<TavrelOptions> ParseTavrelArguments(const std::vector<std::string>
             handled = true;
         }
         if (handled) continue;
-        if (arg == "--aspect" || arg == "-F" || arg == "--framerate" || arg == "-a" ||
-            arg == "--audioquality") {
+        if (arg == "--aspect" || arg == "-F" || arg == "--framerate" || arg == "-a" || arg == "--audioquality") {
             std::string text;
             if (!value(text)) return std::nullopt;
             if (!ParseNumberText(text)) {
@@ -161,14 +159,13 @@ std::vector<std::string> BuildTavrelFfmpegArguments(const TavrelOptions& o, cons
         if (o.deinterlace) filters.push_back("yadif");
         const int cropWidth = o.cropLeft + o.cropRight, cropHeight = o.cropTop + o.cropBottom;
         if (cropWidth > 0 || cropHeight > 0) {
-            filters.push_back("crop=in_w-" + std::to_string(cropWidth) + ":in_h-" +
-                              std::to_string(cropHeight) + ":" + std::to_string(o.cropLeft) + ":" +
-                              std::to_string(o.cropTop));
+            filters.push_back("crop=in_w-" + std::to_string(cropWidth) + ":in_h-" + std::to_string(cropHeight) + ":" +
+                              std::to_string(o.cropLeft) + ":" + std::to_string(o.cropTop));
         }
         if (o.width > 0 || o.height > 0) {
             // A lone dimension keeps the picture's proportions; Theora needs even sizes.
-            filters.push_back("scale=" + (o.width > 0 ? std::to_string(o.width) : std::string("-2")) +
-                              ":" + (o.height > 0 ? std::to_string(o.height) : std::string("-2")));
+            filters.push_back("scale=" + (o.width > 0 ? std::to_string(o.width) : std::string("-2")) + ":" +
+                              (o.height > 0 ? std::to_string(o.height) : std::string("-2")));
         }
         if (!filters.empty()) {
             std::string chain;
@@ -220,8 +217,7 @@ std::optional<std::string> TavrelProgress::Feed(const std::string& line) {
     }
     // Remaining progress keys (frame=, fps=, bitrate=, ...) have no "[level]" prefix.
     if (line.empty() || line[0] != '[') return std::nullopt;
-    static constexpr std::string_view levels[] = {"[info] ", "[warning] ", "[error] ", "[fatal] ",
-                                                   "[panic] "};
+    static constexpr std::string_view levels[] = {"[info] ", "[warning] ", "[error] ", "[fatal] ", "[panic] "};
     for (size_t i = 0; i < std::size(levels); ++i) {
         const std::string_view level = levels[i];
         const size_t at = line.find(level);

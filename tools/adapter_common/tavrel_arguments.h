@@ -33,12 +33,10 @@ struct TavrelOptions {
 };
 
 // Reads the command line (without the program name). On failure returns nothing and sets error.
-std::optional<TavrelOptions> ParseTavrelArguments(const std::vector<std::string>& args,
-                                                  std::string& error);
+std::optional<TavrelOptions> ParseTavrelArguments(const std::vector<std::string>& args, std::string& error);
 
 // The ffmpeg argument list (first item `ffmpeg`) that encodes as the options ask.
-std::vector<std::string> BuildTavrelFfmpegArguments(const TavrelOptions& options,
-                                                    const std::string& ffmpeg);
+std::vector<std::string> BuildTavrelFfmpegArguments(const TavrelOptions& options, const std::string& ffmpeg);
 
 // Turns ffmpeg's "-progress" key=value blocks and "-loglevel level+info" lines into tavrel's
 // output: JSON progress lines, and the warnings and errors worth passing on.

@@ -2,10 +2,10 @@
 
 #include "engine_run.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 #include "platform/process.h"
 

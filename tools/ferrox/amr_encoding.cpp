@@ -2,9 +2,9 @@
 
 #include "engine_run.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/known_folders.h"
@@ -38,7 +38,8 @@ bool EncodePcm(platform::PipeHandle& pcm, const engine::AmrPlan& plan, const std
     auto encode = [&]() {
         const int size = narrow ? Encoder_Interface_Encode(state, static_cast<Mode>(plan.mode), frame.data(), packet, 0)
                                 : E_IF_encode(state, plan.mode, frame.data(), packet, 0);
-        if (size <= 0 || std::fwrite(packet, 1, static_cast<std::size_t>(size), out) != static_cast<std::size_t>(size)) {
+        if (size <= 0 ||
+            std::fwrite(packet, 1, static_cast<std::size_t>(size), out) != static_cast<std::size_t>(size)) {
             ok = false;
         }
     };
@@ -83,7 +84,8 @@ int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, con
     if (status == 0 && log.WriteFailed()) status = 1;
     if (status == 0) {
         platform::StartedProcess pcm;
-        if (StartFfmpeg(engine::AmrPcmArguments(ffmpeg, plan, intermediate), platform::OutputCapture::OutputOnly, pcm)) {
+        if (StartFfmpeg(engine::AmrPcmArguments(ffmpeg, plan, intermediate), platform::OutputCapture::OutputOnly,
+                        pcm)) {
             const bool encoded = EncodePcm(pcm.output, plan, amrFile);
             status = WaitForFfmpeg(pcm);
             if (status == 0 && !encoded) status = 1;

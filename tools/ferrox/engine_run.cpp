@@ -1,7 +1,7 @@
 #include "engine_run.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 namespace quillon::ferrox {
 

@@ -1,20 +1,20 @@
 // ferrox: the program's media engine. It runs the system's ffmpeg as its child in its own
 // process group, so ffmpeg's output and exit status are ferrox's (a failed run ending with
-// ffmpeg's first error line), and ending ferrox's group (or ferrox alone) ends ffmpeg. What ffmpeg cannot write here (AMR; G.722 and GSM in AIFF) takes
-// a detour through more than one ffmpeg run.
-#include <cstdio>
-#include <string>
+// ffmpeg's first error line), and ending ferrox's group (or ferrox alone) ends ffmpeg. What ffmpeg cannot write here
+// (AMR; G.722 and GSM in AIFF) takes a detour through more than one ffmpeg run.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
+#include <string>
 #include <vector>
 
-#include "aifc_wrapping.h"
-#include "amr_encoding.h"
-#include "engine_run.h"
 #include "adapter_common/ferrox_aifc.h"
 #include "adapter_common/ferrox_amr.h"
 #include "adapter_common/ferrox_arguments.h"
 #include "adapter_common/ferrox_codec_translations.h"
+#include "aifc_wrapping.h"
+#include "amr_encoding.h"
+#include "engine_run.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
 

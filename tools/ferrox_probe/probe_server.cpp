@@ -117,7 +117,8 @@ int ProbeOne(Request& request) {
     if (!request.channels.empty() && format && format->priv_class) {
         const AVClass* priv = format->priv_class;
         if (av_opt_find(&priv, "ch_layout", nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ)) {
-            const std::string layout = std::to_string(static_cast<int>(av_strtod(request.channels.c_str(), nullptr))) + "C";
+            const std::string layout =
+                std::to_string(static_cast<int>(av_strtod(request.channels.c_str(), nullptr))) + "C";
             av_dict_set(&request.options, "ch_layout", layout.c_str(), 0);
         }
     }
