@@ -214,11 +214,13 @@ void ProbePool::Serve() {
             std::unique_lock<std::mutex> lock(mutex_);
             queued_.wait(lock, [&] { return stopping_ || !queue_.empty() || answeredRound != startRound_; });
             if (stopping_) return;
-            if (queue_.empty()) {
+            // An asked-for start comes before any file, even when files are already queued:
+            // a worker slow to load then leaves them to the others instead of holding one.
+            if (queue_.empty() || answeredRound != startRound_) {
                 answeredRound = startRound_;
                 lock.unlock();
-                // Ready before it takes a file, so a worker slow to load leaves the files to the
-                // others meanwhile; one that cannot start tries again at its first probe.
+                // One that cannot start tries again at its first probe, which then fails with
+                // the reason.
                 worker.StartAndWaitReady();
                 continue;
             }

@@ -114,7 +114,7 @@ TEST(ProbePool, WorkersStartedEarlyServeTheFirstBatchAndEndWithThePool) {
         const std::string first = (dir / "first").string();
         uneven.workerCommand = {"/bin/bash",
                                 "-c",
-                                "mkdir \"$1\" 2>/dev/null || sleep 5; exec \"$0\" \"$2\"",
+                                "mkdir \"$1\" 2>/dev/null || sleep 600; exec \"$0\" \"$2\"",
                                 uneven.workerCommand[0],
                                 first,
                                 uneven.workerCommand[1]};
