@@ -17,6 +17,7 @@
 #include "engine/source_item.h"
 #include "formats/conversion_settings.h"
 #include "formats/output_format.h"
+#include "platform/known_folders.h"
 #include "platform/process.h"
 #include "util/paths.h"
 
@@ -30,7 +31,8 @@ constexpr int kWorkers = 2;
 constexpr int kFormatId = 40;  // AVI with its default codecs
 
 std::string BuildFolder() {
-    const std::string here = quillon::util::InstallFolder().value_or("./");
+    std::string here = quillon::platform::ProgramFolder();
+    if (here.empty()) here = "./";
     return quillon::util::IsFile(here + "ferrox") ? here : here + "../";
 }
 

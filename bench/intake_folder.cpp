@@ -17,6 +17,7 @@
 #include "engine/media_engine.h"
 #include "engine/source_item.h"
 #include "formats/conversion_settings.h"
+#include "platform/known_folders.h"
 #include "util/paths.h"
 
 namespace {
@@ -52,7 +53,8 @@ const std::string& Folder() {
 
 // ferrox sits in the build folder, one level above the benchmarks.
 std::string EnginePath() {
-    const std::string here = quillon::util::InstallFolder().value_or("./");
+    std::string here = quillon::platform::ProgramFolder();
+    if (here.empty()) here = "./";
     return quillon::util::IsFile(here + "ferrox") ? here + "ferrox" : here + "../ferrox";
 }
 

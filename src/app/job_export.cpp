@@ -31,7 +31,7 @@ bool MoveInto(const std::string& folder, std::string& path, std::string& message
     const std::string name(util::FileNamePart(path));
     const std::size_t dot = name.rfind('.');
     const std::string target =
-        util::MakeTempName(folder, "prepared-", dot == std::string::npos ? "" : name.substr(dot));
+        platform::MakeTempName(folder, "prepared-", dot == std::string::npos ? "" : name.substr(dot));
     std::error_code ec;
     fs::rename(path, target, ec);
     if (ec) {
@@ -181,7 +181,7 @@ void HandOverPreparedFiles(FileList& list) {
 
 bool WriteJobFile(const std::string& path, const std::vector<std::string>& jobs, std::string& error) {
     const std::string folder = util::FolderPart(path).value_or("./");
-    const std::string temporary = util::MakeTempName(folder, ".jobs-", ".tmp");
+    const std::string temporary = platform::MakeTempName(folder, ".jobs-", ".tmp");
     std::FILE* out = std::fopen(temporary.c_str(), "wb");
     if (!out) {
         error = "Cannot write " + path + ": " + std::strerror(errno);

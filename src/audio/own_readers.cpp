@@ -8,6 +8,7 @@
 #include "audio/bass_file_reader.h"
 #include "audio/voice_file_reader.h"
 #include "audio/wav_file_writer.h"
+#include "platform/system_info.h"
 #include "util/paths.h"
 #include "util/text.h"
 
@@ -44,7 +45,7 @@ void RemoveFile(const std::string& path) {
 
 std::string WriteFailureText(const std::string& wavPath, int error) {
     const std::string folder = util::FolderPart(wavPath).value_or("./");
-    return "Failed to write temporary file in " + folder + ": " + util::SystemErrorText(error).value_or("write error");
+    return "Failed to write temporary file in " + folder + ": " + platform::ErrorText(error).value_or("write error");
 }
 
 }  // namespace

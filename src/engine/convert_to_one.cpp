@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/engine_command_line.h"
+#include "platform/known_folders.h"
 #include "util/paths.h"
 
 namespace quillon::engine {
@@ -101,7 +102,7 @@ std::string MakePlainNameLink(const std::string& target, const std::string& fold
     if (NeedsPlainNameLink(suffix)) suffix.clear();
     // The name is only likely to be free; another process may take it first.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = util::MakeTempName(folder, "link", suffix);
+        const std::string name = platform::MakeTempName(folder, "link", suffix);
         std::error_code ec;
         std::filesystem::create_symlink(target, name, ec);
         if (!ec) return name;
@@ -111,7 +112,7 @@ std::string MakePlainNameLink(const std::string& target, const std::string& fold
 }
 
 std::string WriteConcatListFile(const std::vector<std::string>& inputs, const std::string& folder) {
-    const std::string name = util::MakeTempName(folder, "", ".txt");
+    const std::string name = platform::MakeTempName(folder, "", ".txt");
     std::FILE* file = std::fopen(name.c_str(), "wb");
     if (!file) return {};
     std::size_t written = 0;

@@ -65,7 +65,7 @@ bool DecodeToWav(SourceItem& source, LoadingWindow& window, std::string& message
     source.preparedPath.clear();
     const audio::OwnReaderKind kind = ReaderKindFor(source.kind);
     window.SetStatus("Loading " + std::string(util::FileNamePart(source.path)) + "...");
-    const std::string wavPath = util::MakeTempName(platform::TempFolder(), "", ".wav");
+    const std::string wavPath = platform::MakeTempName(platform::TempFolder(), "", ".wav");
 
     std::optional<LoadingMeter> meter;
     const bool ok = audio::DecodeToWavFile(source.path, kind, wavPath, message, [&](uint64_t done, uint64_t total) {
@@ -112,7 +112,7 @@ bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& messag
     }
 
     const std::string tempFolder = platform::TempFolder();
-    const std::string joined = util::MakeTempName(tempFolder, "", ".vob");
+    const std::string joined = platform::MakeTempName(tempFolder, "", ".vob");
     std::remove(joined.c_str());
     const std::optional<uint64_t> free = freeSpace ? freeSpace(tempFolder) : platform::FreeSpace(tempFolder);
     if (free && *free < total + kFreeSpaceMargin) {
@@ -144,7 +144,7 @@ bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& messag
             const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
             if (got == 0) break;
             if (std::fwrite(buffer.data(), 1, got, out) != got) {
-                message = util::SystemErrorText(errno).value_or("Failed to write temporary file");
+                message = platform::ErrorText(errno).value_or("Failed to write temporary file");
                 ok = false;
                 break;
             }
@@ -160,7 +160,7 @@ bool JoinDvdTitle(SourceItem& source, LoadingWindow& window, std::string& messag
         if (!ok) break;
     }
     if (std::fclose(out) != 0 && ok) {
-        message = util::SystemErrorText(errno).value_or("Failed to write temporary file");
+        message = platform::ErrorText(errno).value_or("Failed to write temporary file");
         ok = false;
     }
     if (!ok) {

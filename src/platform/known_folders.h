@@ -11,6 +11,11 @@ std::string ProgramFolder();
 // TMPDIR, else /tmp; with a trailing "/".
 std::string TempFolder();
 
+// A name in folder (the temporary folder when empty) under which nothing exists yet:
+// prefix, process id, thread id, tick count, a random number, a counter, suffix.
+// The file is not created.
+std::string MakeTempName(const std::string& folder, const std::string& prefix, const std::string& suffix);
+
 // The user's documents folder (XDG), created when missing; with a trailing "/".
 // Empty when neither it nor the home folder can be found.
 std::string DocumentsFolder();

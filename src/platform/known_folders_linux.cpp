@@ -9,14 +9,14 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/system_info.h"
+#include "util/paths.h"
+
 namespace quillon::platform {
 
-namespace {
+using util::WithSlash;
 
-std::string WithSlash(std::string path) {
-    if (!path.empty() && path.back() != '/') path.push_back('/');
-    return path;
-}
+namespace {
 
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
@@ -61,6 +61,16 @@ std::string ProgramFolder() {
 std::string TempFolder() {
     std::string tmp = Env("TMPDIR");
     return WithSlash(tmp.empty() ? std::string("/tmp") : tmp);
+}
+
+std::string MakeTempName(const std::string& folder, const std::string& prefix, const std::string& suffix) {
+    std::string base = folder.empty() ? TempFolder() : folder;
+    base = WithSlash(base);
+    for (unsigned n = 1;; ++n) {
+        std::string name = base + prefix + std::to_string(ProcessId()) + std::to_string(ThreadId()) +
+                           std::to_string(TickCount()) + std::to_string(std::rand()) + std::to_string(n) + suffix;
+        if (!util::Exists(name)) return name;
+    }
 }
 
 std::string DocumentsFolder() {

@@ -1,8 +1,5 @@
 #include "util/paths.h"
 
-#include "platform/known_folders.h"
-#include "platform/system_info.h"
-
 #include <sys/stat.h>
 #include <cstdlib>
 
@@ -39,12 +36,6 @@ std::optional<std::string> FolderPart(std::string_view path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string_view::npos) return std::nullopt;
     return std::string(path.substr(0, slash + 1));
-}
-
-std::optional<std::string> InstallFolder() {
-    std::string folder = platform::ProgramFolder();
-    if (folder.empty()) return std::nullopt;
-    return folder;
 }
 
 namespace {
@@ -108,17 +99,6 @@ bool CreateFolderChain(const std::string& path) {
     }
     if (path.back() != '/') return EnsureLevel(path);
     return true;
-}
-
-std::string MakeTempName(const std::string& folder, const std::string& prefix, const std::string& suffix) {
-    std::string base = folder.empty() ? platform::TempFolder() : folder;
-    if (base.back() != '/') base.push_back('/');
-    for (unsigned n = 1;; ++n) {
-        std::string name = base + prefix + std::to_string(platform::ProcessId()) +
-                           std::to_string(platform::ThreadId()) + std::to_string(platform::TickCount()) +
-                           std::to_string(std::rand()) + std::to_string(n) + suffix;
-        if (!Exists(name)) return name;
-    }
 }
 
 }  // namespace quillon::util

@@ -23,9 +23,6 @@ std::string LowerExtension(std::string_view path);
 // The path up to and including its last "/"; nullopt when it holds none.
 std::optional<std::string> FolderPart(std::string_view path);
 
-// The program's own folder with a trailing "/"; nullopt when it cannot be read.
-std::optional<std::string> InstallFolder();
-
 bool Exists(const std::string& path);
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
@@ -41,10 +38,5 @@ bool EnsureFolder(const std::string& path, bool create);
 // Creates every missing level of path from the left. False at the first level that exists
 // but is no folder, or cannot be created; nothing is created below it.
 bool CreateFolderChain(const std::string& path);
-
-// A name in folder (the temporary folder when empty) under which nothing exists yet:
-// prefix, process id, thread id, tick count, a random number, a counter, suffix.
-// The file is not created.
-std::string MakeTempName(const std::string& folder, const std::string& prefix, const std::string& suffix);
 
 }  // namespace quillon::util

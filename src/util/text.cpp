@@ -1,7 +1,5 @@
 #include "util/text.h"
 
-#include "platform/system_info.h"
-
 namespace quillon::util {
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -46,7 +44,5 @@ std::size_t FindSeparatorRun(std::string_view text, char a, char b) {
     while (i + 1 < text.size() && (text[i + 1] == a || text[i + 1] == b)) ++i;
     return i;
 }
-
-std::optional<std::string> SystemErrorText(int code) { return platform::ErrorText(code); }
 
 }  // namespace quillon::util

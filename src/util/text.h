@@ -25,7 +25,4 @@ std::vector<std::string> SplitText(std::string_view text, char separator);
 // holds neither.
 std::size_t FindSeparatorRun(std::string_view text, char a, char b);
 
-// The system's message for an error code, line breaks removed; nullopt when it has none.
-std::optional<std::string> SystemErrorText(int code);
-
 }  // namespace quillon::util

@@ -202,7 +202,7 @@ TEST_F(JobExportTest, PreparedSourcesLiveOnInTheSharedFolder) {
             message = "Unsupported compression";
             return false;
         }
-        item.preparedPath = util::MakeTempName(platform::TempFolder(), "", ".wav");
+        item.preparedPath = platform::MakeTempName(platform::TempFolder(), "", ".wav");
         test::WriteFile(item.preparedPath, "pcm of " + item.path);
         madeFiles.push_back(item.preparedPath);
         return true;

@@ -1,12 +1,15 @@
 #include "platform/system_info.h"
 #include "platform/known_folders.h"
+#include "util/paths.h"
 
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 using namespace quillon::platform;
 using quillon::test::TempDir;
@@ -51,4 +54,33 @@ TEST(KnownFolders, FollowTheEnvironment) {
     EXPECT_EQ(DocumentsFolder(), home.path().string() + "/Documents/");
     setenv("HOME", oldHome.c_str(), 1);
     setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+}
+
+TEST(MakeTempName, GivesFreshUncreatedNames) {
+    TempDir dir;
+    std::set<std::string> names;
+    for (int i = 0; i < 50; ++i) {
+        std::string name = MakeTempName(dir.path().string(), "qtmp", ".wav");
+        EXPECT_EQ(name.rfind(dir.path().string() + "/qtmp", 0), 0u) << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".wav");
+        EXPECT_FALSE(quillon::util::Exists(name));
+        WriteFile(name, "");  // claimed names must never come back
+        EXPECT_TRUE(names.insert(name).second);
+    }
+    std::string inTemp = MakeTempName("", "", "");
+    EXPECT_EQ(inTemp.rfind(std::string(std::getenv("TMPDIR")), 0), 0u);
+}
+
+TEST(SystemErrorText, HasNoLineBreaks) {
+    auto text = ErrorText(ENOENT);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, "No such file or directory");
+    EXPECT_FALSE(ErrorText(123456).has_value());
+}
+
+TEST(KnownFolders, ProgramFolderHoldsTheRunningTests) {
+    const std::string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_TRUE(quillon::util::IsFile(folder + "platform_tests")) << folder;
 }

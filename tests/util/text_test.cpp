@@ -45,13 +45,6 @@ TEST(FindSeparatorRun, FindsEndOfFirstRun) {
     EXPECT_EQ(FindSeparatorRun("", '\r', '\n'), std::string_view::npos);
 }
 
-TEST(SystemErrorText, HasNoLineBreaks) {
-    auto text = SystemErrorText(ENOENT);
-    ASSERT_TRUE(text.has_value());
-    EXPECT_EQ(*text, "No such file or directory");
-    EXPECT_FALSE(SystemErrorText(123456).has_value());
-}
-
 TEST(NearestListValue, SnapsToTheNearerEntryLowerOnTies) {
     const int rates[] = {8000, 11025, 22050, 44100, 48000, -1};
     EXPECT_EQ(NearestListValue(44100, rates), 44100);

@@ -76,7 +76,7 @@ bool EncodePcm(platform::PipeHandle& pcm, const engine::AmrPlan& plan, const std
 
 int RunAmrConversion(const engine::AmrPlan& plan, const std::string& ffmpeg, const std::string& intermediate,
                      engine::EngineLog& log) {
-    const std::string amrFile = util::MakeTempName(platform::TempFolder(), "ferrox", ".amr");
+    const std::string amrFile = platform::MakeTempName(platform::TempFolder(), "ferrox", ".amr");
     platform::RemoveFileOnSignal(intermediate);
     platform::RemoveFileOnSignal(amrFile);
     int status = 0;

@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     args.insert(args.begin(), program);
     int status;
     engine::EngineLog log;
-    const std::string intermediate = util::MakeTempName(platform::TempFolder(), "ferrox", ".nut");
-    const std::string rawFile = util::MakeTempName(platform::TempFolder(), "ferrox", ".raw");
+    const std::string intermediate = platform::MakeTempName(platform::TempFolder(), "ferrox", ".nut");
+    const std::string rawFile = platform::MakeTempName(platform::TempFolder(), "ferrox", ".raw");
     if (auto amr = engine::PlanAmrEncoding(args, intermediate)) {
         status = ferrox::RunAmrConversion(*amr, program, intermediate, log);
     } else if (auto aifc = engine::PlanAifcWrap(args, rawFile)) {
