@@ -49,4 +49,16 @@ std::size_t FindSeparatorRun(std::string_view text, char a, char b) {
 
 std::optional<std::string> SystemErrorText(int code) { return platform::ErrorText(code); }
 
+std::string SingleQuoted(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
 }  // namespace quillon::util

@@ -25,6 +25,10 @@ std::vector<std::string> SplitText(std::string_view text, char separator);
 // holds neither.
 std::size_t FindSeparatorRun(std::string_view text, char a, char b);
 
+// The text between single quotes, each quote in it written '\'' (closes, escaped quote,
+// reopens): how both a POSIX shell and ffmpeg's concat lists read a quoted word.
+std::string SingleQuoted(std::string_view text);
+
 // The system's message for an error code, line breaks removed; nullopt when it has none.
 std::optional<std::string> SystemErrorText(int code);
 

@@ -45,6 +45,13 @@ TEST(FindSeparatorRun, FindsEndOfFirstRun) {
     EXPECT_EQ(FindSeparatorRun("", '\r', '\n'), std::string_view::npos);
 }
 
+TEST(SingleQuoted, EscapesEveryQuoteAndKeepsOtherBytes) {
+    EXPECT_EQ(SingleQuoted(""), "''");
+    EXPECT_EQ(SingleQuoted("'"), "''\\'''");
+    EXPECT_EQ(SingleQuoted("a b\n$x"), "'a b\n$x'");
+    EXPECT_EQ(SingleQuoted(std::string_view("a\0'b", 4)), std::string("'a\0'\\''b'", 9));
+}
+
 TEST(SystemErrorText, HasNoLineBreaks) {
     auto text = SystemErrorText(ENOENT);
     ASSERT_TRUE(text.has_value());
