@@ -49,12 +49,15 @@ QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
-// A list and its label in one row of a group's grid, the list across two columns.
-QLabel* AddListRow(QGridLayout* grid, int row, const QString& text, QComboBox* box, QWidget* group) {
-    QLabel* label = Label(text, box, group);
-    grid->addWidget(label, row, 0);
+// A new list and its label in one row of a group's grid, the list across two columns.
+QComboBox* AddListRow(QGridLayout* grid, int row, const QString& text, bool editable, QWidget* group,
+                      QLabel** label = nullptr) {
+    QComboBox* box = ListBox(editable, group);
+    QLabel* shown = Label(text, box, group);
+    grid->addWidget(shown, row, 0);
     grid->addWidget(box, row, 1, 1, 2);
-    return label;
+    if (label) *label = shown;
+    return box;
 }
 
 }  // namespace
@@ -89,10 +92,8 @@ void COptVideoPage::BuildControls() {
     auto* v = new QGridLayout(video);
     BuildStreamRows(video_, video, v, QStringLiteral("E&nable Video"), QStringLiteral("Video &Codec:"),
                     QStringLiteral("&Bit Rate:"), true);
-    frameRate_ = ListBox(true, video);
-    AddListRow(v, 4, QStringLiteral("&Frame Rate:"), frameRate_, video);
-    size_ = ListBox(false, video);
-    AddListRow(v, 5, QStringLiteral("&Size: "), size_, video);
+    frameRate_ = AddListRow(v, 4, QStringLiteral("&Frame Rate:"), true, video);
+    size_ = AddListRow(v, 5, QStringLiteral("&Size: "), false, video);
     // Sizes and crops must be even: the highest is 32766, so a clamped value is still accepted.
     width_ = SpinField(0, kMaxEven, 2, video);
     height_ = SpinField(0, kMaxEven, 2, video);
@@ -104,8 +105,7 @@ void COptVideoPage::BuildControls() {
     sizeRow->addWidget(new QLabel(QStringLiteral("pixels"), video));
     sizeRow->addStretch();
     v->addLayout(sizeRow, 6, 1, 1, 2);
-    aspect_ = ListBox(true, video);
-    AddListRow(v, 7, QStringLiteral("&Aspect Ratio:"), aspect_, video);
+    aspect_ = AddListRow(v, 7, QStringLiteral("&Aspect Ratio:"), true, video);
     keepAspect_ = new QCheckBox(QStringLiteral("&Keep original aspect ratio when resize video"), video);
     padding_ = new QCheckBox(QStringLiteral("Add &padding if video does not fill entire width or height"), video);
     v->addWidget(keepAspect_, 8, 0, 1, 3);
@@ -147,10 +147,8 @@ void COptVideoPage::BuildControls() {
     auto* a = new QGridLayout(audio);
     BuildStreamRows(audio_, audio, a, QStringLiteral("&Enable Audio"), QStringLiteral("Audio Co&dec: "),
                     QStringLiteral("Bi&t Rate:"), false);
-    sampleRate_ = ListBox(false, audio);
-    AddListRow(a, 4, QStringLiteral("Sample &Rate:"), sampleRate_, audio);
-    channels_ = ListBox(false, audio);
-    AddListRow(a, 5, QStringLiteral("C&hannels:"), channels_, audio);
+    sampleRate_ = AddListRow(a, 4, QStringLiteral("Sample &Rate:"), false, audio);
+    channels_ = AddListRow(a, 5, QStringLiteral("C&hannels:"), false, audio);
     volume_ = SpinField(10, 3000, 10, audio);
     auto* volumeRow = new QHBoxLayout;
     volumeRow->addWidget(volume_);
@@ -229,8 +227,7 @@ void COptVideoPage::BuildStreamRows(StreamRows& rows, QWidget* group, QGridLayou
                                     const QString& codecText, const QString& rateText, bool editableRate) {
     rows.enable = new QCheckBox(enableText, group);
     grid->addWidget(rows.enable, 0, 0, 1, 3);
-    rows.codec = ListBox(false, group);
-    AddListRow(grid, 1, codecText, rows.codec, group);
+    rows.codec = AddListRow(grid, 1, codecText, false, group);
     rows.cbr = new QRadioButton(QStringLiteral("CBR (Constant Bit Rate)"), group);
     rows.vbr = new QRadioButton(QStringLiteral("VBR (Variable Bit Rate)"), group);
     rows.modes = new QButtonGroup(this);
@@ -241,8 +238,7 @@ void COptVideoPage::BuildStreamRows(StreamRows& rows, QWidget* group, QGridLayou
     radios->addWidget(rows.vbr);
     radios->addStretch();
     grid->addLayout(radios, 2, 1, 1, 2);
-    rows.rate = ListBox(editableRate, group);
-    rows.rateLabel = AddListRow(grid, 3, rateText, rows.rate, group);
+    rows.rate = AddListRow(grid, 3, rateText, editableRate, group, &rows.rateLabel);
 }
 
 void COptVideoPage::ShowStreamRows(const StreamRows& rows, bool enableChecked, bool enableEnabled,
