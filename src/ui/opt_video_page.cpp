@@ -171,12 +171,8 @@ void COptVideoPage::BuildControls() {
         const int catalogueIndex = format ? static_cast<int>(format - catalogue_.data()) : -1;
         Act([this, catalogueIndex] { model_->SelectFormat(catalogueIndex); });
     });
-    connect(video_.enable, &QCheckBox::toggled, this,
-            [this, &m](bool on) { Act([&m, on] { m.SetVideoEnabled(on); }); });
-    connect(video_.codec, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectVideoCodec(i); }); });
-    connect(video_.modes, &QButtonGroup::idClicked, this,
-            [this, &m](int id) { Act([&m, id] { m.SetVideoMode(id); }); });
-    connect(video_.rate, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectVideoRate(i); }); });
+    ConnectStreamRows(video_, &app::VideoPageModel::SetVideoEnabled, &app::VideoPageModel::SelectVideoCodec,
+                      &app::VideoPageModel::SetVideoMode, &app::VideoPageModel::SelectVideoRate);
     connect(video_.rate, &QComboBox::editTextChanged, this, [this, &m](const QString& text) {
         if (!refreshing_) m.SetVideoRateText(text.toStdString());
     });
@@ -210,12 +206,8 @@ void COptVideoPage::BuildControls() {
             [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsLeft(on); }); });
     connect(sameAsTop_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsTop(on); }); });
     connect(rotate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectRotate(i); }); });
-    connect(audio_.enable, &QCheckBox::toggled, this,
-            [this, &m](bool on) { Act([&m, on] { m.SetAudioEnabled(on); }); });
-    connect(audio_.codec, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAudioCodec(i); }); });
-    connect(audio_.modes, &QButtonGroup::idClicked, this,
-            [this, &m](int id) { Act([&m, id] { m.SetAudioMode(id); }); });
-    connect(audio_.rate, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAudioRate(i); }); });
+    ConnectStreamRows(audio_, &app::VideoPageModel::SetAudioEnabled, &app::VideoPageModel::SelectAudioCodec,
+                      &app::VideoPageModel::SetAudioMode, &app::VideoPageModel::SelectAudioRate);
     connect(sampleRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectSampleRate(i); }); });
     connect(channels_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectChannels(i); }); });
     connect(volume_, &QSpinBox::valueChanged, this, [this, &m](int value) {
@@ -239,6 +231,19 @@ void COptVideoPage::BuildStreamRows(StreamRows& rows, QWidget* group, QGridLayou
     radios->addStretch();
     grid->addLayout(radios, 2, 1, 1, 2);
     rows.rate = AddListRow(grid, 3, rateText, editableRate, group, &rows.rateLabel);
+}
+
+void COptVideoPage::ConnectStreamRows(const StreamRows& rows, void (app::VideoPageModel::*enable)(bool),
+                                      void (app::VideoPageModel::*codec)(int), void (app::VideoPageModel::*mode)(int),
+                                      void (app::VideoPageModel::*rate)(int)) {
+    app::VideoPageModel& m = *model_;
+    connect(rows.enable, &QCheckBox::toggled, this,
+            [this, &m, enable](bool on) { Act([&m, enable, on] { (m.*enable)(on); }); });
+    connect(rows.codec, &QComboBox::activated, this,
+            [this, &m, codec](int i) { Act([&m, codec, i] { (m.*codec)(i); }); });
+    connect(rows.modes, &QButtonGroup::idClicked, this,
+            [this, &m, mode](int id) { Act([&m, mode, id] { (m.*mode)(id); }); });
+    connect(rows.rate, &QComboBox::activated, this, [this, &m, rate](int i) { Act([&m, rate, i] { (m.*rate)(i); }); });
 }
 
 void COptVideoPage::ShowStreamRows(const StreamRows& rows, bool enableChecked, bool enableEnabled,

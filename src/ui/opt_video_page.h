@@ -58,6 +58,7 @@ public:
     QCheckBox* AudioEnableCheck() const { return audio_.enable; }
     QComboBox* AudioCodecBox() const { return audio_.codec; }
     QRadioButton* AudioCbr() const { return audio_.cbr; }
+    QRadioButton* AudioVbr() const { return audio_.vbr; }
     QLabel* AudioRateLabel() const { return audio_.rateLabel; }
     QComboBox* AudioRateBox() const { return audio_.rate; }
     QComboBox* SampleRateBox() const { return sampleRate_; }
@@ -79,6 +80,10 @@ private:
     void BuildControls();
     void BuildStreamRows(StreamRows& rows, QWidget* group, QGridLayout* grid, const QString& enableText,
                          const QString& codecText, const QString& rateText, bool editableRate);
+    // Each control of the rows tells the model through the given setter, then the page refreshes.
+    void ConnectStreamRows(const StreamRows& rows, void (app::VideoPageModel::*enable)(bool),
+                           void (app::VideoPageModel::*codec)(int), void (app::VideoPageModel::*mode)(int),
+                           void (app::VideoPageModel::*rate)(int));
     void ShowStreamRows(const StreamRows& rows, bool enableChecked, bool enableEnabled, const app::ChoiceList& codec,
                         bool radiosVisible, int mode, const std::string& rateLabel);
     // Shows the model's state in every control.
