@@ -14,6 +14,7 @@
 #include "platform/known_folders.h"
 #include "platform/process.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace quillon::app {
 
@@ -60,15 +61,7 @@ std::string ShellQuote(std::string_view word) {
         for (char c : word) safe = safe && ShellSafe(c);
         if (safe) return std::string(word);
     }
-    std::string quoted = "'";
-    for (char c : word) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
+    return util::SingleQuoted(word);
 }
 
 std::string ShellCommandLine(std::string_view engineCommandLine) {

@@ -3,7 +3,6 @@
 #include "audio/regular_file.h"
 #include "util/text.h"
 
-#include <sys/stat.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -67,14 +66,8 @@ void AifcReader::Close() {
 int AifcReader::Open(const std::string& path) {
     Close();
     // Only regular files: opening a FIFO would wait for a writer forever.
-    file_ = OpenRegularFile(path);
+    file_ = OpenRegularFile(path, &length_);
     if (!file_) return 0;
-    struct stat st {};
-    if (fstat(fileno(file_), &st) != 0) {
-        Close();
-        return 0;
-    }
-    length_ = static_cast<std::uint64_t>(st.st_size);
 
     // Without a rate of at least 1 Hz there is no sound to write out.
     if (!WalkChunks() || !dwvw_ || sampleRate_ == 0) {

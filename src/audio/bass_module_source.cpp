@@ -1,6 +1,5 @@
 // Tracker modules (MOD, S3M, XM, IT, ...) through libopenmpt.
 #include <libopenmpt/libopenmpt.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -91,19 +90,18 @@ bool CountFrames(const std::vector<unsigned char>& data, std::uint32_t freq, boo
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data, int& error) {
-    std::FILE* file = OpenRegularFile(path);
-    struct stat st {};
-    if (!file || fstat(fileno(file), &st) != 0) {
-        if (file) std::fclose(file);
+    std::uint64_t size = 0;
+    std::FILE* file = OpenRegularFile(path, &size);
+    if (!file) {
         error = BASS_ERROR_FILEOPEN;
         return false;
     }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxModuleBytes || st.st_size == 0) {
+    if (size > kMaxModuleBytes || size == 0) {
         std::fclose(file);
         error = BASS_ERROR_FILEFORM;
         return false;
     }
-    data.resize(static_cast<std::size_t>(st.st_size));
+    data.resize(static_cast<std::size_t>(size));
     const std::size_t got = std::fread(data.data(), 1, data.size(), file);
     std::fclose(file);
     data.resize(got);

@@ -1,6 +1,5 @@
 // Sound files (WAV, AIFF, FLAC, Ogg, MP3, ...) through libsndfile.
 #include <sndfile.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -61,10 +60,9 @@ private:
 }  // namespace
 
 std::unique_ptr<BassSource> OpenSoundFileSource(const std::string& path, int& error) {
-    std::FILE* opened = OpenRegularFile(path);
-    struct stat st {};
-    if (!opened || fstat(fileno(opened), &st) != 0) {
-        if (opened) std::fclose(opened);
+    std::uint64_t size = 0;
+    std::FILE* opened = OpenRegularFile(path, &size);
+    if (!opened) {
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
@@ -93,7 +91,7 @@ std::unique_ptr<BassSource> OpenSoundFileSource(const std::string& path, int& er
     source->chans = static_cast<std::uint32_t>(info.channels);
     source->ctype = ChannelType(info.format);
     source->origres = OriginalResolution(info.format);
-    source->fileBytes = static_cast<std::uint64_t>(st.st_size);
+    source->fileBytes = size;
     source->fileBytesKnown = true;
     if (info.frames >= 0 && info.frames < SF_COUNT_MAX) {
         source->frameCount = static_cast<std::uint64_t>(info.frames);

@@ -6,7 +6,7 @@
 
 namespace quillon::audio {
 
-std::FILE* OpenRegularFile(const std::string& path) {
+std::FILE* OpenRegularFile(const std::string& path, std::uint64_t* size) {
     // O_NONBLOCK: opening a FIFO without a writer would otherwise block right here.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return nullptr;
@@ -22,6 +22,7 @@ std::FILE* OpenRegularFile(const std::string& path) {
     }
     std::FILE* file = ::fdopen(fd, "rb");
     if (!file) ::close(fd);
+    if (file && size) *size = static_cast<std::uint64_t>(st.st_size);
     return file;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/engine_command_line.h"
 #include "platform/known_folders.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace quillon::engine {
 
@@ -81,18 +82,7 @@ formats::OutputFormat BuildNormalizationFormat(const std::vector<const SourceIte
     return f;
 }
 
-std::string ConcatListLine(const std::string& path) {
-    std::string line = "file '";
-    for (char c : path) {
-        if (c == '\'') {
-            line += "'\\''";
-        } else {
-            line += c;
-        }
-    }
-    line += "'\n";
-    return line;
-}
+std::string ConcatListLine(const std::string& path) { return "file " + util::SingleQuoted(path) + "\n"; }
 
 bool NeedsPlainNameLink(const std::string& path) { return path.find_first_of("\r\n") != std::string::npos; }
 

@@ -71,30 +71,29 @@ FrameSizeResult ComputeFrameSize(const formats::OutputFormat& format, const Sour
         else if (source.width > 0 && source.height > 0) ratio = static_cast<double>(source.width) / source.height;
         else ratio = 1.0;
     }
+    // A w x h picture in the W x H frame: centred on padding, or scaled to w x h without it.
+    const auto fit = [&](int w, int h) {
+        if (padMode) {
+            r.padFilter = fmt::format("pad={}:{}:{}:{}", W, H, RoundUpEven((W - w) / 2), RoundUpEven((H - h) / 2));
+            r.sizeOption.clear();
+        } else {
+            r.displayWidth = w;
+            r.displayHeight = h;
+            r.sizeOption = fmt::format("-s {}x{}", w, h);
+        }
+    };
     if (format.VideoKeepAspect && source.width > 0 && source.height > 0) {
         const int h = RoundUpEven(Truncate(W / ratio));
         if (h == H || h <= 0) {
             // the base size fits
         } else if (h < H) {
             r.frameHeight = h;
-            if (padMode) {
-                r.padFilter = fmt::format("pad={}:{}:0:{}", W, H, RoundUpEven((H - h) / 2));
-                r.sizeOption.clear();
-            } else {
-                r.displayHeight = h;
-                r.sizeOption = fmt::format("-s {}x{}", W, h);
-            }
+            fit(W, h);
         } else {
             const int w = RoundUpEven(Truncate(H * ratio));
             if (w > 0) {
                 r.frameWidth = w;
-                if (padMode) {
-                    r.padFilter = fmt::format("pad={}:{}:{}:0", W, H, RoundUpEven((W - w) / 2));
-                    r.sizeOption.clear();
-                } else {
-                    r.displayWidth = w;
-                    r.sizeOption = fmt::format("-s {}x{}", w, H);
-                }
+                fit(w, H);
             }
         }
     }

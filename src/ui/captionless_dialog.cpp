@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QProgressBar>
 
+#include "app/product_info.h"
+
 namespace quillon::ui {
 
 CaptionlessDialog::CaptionlessDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
@@ -63,30 +65,27 @@ void CaptionlessDialog::paintEvent(QPaintEvent*) {
     painter.drawRect(all.adjusted(0, 0, -1, -1));
 }
 
-QLabel* CaptionlessDialog::NewStatusLine(QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QStringLiteral("statusLine"));
-    label->setTextFormat(Qt::PlainText);
-    label->setMinimumWidth(10);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    return label;
-}
+void CaptionlessDialog::BuildWorkParts(const QString& objectName, int width, int height) {
+    setObjectName(objectName);
+    setWindowTitle(QString::fromUtf8(app::kProductName));
+    setFixedSize(width, height);
 
-QLabel* CaptionlessDialog::NewPercentLabel(QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QStringLiteral("percentLabel"));
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setMinimumWidth(44);
-    return label;
-}
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
+    status_->setTextFormat(Qt::PlainText);
+    status_->setMinimumWidth(10);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-QProgressBar* CaptionlessDialog::NewBar(QWidget* parent) {
-    auto* bar = new QProgressBar(parent);
-    bar->setTextVisible(false);
-    bar->setFixedHeight(14);
-    bar->setRange(0, 100);
-    bar->setValue(0);
-    return bar;
+    percent_ = new QLabel(this);
+    percent_->setObjectName(QStringLiteral("percentLabel"));
+    percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    percent_->setMinimumWidth(44);
+
+    bar_ = new QProgressBar(this);
+    bar_->setTextVisible(false);
+    bar_->setFixedHeight(14);
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
 }
 
 }  // namespace quillon::ui

@@ -22,10 +22,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;  // the work windows' light face and accent
     void CentreOnParent();
 
-    // The parts both work windows have: a status line, a percent label and a bar.
-    static QLabel* NewStatusLine(QWidget* parent);
-    static QLabel* NewPercentLabel(QWidget* parent);
-    static QProgressBar* NewBar(QWidget* parent);
+    // Names the window, gives it the product's title and a fixed size, and makes the parts both
+    // work windows have: a status line, a percent label and a bar.
+    void BuildWorkParts(const QString& objectName, int width, int height);
+
+    QLabel* status_ = nullptr;
+    QLabel* percent_ = nullptr;
+    QProgressBar* bar_ = nullptr;
 
 private:
     QPoint dragOffset_;

@@ -7,17 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/product_info.h"
-
 namespace quillon::ui {
 
 LoadingDialog::LoadingDialog(QWidget* parent) : CaptionlessDialog(parent) {
-    setObjectName(QStringLiteral("loadingWindow"));
-    setWindowTitle(QString::fromUtf8(app::kProductName));
-    setFixedSize(400, 104);
-    status_ = NewStatusLine(this);
-    percent_ = NewPercentLabel(this);
-    bar_ = NewBar(this);
+    BuildWorkParts(QStringLiteral("loadingWindow"), 400, 104);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
 

@@ -25,9 +25,6 @@ public:
     QPushButton* CancelButton() const { return cancel_; }
 
 private:
-    QLabel* status_ = nullptr;
-    QLabel* percent_ = nullptr;
-    QProgressBar* bar_ = nullptr;
     QPushButton* cancel_ = nullptr;
     bool cancelled_ = false;
 };

@@ -125,16 +125,9 @@ ImageButton* MainWindow::Button(int commandId) const {
     return found == buttons_.end() ? nullptr : found->second;
 }
 
-ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QString& tip, QRect place) {
-    auto* button = new ImageButton(text, this);
-    button->move(place.topLeft());
+ImageButton* MainWindow::AddCommandButton(int id, ImageButton* button, const QString& tip) {
     button->SetHoverCursor(QCursor(Qt::PointingHandCursor));
     button->SetBorder(false, false);
-    button->SetTextFont(CaptionFont(), false);
-    button->SetTextColors(skin::kCaptionColor, skin::kCaptionColor, false);
-    button->SetTextOffset(0, -1, false);
-    const qreal ratio = devicePixelRatioF();
-    button->SetBitmaps(skin::MainButtonPicture(false, ratio), skin::MainButtonPicture(true, ratio), true, false);
     button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
@@ -142,18 +135,23 @@ ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QStrin
     return button;
 }
 
+ImageButton* MainWindow::AddMainButton(int id, const QString& text, const QString& tip, QRect place) {
+    auto* button = AddCommandButton(id, new ImageButton(text, this), tip);
+    button->move(place.topLeft());
+    button->SetTextFont(CaptionFont(), false);
+    button->SetTextColors(skin::kCaptionColor, skin::kCaptionColor, false);
+    button->SetTextOffset(0, -1, false);
+    const qreal ratio = devicePixelRatioF();
+    button->SetBitmaps(skin::MainButtonPicture(false, ratio), skin::MainButtonPicture(true, ratio), true, false);
+    return button;
+}
+
 ImageButton* MainWindow::AddTitleButton(int id, const QString& icon, const QString& tip, QRect place) {
-    auto* button = new ImageButton(this);
+    auto* button = AddCommandButton(id, new ImageButton(this), tip);
     button->setGeometry(place);
-    button->SetHoverCursor(QCursor(Qt::PointingHandCursor));
-    button->SetBorder(false, false);
     button->SetPressedOffset(false, false);
     button->SetDrawText(false, false);
     button->SetIcons(skin::TitleBarIcon(icon, false), skin::TitleBarIcon(icon, true), false, false);
-    button->setToolTip(tip);
-    button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
-    buttons_[id] = button;
     return button;
 }
 

@@ -107,6 +107,8 @@ protected:
 
 private:
     void CreateControls();
+    // A borderless button with a hand cursor that runs command `id` when clicked.
+    ImageButton* AddCommandButton(int id, ImageButton* button, const QString& tip);
     ImageButton* AddMainButton(int id, const QString& text, const QString& tip, QRect place);
     ImageButton* AddTitleButton(int id, const QString& icon, const QString& tip, QRect place);
     void RefreshBackground();

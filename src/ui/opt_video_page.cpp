@@ -49,6 +49,17 @@ QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
+// A new list and its label in one row of a group's grid, the list across two columns.
+QComboBox* AddListRow(QGridLayout* grid, int row, const QString& text, bool editable, QWidget* group,
+                      QLabel** label = nullptr) {
+    QComboBox* box = ListBox(editable, group);
+    QLabel* shown = Label(text, box, group);
+    grid->addWidget(shown, row, 0);
+    grid->addWidget(box, row, 1, 1, 2);
+    if (label) *label = shown;
+    return box;
+}
+
 }  // namespace
 
 COptVideoPage::COptVideoPage(formats::FormatCatalogue& catalogue, int32_t outputFormatId,
@@ -79,31 +90,10 @@ void COptVideoPage::BuildControls() {
     // Video
     auto* video = new QGroupBox(QStringLiteral("Video"), this);
     auto* v = new QGridLayout(video);
-    videoEnable_ = new QCheckBox(QStringLiteral("E&nable Video"), video);
-    v->addWidget(videoEnable_, 0, 0, 1, 3);
-    videoCodec_ = ListBox(false, video);
-    v->addWidget(Label(QStringLiteral("Video &Codec:"), videoCodec_, video), 1, 0);
-    v->addWidget(videoCodec_, 1, 1, 1, 2);
-    videoCbr_ = new QRadioButton(QStringLiteral("CBR (Constant Bit Rate)"), video);
-    videoVbr_ = new QRadioButton(QStringLiteral("VBR (Variable Bit Rate)"), video);
-    auto* videoModes = new QButtonGroup(this);
-    videoModes->addButton(videoCbr_, 0);
-    videoModes->addButton(videoVbr_, 1);
-    auto* radios = new QHBoxLayout;
-    radios->addWidget(videoCbr_);
-    radios->addWidget(videoVbr_);
-    radios->addStretch();
-    v->addLayout(radios, 2, 1, 1, 2);
-    videoRate_ = ListBox(true, video);
-    videoRateLabel_ = Label(QStringLiteral("&Bit Rate:"), videoRate_, video);
-    v->addWidget(videoRateLabel_, 3, 0);
-    v->addWidget(videoRate_, 3, 1, 1, 2);
-    frameRate_ = ListBox(true, video);
-    v->addWidget(Label(QStringLiteral("&Frame Rate:"), frameRate_, video), 4, 0);
-    v->addWidget(frameRate_, 4, 1, 1, 2);
-    size_ = ListBox(false, video);
-    v->addWidget(Label(QStringLiteral("&Size: "), size_, video), 5, 0);
-    v->addWidget(size_, 5, 1, 1, 2);
+    BuildStreamRows(video_, video, v, QStringLiteral("E&nable Video"), QStringLiteral("Video &Codec:"),
+                    QStringLiteral("&Bit Rate:"), true);
+    frameRate_ = AddListRow(v, 4, QStringLiteral("&Frame Rate:"), true, video);
+    size_ = AddListRow(v, 5, QStringLiteral("&Size: "), false, video);
     // Sizes and crops must be even: the highest is 32766, so a clamped value is still accepted.
     width_ = SpinField(0, kMaxEven, 2, video);
     height_ = SpinField(0, kMaxEven, 2, video);
@@ -115,9 +105,7 @@ void COptVideoPage::BuildControls() {
     sizeRow->addWidget(new QLabel(QStringLiteral("pixels"), video));
     sizeRow->addStretch();
     v->addLayout(sizeRow, 6, 1, 1, 2);
-    aspect_ = ListBox(true, video);
-    v->addWidget(Label(QStringLiteral("&Aspect Ratio:"), aspect_, video), 7, 0);
-    v->addWidget(aspect_, 7, 1, 1, 2);
+    aspect_ = AddListRow(v, 7, QStringLiteral("&Aspect Ratio:"), true, video);
     keepAspect_ = new QCheckBox(QStringLiteral("&Keep original aspect ratio when resize video"), video);
     padding_ = new QCheckBox(QStringLiteral("Add &padding if video does not fill entire width or height"), video);
     v->addWidget(keepAspect_, 8, 0, 1, 3);
@@ -157,31 +145,10 @@ void COptVideoPage::BuildControls() {
     // Audio
     auto* audio = new QGroupBox(QStringLiteral("Audio"), this);
     auto* a = new QGridLayout(audio);
-    audioEnable_ = new QCheckBox(QStringLiteral("&Enable Audio"), audio);
-    a->addWidget(audioEnable_, 0, 0, 1, 3);
-    audioCodec_ = ListBox(false, audio);
-    a->addWidget(Label(QStringLiteral("Audio Co&dec: "), audioCodec_, audio), 1, 0);
-    a->addWidget(audioCodec_, 1, 1, 1, 2);
-    audioCbr_ = new QRadioButton(QStringLiteral("CBR (Constant Bit Rate)"), audio);
-    audioVbr_ = new QRadioButton(QStringLiteral("VBR (Variable Bit Rate)"), audio);
-    auto* audioModes = new QButtonGroup(this);
-    audioModes->addButton(audioCbr_, 0);
-    audioModes->addButton(audioVbr_, 1);
-    auto* audioRadios = new QHBoxLayout;
-    audioRadios->addWidget(audioCbr_);
-    audioRadios->addWidget(audioVbr_);
-    audioRadios->addStretch();
-    a->addLayout(audioRadios, 2, 1, 1, 2);
-    audioRate_ = ListBox(false, audio);
-    audioRateLabel_ = Label(QStringLiteral("Bi&t Rate:"), audioRate_, audio);
-    a->addWidget(audioRateLabel_, 3, 0);
-    a->addWidget(audioRate_, 3, 1, 1, 2);
-    sampleRate_ = ListBox(false, audio);
-    a->addWidget(Label(QStringLiteral("Sample &Rate:"), sampleRate_, audio), 4, 0);
-    a->addWidget(sampleRate_, 4, 1, 1, 2);
-    channels_ = ListBox(false, audio);
-    a->addWidget(Label(QStringLiteral("C&hannels:"), channels_, audio), 5, 0);
-    a->addWidget(channels_, 5, 1, 1, 2);
+    BuildStreamRows(audio_, audio, a, QStringLiteral("&Enable Audio"), QStringLiteral("Audio Co&dec: "),
+                    QStringLiteral("Bi&t Rate:"), false);
+    sampleRate_ = AddListRow(a, 4, QStringLiteral("Sample &Rate:"), false, audio);
+    channels_ = AddListRow(a, 5, QStringLiteral("C&hannels:"), false, audio);
     volume_ = SpinField(10, 3000, 10, audio);
     auto* volumeRow = new QHBoxLayout;
     volumeRow->addWidget(volume_);
@@ -193,10 +160,10 @@ void COptVideoPage::BuildControls() {
     right->addWidget(audio);
     right->addStretch();
 
-    videoWidgets_ = {videoCodec_,    videoCbr_,      videoVbr_,      videoRate_,  frameRate_,   size_,  aspect_,
+    videoWidgets_ = {video_.codec,   video_.cbr,     video_.vbr,     video_.rate, frameRate_,   size_,  aspect_,
                      width_,         height_,        keepAspect_,    padding_,    deinterlace_, crop_,  cropFields_[0],
                      cropFields_[1], cropFields_[2], cropFields_[3], sameAsLeft_, sameAsTop_,   rotate_};
-    audioWidgets_ = {audioCodec_, audioCbr_, audioVbr_, audioRate_, sampleRate_, channels_, volume_};
+    audioWidgets_ = {audio_.codec, audio_.cbr, audio_.vbr, audio_.rate, sampleRate_, channels_, volume_};
 
     auto& m = *model_;
     connect(formatBox_, &QComboBox::activated, this, [this](int index) {
@@ -204,11 +171,9 @@ void COptVideoPage::BuildControls() {
         const int catalogueIndex = format ? static_cast<int>(format - catalogue_.data()) : -1;
         Act([this, catalogueIndex] { model_->SelectFormat(catalogueIndex); });
     });
-    connect(videoEnable_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetVideoEnabled(on); }); });
-    connect(videoCodec_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectVideoCodec(i); }); });
-    connect(videoModes, &QButtonGroup::idClicked, this, [this, &m](int id) { Act([&m, id] { m.SetVideoMode(id); }); });
-    connect(videoRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectVideoRate(i); }); });
-    connect(videoRate_, &QComboBox::editTextChanged, this, [this, &m](const QString& text) {
+    ConnectStreamRows(video_, &app::VideoPageModel::SetVideoEnabled, &app::VideoPageModel::SelectVideoCodec,
+                      &app::VideoPageModel::SetVideoMode, &app::VideoPageModel::SelectVideoRate);
+    connect(video_.rate, &QComboBox::editTextChanged, this, [this, &m](const QString& text) {
         if (!refreshing_) m.SetVideoRateText(text.toStdString());
     });
     connect(frameRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectFrameRate(i); }); });
@@ -241,15 +206,56 @@ void COptVideoPage::BuildControls() {
             [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsLeft(on); }); });
     connect(sameAsTop_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetCropSameAsTop(on); }); });
     connect(rotate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectRotate(i); }); });
-    connect(audioEnable_, &QCheckBox::toggled, this, [this, &m](bool on) { Act([&m, on] { m.SetAudioEnabled(on); }); });
-    connect(audioCodec_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAudioCodec(i); }); });
-    connect(audioModes, &QButtonGroup::idClicked, this, [this, &m](int id) { Act([&m, id] { m.SetAudioMode(id); }); });
-    connect(audioRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectAudioRate(i); }); });
+    ConnectStreamRows(audio_, &app::VideoPageModel::SetAudioEnabled, &app::VideoPageModel::SelectAudioCodec,
+                      &app::VideoPageModel::SetAudioMode, &app::VideoPageModel::SelectAudioRate);
     connect(sampleRate_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectSampleRate(i); }); });
     connect(channels_, &QComboBox::activated, this, [this, &m](int i) { Act([&m, i] { m.SelectChannels(i); }); });
     connect(volume_, &QSpinBox::valueChanged, this, [this, &m](int value) {
         if (!refreshing_) m.SetVolume(value);
     });
+}
+
+void COptVideoPage::BuildStreamRows(StreamRows& rows, QWidget* group, QGridLayout* grid, const QString& enableText,
+                                    const QString& codecText, const QString& rateText, bool editableRate) {
+    rows.enable = new QCheckBox(enableText, group);
+    grid->addWidget(rows.enable, 0, 0, 1, 3);
+    rows.codec = AddListRow(grid, 1, codecText, false, group);
+    rows.cbr = new QRadioButton(QStringLiteral("CBR (Constant Bit Rate)"), group);
+    rows.vbr = new QRadioButton(QStringLiteral("VBR (Variable Bit Rate)"), group);
+    rows.modes = new QButtonGroup(this);
+    rows.modes->addButton(rows.cbr, 0);
+    rows.modes->addButton(rows.vbr, 1);
+    auto* radios = new QHBoxLayout;
+    radios->addWidget(rows.cbr);
+    radios->addWidget(rows.vbr);
+    radios->addStretch();
+    grid->addLayout(radios, 2, 1, 1, 2);
+    rows.rate = AddListRow(grid, 3, rateText, editableRate, group, &rows.rateLabel);
+}
+
+void COptVideoPage::ConnectStreamRows(const StreamRows& rows, void (app::VideoPageModel::*enable)(bool),
+                                      void (app::VideoPageModel::*codec)(int), void (app::VideoPageModel::*mode)(int),
+                                      void (app::VideoPageModel::*rate)(int)) {
+    app::VideoPageModel& m = *model_;
+    connect(rows.enable, &QCheckBox::toggled, this,
+            [this, &m, enable](bool on) { Act([&m, enable, on] { (m.*enable)(on); }); });
+    connect(rows.codec, &QComboBox::activated, this,
+            [this, &m, codec](int i) { Act([&m, codec, i] { (m.*codec)(i); }); });
+    connect(rows.modes, &QButtonGroup::idClicked, this,
+            [this, &m, mode](int id) { Act([&m, mode, id] { (m.*mode)(id); }); });
+    connect(rows.rate, &QComboBox::activated, this, [this, &m, rate](int i) { Act([&m, rate, i] { (m.*rate)(i); }); });
+}
+
+void COptVideoPage::ShowStreamRows(const StreamRows& rows, bool enableChecked, bool enableEnabled,
+                                   const app::ChoiceList& codec, bool radiosVisible, int mode,
+                                   const std::string& rateLabel) {
+    rows.enable->setChecked(enableChecked);
+    rows.enable->setEnabled(enableEnabled);
+    ShowList(rows.codec, codec, false);
+    rows.cbr->setVisible(radiosVisible);
+    rows.vbr->setVisible(radiosVisible);
+    (mode == 1 ? rows.vbr : rows.cbr)->setChecked(true);
+    rows.rateLabel->setText(Text(rateLabel));
 }
 
 void COptVideoPage::Act(const std::function<void()>& action) {
@@ -272,14 +278,9 @@ void COptVideoPage::Refresh() {
     // The format box lists catalogue records in catalogue order.
     formatBox_->setCurrentIndex(s.formatIndex);
 
-    videoEnable_->setChecked(s.videoEnableChecked);
-    videoEnable_->setEnabled(s.videoEnableEnabled);
-    ShowList(videoCodec_, s.videoCodec, false);
-    videoCbr_->setVisible(s.videoRadiosVisible);
-    videoVbr_->setVisible(s.videoRadiosVisible);
-    (s.videoMode == 1 ? videoVbr_ : videoCbr_)->setChecked(true);
-    videoRateLabel_->setText(Text(s.videoRateLabel));
-    ShowList(videoRate_, s.videoRate, true);
+    ShowStreamRows(video_, s.videoEnableChecked, s.videoEnableEnabled, s.videoCodec, s.videoRadiosVisible, s.videoMode,
+                   s.videoRateLabel);
+    ShowList(video_.rate, s.videoRate, true);
     ShowList(frameRate_, s.frameRate, true);
     ShowList(size_, s.size, false);
     ShowList(aspect_, s.aspect, true);
@@ -298,7 +299,7 @@ void COptVideoPage::Refresh() {
     const bool videoOn = model_->VideoOn();
     for (QWidget* widget : videoWidgets_) widget->setEnabled(videoOn);
     if (videoOn) {
-        videoRate_->setEnabled(s.videoRate.enabled);
+        video_.rate->setEnabled(s.videoRate.enabled);
         frameRate_->setEnabled(s.frameRate.enabled);
         aspect_->setEnabled(s.aspect.enabled);
         width_->setEnabled(model_->SizeFieldsEnabled());
@@ -311,21 +312,16 @@ void COptVideoPage::Refresh() {
         rotate_->setEnabled(model_->RotateEnabled());
     }
 
-    audioEnable_->setChecked(s.audioEnableChecked);
-    audioEnable_->setEnabled(s.audioEnableEnabled);
-    ShowList(audioCodec_, s.audioCodec, false);
-    audioCbr_->setVisible(s.audioRadiosVisible);
-    audioVbr_->setVisible(s.audioRadiosVisible);
-    (s.audioMode == 1 ? audioVbr_ : audioCbr_)->setChecked(true);
-    audioRateLabel_->setText(Text(s.audioRateLabel));
-    ShowList(audioRate_, s.audioRate, false);
+    ShowStreamRows(audio_, s.audioEnableChecked, s.audioEnableEnabled, s.audioCodec, s.audioRadiosVisible, s.audioMode,
+                   s.audioRateLabel);
+    ShowList(audio_.rate, s.audioRate, false);
     ShowList(sampleRate_, s.sampleRate, false);
     ShowList(channels_, s.channels, false);
     volume_->setValue(s.volume);
     const bool audioOn = model_->AudioOn();
     for (QWidget* widget : audioWidgets_) widget->setEnabled(audioOn);
     if (audioOn) {
-        audioRate_->setEnabled(s.audioRate.enabled);
+        audio_.rate->setEnabled(s.audioRate.enabled);
         sampleRate_->setEnabled(s.sampleRate.enabled);
         channels_->setEnabled(s.channels.enabled);
         volume_->setEnabled(model_->VolumeEnabled());

@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QRadioButton;
 
@@ -36,12 +37,12 @@ public:
 
     // The controls, for tests and screenshots.
     ColorComboBox* FormatBox() const { return formatBox_; }
-    QCheckBox* VideoEnableCheck() const { return videoEnable_; }
-    QComboBox* VideoCodecBox() const { return videoCodec_; }
-    QRadioButton* VideoCbr() const { return videoCbr_; }
-    QRadioButton* VideoVbr() const { return videoVbr_; }
-    QLabel* VideoRateLabel() const { return videoRateLabel_; }
-    QComboBox* VideoRateBox() const { return videoRate_; }
+    QCheckBox* VideoEnableCheck() const { return video_.enable; }
+    QComboBox* VideoCodecBox() const { return video_.codec; }
+    QRadioButton* VideoCbr() const { return video_.cbr; }
+    QRadioButton* VideoVbr() const { return video_.vbr; }
+    QLabel* VideoRateLabel() const { return video_.rateLabel; }
+    QComboBox* VideoRateBox() const { return video_.rate; }
     QComboBox* FrameRateBox() const { return frameRate_; }
     QComboBox* SizeBox() const { return size_; }
     QComboBox* AspectBox() const { return aspect_; }
@@ -54,17 +55,37 @@ public:
     QCheckBox* SameAsLeftCheck() const { return sameAsLeft_; }
     QCheckBox* SameAsTopCheck() const { return sameAsTop_; }
     QComboBox* RotateBox() const { return rotate_; }
-    QCheckBox* AudioEnableCheck() const { return audioEnable_; }
-    QComboBox* AudioCodecBox() const { return audioCodec_; }
-    QRadioButton* AudioCbr() const { return audioCbr_; }
-    QLabel* AudioRateLabel() const { return audioRateLabel_; }
-    QComboBox* AudioRateBox() const { return audioRate_; }
+    QCheckBox* AudioEnableCheck() const { return audio_.enable; }
+    QComboBox* AudioCodecBox() const { return audio_.codec; }
+    QRadioButton* AudioCbr() const { return audio_.cbr; }
+    QRadioButton* AudioVbr() const { return audio_.vbr; }
+    QLabel* AudioRateLabel() const { return audio_.rateLabel; }
+    QComboBox* AudioRateBox() const { return audio_.rate; }
     QComboBox* SampleRateBox() const { return sampleRate_; }
     QComboBox* ChannelsBox() const { return channels_; }
     StepSpinCtrl* VolumeField() const { return volume_; }
 
 private:
+    // The controls that open the video and the audio group alike.
+    struct StreamRows {
+        QCheckBox* enable = nullptr;
+        QComboBox* codec = nullptr;
+        QRadioButton* cbr = nullptr;
+        QRadioButton* vbr = nullptr;
+        QButtonGroup* modes = nullptr;  // CBR is 0, VBR 1
+        QLabel* rateLabel = nullptr;
+        QComboBox* rate = nullptr;
+    };
+
     void BuildControls();
+    void BuildStreamRows(StreamRows& rows, QWidget* group, QGridLayout* grid, const QString& enableText,
+                         const QString& codecText, const QString& rateText, bool editableRate);
+    // Each control of the rows tells the model through the given setter, then the page refreshes.
+    void ConnectStreamRows(const StreamRows& rows, void (app::VideoPageModel::*enable)(bool),
+                           void (app::VideoPageModel::*codec)(int), void (app::VideoPageModel::*mode)(int),
+                           void (app::VideoPageModel::*rate)(int));
+    void ShowStreamRows(const StreamRows& rows, bool enableChecked, bool enableEnabled, const app::ChoiceList& codec,
+                        bool radiosVisible, int mode, const std::string& rateLabel);
     // Shows the model's state in every control.
     void Refresh();
     // Gives the model what the clamped number fields show.
@@ -77,12 +98,8 @@ private:
     bool refreshing_ = false;
 
     ColorComboBox* formatBox_ = nullptr;
-    QCheckBox* videoEnable_ = nullptr;
-    QComboBox* videoCodec_ = nullptr;
-    QRadioButton* videoCbr_ = nullptr;
-    QRadioButton* videoVbr_ = nullptr;
-    QLabel* videoRateLabel_ = nullptr;
-    QComboBox* videoRate_ = nullptr;
+    StreamRows video_;
+    StreamRows audio_;
     QComboBox* frameRate_ = nullptr;
     QComboBox* size_ = nullptr;
     QComboBox* aspect_ = nullptr;
@@ -96,12 +113,6 @@ private:
     QCheckBox* sameAsLeft_ = nullptr;
     QCheckBox* sameAsTop_ = nullptr;
     QComboBox* rotate_ = nullptr;
-    QCheckBox* audioEnable_ = nullptr;
-    QComboBox* audioCodec_ = nullptr;
-    QRadioButton* audioCbr_ = nullptr;
-    QRadioButton* audioVbr_ = nullptr;
-    QLabel* audioRateLabel_ = nullptr;
-    QComboBox* audioRate_ = nullptr;
     QComboBox* sampleRate_ = nullptr;
     QComboBox* channels_ = nullptr;
     StepSpinCtrl* volume_ = nullptr;

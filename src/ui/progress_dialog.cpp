@@ -8,19 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/product_info.h"
-
 namespace quillon::ui {
 
 ProgressDialog::ProgressDialog(QWidget* parent, const app::ProgressWindowSetup& setup, ProgressWindowActions actions)
     : CaptionlessDialog(parent), actions_(std::move(actions)) {
-    setObjectName(QStringLiteral("progressWindow"));
-    setWindowTitle(QString::fromUtf8(app::kProductName));
-    setFixedSize(440, 184);
-
-    status_ = NewStatusLine(this);
-    percent_ = NewPercentLabel(this);
-    bar_ = NewBar(this);
+    BuildWorkParts(QStringLiteral("progressWindow"), 440, 184);
     timeLeft_ = new QLabel(this);
     timeLeft_->setObjectName(QStringLiteral("timeLeft"));
     timeLeft_->setTextFormat(Qt::PlainText);

@@ -50,9 +50,6 @@ public:
 
 private:
     ProgressWindowActions actions_;
-    QLabel* status_ = nullptr;
-    QLabel* percent_ = nullptr;
-    QProgressBar* bar_ = nullptr;
     QLabel* timeLeft_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* folderButton_ = nullptr;

@@ -45,4 +45,16 @@ std::size_t FindSeparatorRun(std::string_view text, char a, char b) {
     return i;
 }
 
+std::string SingleQuoted(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
 }  // namespace quillon::util

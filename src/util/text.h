@@ -25,4 +25,8 @@ std::vector<std::string> SplitText(std::string_view text, char separator);
 // holds neither.
 std::size_t FindSeparatorRun(std::string_view text, char a, char b);
 
+// The text between single quotes, each quote in it written '\'' (closes, escaped quote,
+// reopens): how both a POSIX shell and ffmpeg's concat lists read a quoted word.
+std::string SingleQuoted(std::string_view text);
+
 }  // namespace quillon::util

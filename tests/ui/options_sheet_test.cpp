@@ -264,6 +264,16 @@ TEST_F(OptionsSheetTest, VideoPageListsFollowFormatAndCodec) {
     EXPECT_EQ(page->AudioRateBox()->itemText(4), QStringLiteral("5 bit (high quality, big size)"));
     EXPECT_EQ(page->ChannelsBox()->count(), 2);
 
+    // The audio radios switch the audio rate list, not the video one.
+    ChooseFormat(*page, 1160);  // MP3
+    ASSERT_FALSE(page->AudioCbr()->isHidden());
+    page->AudioVbr()->click();
+    EXPECT_EQ(page->AudioRateLabel()->text(), QStringLiteral("&Quality:"));
+    EXPECT_EQ(page->AudioRateBox()->itemText(0), QStringLiteral("10 (low quality, small size)"));
+    page->AudioCbr()->click();
+    EXPECT_EQ(page->AudioRateLabel()->text(), QStringLiteral("Bi&t Rate:"));
+    EXPECT_TRUE(page->AudioCbr()->isChecked());
+
     // Turning video off and on on a video format.
     ChooseFormat(*page, 110);
     page->VideoEnableCheck()->setChecked(false);

@@ -45,6 +45,13 @@ TEST(FindSeparatorRun, FindsEndOfFirstRun) {
     EXPECT_EQ(FindSeparatorRun("", '\r', '\n'), std::string_view::npos);
 }
 
+TEST(SingleQuoted, EscapesEveryQuoteAndKeepsOtherBytes) {
+    EXPECT_EQ(SingleQuoted(""), "''");
+    EXPECT_EQ(SingleQuoted("'"), "''\\'''");
+    EXPECT_EQ(SingleQuoted("a b\n$x"), "'a b\n$x'");
+    EXPECT_EQ(SingleQuoted(std::string_view("a\0'b", 4)), std::string("'a\0'\\''b'", 9));
+}
+
 TEST(NearestListValue, SnapsToTheNearerEntryLowerOnTies) {
     const int rates[] = {8000, 11025, 22050, 44100, 48000, -1};
     EXPECT_EQ(NearestListValue(44100, rates), 44100);
