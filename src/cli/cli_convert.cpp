@@ -3,6 +3,7 @@
 // --json prints JSON lines instead; --emit-jobs writes the run's engine commands to a file.
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -150,8 +151,6 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 int RunConvert(const std::vector<std::string>& args) {
-    // The probe workers start while the arguments, settings and catalogue are read.
-    engine::SharedProbePool().StartWorkers();
     std::string formatText;
     std::string oneOutput;
     int threads = 0;
@@ -190,6 +189,11 @@ int RunConvert(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: quillon-cli %s\n", kUsage);
         return 2;
     }
+    // The probe workers start while the settings and catalogue are read and folders walked;
+    // a few files need one worker only.
+    const bool onlyFiles =
+        std::none_of(paths.begin(), paths.end(), [](const std::string& p) { return util::IsFolder(p); });
+    engine::SharedProbePool().StartWorkers(onlyFiles ? paths.size() : engine::ProbePool::kUnknownCount);
     if (!jobs.jobFile.empty() && !oneOutput.empty()) {
         std::fprintf(stderr,
                      "quillon-cli convert: Convert to One cannot be exported as jobs: joining needs every "

@@ -23,6 +23,10 @@ constexpr int kCancelCheckMs = 20;
 constexpr std::size_t kReadSize = 65'536;
 // Answer text kept unparsed while the end marker is looked for; the rest goes to the parser.
 constexpr std::size_t kMaxHeldBytes = 1 << 20;
+// A worker takes about as long to start as a running one needs for this many small files.
+constexpr std::size_t kFilesPerWorkerStart = 16;
+// A file queued this long while the running workers are busy starts one more worker.
+constexpr auto kQueueWaitBeforeAnotherWorker = std::chrono::milliseconds(250);
 
 }  // namespace
 
@@ -33,7 +37,7 @@ std::string ProbeServerBeside(const std::string& enginePath) {
 // ---------------------------------------------------------------- ProbeWorker
 
 bool ProbeWorker::EnsureStarted(std::string& failure) {
-    if (started_.process.Valid() && !started_.process.HasEnded()) return true;
+    if (Running()) return true;
     Stop();
     const std::vector<std::string> command = options_.workerCommand.empty()
                                                  ? std::vector<std::string>{ProbeServerBeside(EnginePath())}
@@ -171,7 +175,7 @@ ProbePool::ProbePool(ProbePoolOptions options) : options_(std::move(options)) {
     int count = options_.workers;
     if (count <= 0) count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     threads_.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Serve(); });
+    for (int i = 0; i < count; ++i) threads_.emplace_back([this, i] { Serve(static_cast<std::size_t>(i)); });
 }
 
 ProbePool::~ProbePool() {
@@ -192,36 +196,65 @@ ProbePool::~ProbePool() {
 void ProbePool::Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> tasks) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (std::size_t i = 0; i < tasks.size(); ++i) queue_.push_back(Entry{batch, i, std::move(tasks[i])});
+        const auto now = Clock::now();
+        for (std::size_t i = 0; i < tasks.size(); ++i) queue_.push_back(Entry{batch, i, std::move(tasks[i]), now});
     }
     queued_.notify_all();
 }
 
-void ProbePool::StartWorkers() {
+std::size_t ProbePool::WorkersFor(std::size_t files) const {
+    if (files == kUnknownCount) return threads_.size();
+    return std::min(threads_.size(), 1 + files / kFilesPerWorkerStart);
+}
+
+void ProbePool::StartWorkers(std::size_t expectedFiles) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++startRound_;
+        startWanted_ = WorkersFor(expectedFiles);
     }
     queued_.notify_all();
 }
 
-void ProbePool::Serve() {
+bool ProbePool::ShouldStartFor(std::size_t workerIndex, std::chrono::milliseconds& lookAgain) const {
+    lookAgain = std::chrono::milliseconds(0);
+    if (queue_.empty()) return false;
+    if (workerIndex < WorkersFor(queue_.size())) return true;
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - queue_.front().queuedAt);
+    if (waited >= kQueueWaitBeforeAnotherWorker) return true;
+    lookAgain = kQueueWaitBeforeAnotherWorker - waited;
+    return false;
+}
+
+void ProbePool::Serve(std::size_t workerIndex) {
     ProbeWorker worker(options_, &stopNow_);
     unsigned answeredRound = 0;
     for (;;) {
         Entry entry;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            queued_.wait(lock, [&] { return stopping_ || !queue_.empty() || answeredRound != startRound_; });
-            if (stopping_) return;
+            for (;;) {
+                if (stopping_) return;
+                if (answeredRound != startRound_) break;
+                std::chrono::milliseconds lookAgain{0};
+                // A worker whose process runs takes any file; one that would have to start
+                // its process first does so only when the queue calls for it.
+                if (!queue_.empty() && (worker.Running() || ShouldStartFor(workerIndex, lookAgain))) break;
+                if (lookAgain.count() > 0) {
+                    queued_.wait_for(lock, lookAgain);
+                } else {
+                    queued_.wait(lock);
+                }
+            }
             // An asked-for start comes before any file, even when files are already queued:
             // a worker slow to load then leaves them to the others instead of holding one.
-            if (queue_.empty() || answeredRound != startRound_) {
+            if (answeredRound != startRound_) {
                 answeredRound = startRound_;
+                const bool wanted = workerIndex < startWanted_;
                 lock.unlock();
                 // One that cannot start tries again at its first probe, which then fails with
                 // the reason.
-                worker.StartAndWaitReady();
+                if (wanted) worker.StartAndWaitReady();
                 continue;
             }
             entry = std::move(queue_.front());

@@ -1,11 +1,13 @@
 #pragma once
 // Probing many sources at once. Each worker thread keeps one probe server (ferrox-probe)
-// running and hands it request after request, so the engine's libraries load once per worker
-// instead of once per file; a damaged file can end that process, never this program. A worker
-// process that dies, or says nothing for longer than the time limit, is killed and started
-// again for the next request, and its file fails with the reason.
+// running once it has started it and hands it request after request, so the engine's
+// libraries load once per worker instead of once per file; a damaged file can end that
+// process, never this program. A worker process that dies, or says nothing for longer than
+// the time limit, is killed and started again for the next request, and its file fails with
+// the reason. Workers start only as the queue calls for them.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -53,6 +55,7 @@ public:
     // Kills the process (it is started again by the next probe).
     void Stop();
     int Pid() const { return started_.process.Pid(); }
+    bool Running() { return started_.process.Valid() && !started_.process.HasEnded(); }
 
 private:
     bool EnsureStarted(std::string& failure);
@@ -103,10 +106,17 @@ public:
     // when its batch is cancelled is dropped; one running is told through the batch.
     void Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> tasks);
 
-    // Has every worker start its process now, not at its first probe, so that the start-up
-    // overlaps what the caller does before its first batch (reading arguments, scanning
-    // folders). Returns at once; a worker whose process runs already does nothing.
-    void StartWorkers();
+    // Has the workers that `expectedFiles` calls for start their processes now, not at their
+    // first probe, so that the start-up overlaps what the caller does before its first batch
+    // (reading arguments, scanning folders); every worker when the count is not known yet.
+    // Returns at once; a worker whose process runs already does nothing.
+    static constexpr std::size_t kUnknownCount = static_cast<std::size_t>(-1);
+    void StartWorkers(std::size_t expectedFiles = kUnknownCount);
+
+    // How many workers a batch of `files` sets going: starting one costs about as much as a
+    // running worker probing some sixteen small files, so a short batch stays with one. A worker
+    // beyond these still starts when a file has waited in the queue for long (slow probes).
+    std::size_t WorkersFor(std::size_t files) const;
 
     std::size_t WorkerCount() const { return threads_.size(); }
     const ProbePoolOptions& Options() const { return options_; }
@@ -116,15 +126,20 @@ private:
         std::shared_ptr<ProbeBatch> batch;
         std::size_t index = 0;
         Task task;
+        std::chrono::steady_clock::time_point queuedAt;
     };
-    void Serve();
+    void Serve(std::size_t workerIndex);
+    // Whether worker `workerIndex`, whose process is not running, should start one for the
+    // queue as it is now; else how long until it should look again (zero: not before a change).
+    bool ShouldStartFor(std::size_t workerIndex, std::chrono::milliseconds& lookAgain) const;
 
     ProbePoolOptions options_;
     std::mutex mutex_;
     std::condition_variable queued_;
     std::deque<Entry> queue_;
     bool stopping_ = false;
-    unsigned startRound_ = 0;  // raised by StartWorkers; each thread answers a round once
+    unsigned startRound_ = 0;      // raised by StartWorkers; each thread answers a round once
+    std::size_t startWanted_ = 0;  // how many workers the latest round starts
     std::atomic<bool> stopNow_{false};
     std::vector<std::thread> threads_;
 };

@@ -136,6 +136,43 @@ TEST(ProbePool, WorkersStartedEarlyServeTheFirstBatchAndEndWithThePool) {
     EXPECT_FALSE(answers[0].found);
 }
 
+// Starting a worker costs about as much as probing a dozen small files, so a short batch keeps
+// to one process; a long batch, or one whose files keep the running worker busy, uses more.
+TEST(ProbePool, ShortBatchesKeepToOneWorkerLongOrSlowOnesUseMore) {
+    test::TempDir dir;
+    const std::set<int> before = test::ChildPids();
+    {
+        ProbePool pool(FakeWorkers(dir, 2));
+        pool.StartWorkers(6);
+        ASSERT_EQ(NewChildren(before, 1).size(), 1u);
+        std::set<int> served;
+        const std::vector<Answer> answers =
+            ProbeAll(pool, {"/x/a.wav", "/x/b.wav", "/x/c.wav", "/x/d.wav", "/x/e.wav", "/x/f.wav"}, &served);
+        for (const Answer& a : answers) EXPECT_TRUE(a.found) << a.failure;
+        EXPECT_EQ(served.size(), 1u);
+        EXPECT_EQ(NewChildren(before).size(), 1u) << "no second process for six files";
+        // Not knowing the count starts them all.
+        pool.StartWorkers();
+        EXPECT_EQ(NewChildren(before, 2).size(), 2u);
+    }
+    {
+        ProbePool pool(FakeWorkers(dir, 2));
+        std::vector<std::string> many;
+        for (int i = 0; i < 40; ++i) many.push_back("/x/many" + std::to_string(i) + ".wav");
+        std::set<int> served;
+        for (const Answer& a : ProbeAll(pool, many, &served)) EXPECT_TRUE(a.found) << a.failure;
+        EXPECT_EQ(served.size(), 2u);
+    }
+    {
+        ProbePool pool(FakeWorkers(dir, 2));
+        std::set<int> served;
+        for (const Answer& a : ProbeAll(pool, {"/x/slowprobe1.wav", "/x/slowprobe2.wav", "/x/slowprobe3.wav"}, &served))
+            EXPECT_TRUE(a.found) << a.failure;
+        EXPECT_EQ(served.size(), 2u) << "files kept waiting by a slow probe start another worker";
+    }
+    EXPECT_TRUE(NewChildren(before).empty());
+}
+
 TEST(ProbePool, AWorkerThatDiesOrHangsFailsItsFileAndIsReplaced) {
     test::TempDir dir;
     const ProbePoolOptions options = FakeWorkers(dir, 1, 400);

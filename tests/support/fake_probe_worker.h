@@ -2,7 +2,8 @@
 // A stand-in for the engine's probe server, written as a shell script: it answers every
 // request with one mono 8 kHz audio stream after `delaySeconds`, never answers for a path
 // whose file name contains "hang", and kills itself in the middle of a request for a file name
-// containing "die". For a file name containing "slowend" the end line comes in two pieces.
+// containing "die". For a file name containing "slowend" the end line comes in two pieces; one
+// containing "slowprobe" takes half a second more.
 
 #include <sys/stat.h>
 #include <filesystem>
@@ -21,7 +22,7 @@ inline std::vector<std::string> FakeProbeWorker(const std::filesystem::path& fol
               "  path=''\n"
               "  while IFS= read -r -d '' arg; do [ -z \"$arg\" ] && break; path=\"$arg\"; done\n"
               "  printf 'Input #0, wav, from %s:\\n' \"$path\" >&2\n"
-              "  case \"${path##*/}\" in *hang*) sleep 100000 ;; *die*) kill -9 $$ ;; esac\n"
+              "  case \"${path##*/}\" in *hang*) sleep 100000 ;; *die*) kill -9 $$ ;; *slowprobe*) sleep 0.5 ;; esac\n"
               "  sleep " +
                   std::to_string(delaySeconds) +
                   "\n"
