@@ -215,15 +215,26 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     claimed_.Clear();
     sourceFiles_.Clear();
     for (std::size_t row = 0; row < list.RowCount(); ++row) sourceFiles_.Add(list.Item(row).path);
+    const bool streaming = moreRowsComing_ && !groupRun && !convertToOne_ && !selectedOnly;
+    if (streaming) {
+        for (const std::string& path : comingPaths_) sourceFiles_.Add(path);
+    } else {
+        moreRowsComing_ = false;
+    }
+    comingPaths_.clear();
     if (!list.QueueRows(selectedOnly, groupRun, queues_)) {
+        moreRowsComing_ = false;
         convertToOne_.reset();
         return;
     }
+    queuedRows_ = list.RowCount();
+    runLabel_ = label;
 
     runFormat_ = format;
     threadCount_ = std::clamp(env_.settings.ConversionThreads, formats::kMinThreads, formats::kMaxThreads);
     priorityClass_ = static_cast<uint32_t>(env_.settings.ConversionPriority);
-    const int queued = static_cast<int>(queues_.pending.size());
+    queuedItems_ = static_cast<int>(queues_.pending.size());
+    const int queued = moreRowsComing_ ? std::max(queuedItems_, expectedItems_) : queuedItems_;
     if (convertToOne_) runFormat_ = convertToOne_->Begin(queues_.pending, env_.settings, env_.catalogue);
 
     host.SetMainWindowEnabled(false);
@@ -241,7 +252,7 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     if (convertToOne_) {
         progress_->SetStatus(env_.settings.NormalizeFile ? "Normalizing files..." : "Combining files...");
     } else {
-        progress_->SetStatus("Converting " + std::to_string(queued) + " file(s) to " + label + "...");
+        progress_->SetStatus(ConvertingText(queued));
     }
 
     active_ = true;
@@ -259,6 +270,56 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     }
     StartItems();
     EndWhenIdle();
+}
+
+std::string ConversionRun::ConvertingText(int count) const {
+    return "Converting " + std::to_string(count) + " file(s) to " + runLabel_ + "...";
+}
+
+void ConversionRun::ExpectMoreRows(std::vector<std::string> comingPaths, int expectedItems) {
+    if (active_) return;
+    moreRowsComing_ = true;
+    comingPaths_ = std::move(comingPaths);
+    expectedItems_ = expectedItems;
+}
+
+void ConversionRun::AddNewRows() {
+    FileList& list = env_.list;
+    if (!active_ || !moreRowsComing_ || queuedRows_ >= list.RowCount()) return;
+    const std::size_t from = queuedRows_;
+    queuedRows_ = list.RowCount();
+    if (list.NeedsPreparation(false, from)) {
+        std::unique_ptr<engine::LoadingWindow> loading = env_.host.OpenLoadingWindow();
+        const bool prepared = list.PrepareRows(false, *loading, env_.prepare, from);
+        loading.reset();
+        env_.host.ProcessPendingMessages();
+        if (!prepared) return;  // cancelled: the run's owner cancels the run
+    }
+    const std::size_t before = queues_.pending.size();
+    list.QueueRows(false, false, queues_, from);
+    queuedItems_ += static_cast<int>(queues_.pending.size() - before);
+    if (queuedItems_ > itemCount_) SetItemCount(queuedItems_);
+    StartItems();
+}
+
+void ConversionRun::NoMoreRows() {
+    AddNewRows();
+    if (!moreRowsComing_) return;
+    moreRowsComing_ = false;
+    if (!active_) return;
+    // Files that failed to load, or repeated ones, leave fewer items than were expected.
+    if (queuedItems_ != itemCount_) {
+        SetItemCount(queuedItems_);
+        if (progress_) progress_->SetStatus(ConvertingText(queuedItems_));
+        UpdateOverallProgress();
+    }
+    EndWhenIdle();
+}
+
+void ConversionRun::SetItemCount(int count) {
+    itemCount_ = count;
+    timeLeft_.SetTotal(static_cast<int64_t>(itemCount_) * kDoneItem);
+    if (progress_) progressScale_ = static_cast<double>(itemCount_) * 100.0 / std::max(1, progress_->BarWidth());
 }
 
 void ConversionRun::StartItems() {
@@ -438,7 +499,7 @@ void ConversionRun::MoveToFinished(SourceItem* item) {
 void ConversionRun::EndWhenIdle() {
     // The end-of-run actions follow also when the last items were refused at their start: a
     // normalization pass must still be combined, and its intermediate files removed.
-    if (active_ && queues_.pending.empty() && queues_.running.empty()) EndRun();
+    if (active_ && !moreRowsComing_ && queues_.pending.empty() && queues_.running.empty()) EndRun();
 }
 
 void ConversionRun::EndRun() {
@@ -471,11 +532,13 @@ void ConversionRun::EndRun() {
 void ConversionRun::CloseRun() {
     progress_.reset();
     active_ = false;
+    moreRowsComing_ = false;
     env_.host.SetMainWindowEnabled(true);
 }
 
 void ConversionRun::OnCancel() {
-    if (!active_ || queues_.running.empty()) return;
+    // A run waiting for more rows may have nothing running.
+    if (!active_ || (queues_.running.empty() && !moreRowsComing_)) return;
     for (SourceItem* item : queues_.running) {
         item->process.Terminate();
         item->process.Close();

@@ -68,6 +68,18 @@ public:
     void StartRun(bool selectedOnly, bool convertToOne, formats::OutputFormat* format);
     bool Active() const { return active_; }
 
+    // Lets the next run start before every source is in the list, so that the first files
+    // convert while later ones are still probed (the command line). Called before StartRun;
+    // for runs of all rows to one format (not Convert to One, not a group). `comingPaths`
+    // are the files that may still become rows, kept from being overwritten like the list's
+    // own sources; `expectedItems` is what the progress counts until NoMoreRows. Until then
+    // an idle run waits for more rows instead of ending.
+    void ExpectMoreRows(std::vector<std::string> comingPaths, int expectedItems);
+    // Queues the rows added to the list since the run started or last looked.
+    void AddNewRows();
+    // Every row is in: the run counts what it has and ends once that is done.
+    void NoMoreRows();
+
     // The progress window's requests.
     void OnCancel();
     void OnPriorityChange(uint32_t priorityClass);
@@ -95,6 +107,8 @@ private:
 
     void StartNextItem();
     void StartItems();
+    void SetItemCount(int count);
+    std::string ConvertingText(int count) const;
     void UpdateOverallProgress();
     void KeepEngineOutput(engine::SourceItem* item, std::string text);
     bool Launch(engine::SourceItem& item, const formats::OutputFormat& format);
@@ -129,6 +143,13 @@ private:
     bool cancelled_ = false;
     bool active_ = false;
     int lastShownRow_ = -1;
+    // Rows still coming (ExpectMoreRows); the rows before queuedRows_ have been looked at.
+    bool moreRowsComing_ = false;
+    std::vector<std::string> comingPaths_;
+    int expectedItems_ = 0;
+    std::size_t queuedRows_ = 0;
+    int queuedItems_ = 0;
+    std::string runLabel_;
     std::unique_ptr<ConvertToOneJob> convertToOne_;
     // Reports of earlier runs (or of a run already cancelled) carry an older generation.
     uint64_t generation_ = 0;

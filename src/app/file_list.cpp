@@ -195,8 +195,8 @@ void FileList::RemoveFormatCopies() {
     RemoveRowsIf([](std::size_t, const engine::SourceItem& item) { return item.isFormatCopy; });
 }
 
-bool FileList::NeedsPreparation(bool selectedOnly) const {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
+bool FileList::NeedsPreparation(bool selectedOnly, std::size_t fromRow) const {
+    for (std::size_t i = fromRow; i < rows_.size(); ++i) {
         if (InScope(i, selectedOnly) && rows_[i].item->needsPreparation) return true;
     }
     return false;
@@ -204,8 +204,9 @@ bool FileList::NeedsPreparation(bool selectedOnly) const {
 
 bool FileList::PrepareRows(
     bool selectedOnly, engine::LoadingWindow& window,
-    const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare) {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare,
+    std::size_t fromRow) {
+    for (std::size_t i = fromRow; i < rows_.size(); ++i) {
         engine::SourceItem& item = *rows_[i].item;
         if (!InScope(i, selectedOnly) || !item.needsPreparation || PreparedFileUsable(item)) continue;
         ScrollIntoView(i);
@@ -254,9 +255,9 @@ void FileList::AddFormatCopies(bool selectedOnly, const std::vector<const format
     }
 }
 
-bool FileList::QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues) {
-    queues = RunQueues{};
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
+bool FileList::QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues, std::size_t fromRow) {
+    if (fromRow == 0) queues = RunQueues{};
+    for (std::size_t i = fromRow; i < rows_.size(); ++i) {
         if (!InScope(i, selectedOnly)) continue;
         engine::SourceItem& item = *rows_[i].item;
         item.outputPath.clear();

@@ -101,17 +101,19 @@ public:
     void SetRemovalLocked(bool locked) { removalLocked_ = locked; }
     bool RemovalLocked() const { return removalLocked_; }
 
-    // The operations a run calls, for all rows or only the selected ones.
+    // The operations a run calls, for all rows or only the selected ones; those with
+    // `fromRow` look only at the rows from there on (rows added while a run is under way).
     void RemoveFormatCopies();
     // Whether PrepareRows has anything to do (and so needs a loading window).
-    bool NeedsPreparation(bool selectedOnly) const;
+    bool NeedsPreparation(bool selectedOnly, std::size_t fromRow = 0) const;
     // False when the user cancelled in the loading window.
-    bool PrepareRows(
-        bool selectedOnly, engine::LoadingWindow& window,
-        const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare = {});
+    bool PrepareRows(bool selectedOnly, engine::LoadingWindow& window,
+                     const std::function<bool(engine::SourceItem&, engine::LoadingWindow&, std::string&)>& prepare = {},
+                     std::size_t fromRow = 0);
     void AddFormatCopies(bool selectedOnly, const std::vector<const formats::OutputFormat*>& groupFormats);
-    // groupRun: only format-copy rows join the queue.
-    bool QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues);
+    // groupRun: only format-copy rows join the queue. From row 0 the queues start afresh;
+    // from a later row its items are added to them. True when anything is pending.
+    bool QueueRows(bool selectedOnly, bool groupRun, RunQueues& queues, std::size_t fromRow = 0);
 
 private:
     struct Row {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -93,6 +94,16 @@ public:
     int BarWidth() const override { return 100; }
     void SetBarPosition(int) override {}
     bool Cancelled() const override { return gInterrupted; }
+};
+
+// Between files of the load it also lets the run, started with the first files, go on.
+class FeedingLoadingWindow : public TerminalLoadingWindow {
+public:
+    explicit FeedingLoadingWindow(std::function<void()> between) : between_(std::move(between)) {}
+    void ProcessPendingMessages() override { between_(); }
+
+private:
+    std::function<void()> between_;
 };
 
 class TerminalProgressWindow : public app::ProgressWindow {
@@ -255,41 +266,63 @@ int RunConvert(const std::vector<std::string>& args) {
 
     app::FileList list;
     app::SourceIndex index;
-    int status = 0;
-    {
-        app::Intake intake(list, index, settings);
-        std::vector<std::string> files;
-        for (const std::string& path : paths) {
-            if (util::IsFolder(path)) {
-                intake.CollectFolderFiles(files, path);
-            } else {
-                files.push_back(path);
-            }
-        }
-        TerminalLoadingWindow loading;
-        const std::string failures = intake.LoadSources(files, &loading);
-        if (!failures.empty() && !gInterrupted) {
-            Say("Failed to load the following files.\n\n" + failures);
-            status = 1;
-        }
-    }
-
-    if (!jobs.jobFile.empty()) {
-        TerminalLoadingWindow loading;
-        const int exported = gInterrupted ? 130 : ExportBatch(jobs, list, catalogue, settings, format, loading);
-        if (bass) audio::ReleaseBassLibrary();
-        if (gInterrupted) return 130;
-        return exported == 0 ? status : exported;
-    }
-
     app::EventQueue events;
     TerminalHost host(oneOutput, jobs.json);
     JsonRowStatusPrinter rowPrinter(list);
-    if (jobs.json) list.SetObserver(&rowPrinter);
+    int status = 0;
     {
         app::ConversionRun run({list, catalogue, settings, host, events, {}, {}, {}, {}, {}});
-        gRunLoopWatching = true;
-        if (!gInterrupted && list.RowCount() > 0) run.StartRun(false, !oneOutput.empty(), format);
+        auto startRun = [&] {
+            if (jobs.json) list.SetObserver(&rowPrinter);
+            gRunLoopWatching = true;
+            run.StartRun(false, !oneOutput.empty(), format);
+        };
+        // A batch to one format starts converting its first files while the later ones are
+        // still probed; Convert to One, groups and job files need every row first.
+        const bool streaming =
+            jobs.jobFile.empty() && oneOutput.empty() && format->Family != formats::FamilyCustomGroup;
+        bool streamed = false;
+        bool tried = false;  // one early start; a refused one is made again after the load
+        {
+            app::Intake intake(list, index, settings);
+            std::vector<std::string> files;
+            for (const std::string& path : paths) {
+                if (util::IsFolder(path)) {
+                    intake.CollectFolderFiles(files, path);
+                } else {
+                    files.push_back(path);
+                }
+            }
+            FeedingLoadingWindow loading([&] {
+                events.RunPending();
+                if (!streaming || gInterrupted) return;
+                if (streamed) {
+                    run.AddNewRows();
+                } else if (!tried && list.RowCount() > 0) {
+                    tried = true;
+                    run.ExpectMoreRows(files, static_cast<int>(files.size()));
+                    startRun();
+                    streamed = run.Active();
+                }
+            });
+            const std::string failures = intake.LoadSources(files, &loading);
+            if (!failures.empty() && !gInterrupted) {
+                Say("Failed to load the following files.\n\n" + failures);
+                status = 1;
+            }
+        }
+        // After an interrupt nothing more starts: the loop below cancels the run.
+        if (streamed && !gInterrupted) run.NoMoreRows();
+
+        if (!jobs.jobFile.empty()) {
+            TerminalLoadingWindow loading;
+            const int exported = gInterrupted ? 130 : ExportBatch(jobs, list, catalogue, settings, format, loading);
+            if (bass) audio::ReleaseBassLibrary();
+            if (gInterrupted) return 130;
+            return exported == 0 ? status : exported;
+        }
+
+        if (!gInterrupted && !streamed && list.RowCount() > 0) startRun();
         bool cancelled = false;
         while (run.Active()) {
             if (gInterrupted && !cancelled) {

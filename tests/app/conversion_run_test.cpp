@@ -526,6 +526,62 @@ TEST_F(RunTest, OverwriteNeverReplacesAnotherRowsSourceOrOutput) {
     EXPECT_EQ(launched[3].item->outputPath, (dir / "a.mp4").string());
 }
 
+// The command line starts converting with the first probed file while later ones still come.
+TEST_F(RunTest, RowsArrivingDuringTheRunJoinItAndItEndsWhenToldNoMoreCome) {
+    settings.TargetExistsOpt = formats::kTargetOverwrite;
+    AddSource("a.avi");
+    // a.mp4 is still being probed: a.avi's output must not replace it.
+    test::WriteFile(dir / "a.mp4", "source");
+    test::WriteFile(dir / "b.avi", "source");
+    const std::vector<std::string> coming{(dir / "a.mp4").string(), (dir / "b.avi").string(),
+                                          (dir / "broken.avi").string()};
+    Run().ExpectMoreRows(coming, 4);
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(host.progress.statuses.front(), "Converting 4 file(s) to MP4...");
+    EXPECT_EQ(launched[0].item->outputPath, (dir / "a_1.mp4").string());
+    Finish(0, true);
+    EXPECT_TRUE(Run().Active()) << "done with what it has, but more rows are coming";
+    EXPECT_EQ(host.ended, 0);
+    EXPECT_EQ(Run().OverallPercent(), 25);
+
+    AddSource("a.mp4");
+    AddSource("b.avi");
+    Run().AddNewRows();
+    ASSERT_EQ(launched.size(), 2u) << "a.mp4 would be its own output";
+    EXPECT_EQ(list.Status(1).substr(0, 11), "Target file");
+    EXPECT_EQ(launched[1].item, &list.Item(2));
+    Run().AddNewRows();  // nothing new: nothing queued twice
+    EXPECT_EQ(launched.size(), 2u);
+    Finish(1, true);
+    EXPECT_TRUE(Run().Active());
+
+    // broken.avi never became a row: the run counts the three it had and ends.
+    Run().NoMoreRows();
+    EXPECT_FALSE(Run().Active());
+    EXPECT_EQ(host.ended, 1);
+    EXPECT_EQ(host.progress.statuses.back(), "Converting 3 file(s) to MP4...");
+    EXPECT_EQ(Run().OverallPercent(), 100);
+    EXPECT_EQ(test::ReadFile(dir / "a.mp4"), "source");
+    EXPECT_EQ(Run().Tally().converted, 2);
+
+    // A second run of the same list is an ordinary one, and a cancel while waiting for rows
+    // with nothing running still ends the run.
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    EXPECT_EQ(host.progress.statuses.back(), "Converting 3 file(s) to MP4...");
+    for (std::size_t i = 2; i < launched.size(); ++i) Finish(i, true);
+    EXPECT_FALSE(Run().Active());
+    list.RemoveAll();
+    AddSource("c.avi");
+    Run().ExpectMoreRows({}, 2);
+    Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
+    Finish(launched.size() - 1, true);
+    ASSERT_TRUE(Run().Active());
+    Run().OnCancel();
+    EXPECT_FALSE(Run().Active());
+    EXPECT_EQ(host.progress.opened, host.progress.closed);
+}
+
 TEST_F(RunTest, ThreadCountRaisedDuringTheRunStartsMore) {
     for (const char* n : {"a.avi", "b.avi", "c.avi", "d.avi"}) AddSource(n);
     settings.ConversionThreads = 1;

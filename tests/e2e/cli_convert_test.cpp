@@ -70,6 +70,8 @@ TEST_F(CliConvert, FolderOfMixedSourcesWithThreeThreads) {
     EXPECT_EQ(r.exitCode, 0) << r.output;
     const auto rows = RowLines(r.output);
     ASSERT_EQ(rows.size(), 4u) << r.output;
+    // The first file converts while the others are still being added.
+    EXPECT_LT(r.output.find("Converting 4 file(s) to MP4..."), r.output.find("[2/4] Adding file")) << r.output;
     // The folder's own files come before those of its subfolder.
     std::set<std::string> top(rows.begin(), rows.begin() + 2);
     EXPECT_EQ(top, (std::set<std::string>{"a.mp4\ta.mp4", "b.wav\tb.mp4"}));
@@ -293,6 +295,20 @@ TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
         InterruptAt({"convert", "--format", "110", (in / "clip.mp4").string()}, "%\n", SIGINT, realTime);
     ExpectNothingLeft(converting, out);
     EXPECT_NE(converting.output.find("clip.mp4\tCancelled"), std::string::npos) << converting.output;
+
+    // Converting the first file while later ones are still being added.
+    fs::create_directories(in / "many");
+    fs::copy_file(in / "clip.mp4", in / "many" / "a.mp4");
+    ASSERT_TRUE(MakeAudio(in / "many" / "b000.wav", 0.1));
+    for (int i = 1; i < 400; ++i) {
+        fs::copy_file(in / "many" / "b000.wav", in / "many" / ("b" + std::to_string(1000 + i).substr(1) + ".wav"));
+    }
+    const Interrupted both = InterruptAt({"convert", "--format", "110", "--threads", "1", (in / "many").string()},
+                                         "Converting", SIGINT, realTime);
+    ExpectNothingLeft(both, out);
+    EXPECT_NE(both.output.find("a.mp4\tCancelled"), std::string::npos) << both.output;
+    EXPECT_LT(RowLines(both.output).size(), 401u) << "the load stopped too";
+    fs::remove_all(in / "many");
 
     // Joining into one file.
     ASSERT_EQ(RunCommand({Cli(), "settings", "set", "NormalizeFile", "0"}).exitCode, 0);
