@@ -1,8 +1,9 @@
 // A batch of 12 short clips converted by `quillon-cli convert`, against the same engine lines
 // run directly by two workers. What the command line adds (starting, probing, the run's
-// bookkeeping) shows as BM_CliConvert's direct_ratio, which should stay near 1.
+// bookkeeping) shows as the direct_ratio, which should stay near 1.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -72,15 +73,11 @@ const Workspace& Clips() {
     return w;
 }
 
-double gDirectSeconds = 0;
-
-void BM_DirectEngineLines(benchmark::State& state) {
-    const Workspace& w = Clips();
+// The lines the run builds for these sources with the stored defaults, probed beforehand.
+bool DirectLines(const Workspace& w, std::vector<std::string>& lines) {
     const std::string ferrox = BuildFolder() + "ferrox";
     quillon::formats::FormatCatalogue catalogue;
     quillon::formats::BuildCatalogue(catalogue);
-    // The lines the run builds for these sources with the stored defaults.
-    std::vector<std::string> lines;
     const std::string out = w.root + "/direct";
     fs::create_directories(out);
     for (const std::string& clip : w.clips) {
@@ -89,34 +86,33 @@ void BM_DirectEngineLines(benchmark::State& state) {
         item.extension = "mp4";
         if (!quillon::engine::LaunchEngine(quillon::engine::BuildProbeCommandLine(ferrox, clip, "mp4"), &item, true, 0,
                                            nullptr)) {
-            state.SkipWithError("probe failed");
-            return;
+            return false;
         }
         quillon::formats::OutputFormat format = *quillon::formats::FindFormat(catalogue, kFormatId);
         quillon::formats::ConversionSettings settings = quillon::formats::DefaultSettings(out);
         item.outputPath = out + "/" + fs::path(clip).stem().string() + "." + format.Extension;
         lines.push_back(quillon::engine::BuildEngineCommandLine(format, item, settings, ferrox));
     }
-    const auto start = Clock::now();
-    for (auto _ : state) {
-        std::atomic<std::size_t> next{0};
-        std::atomic<bool> failed{false};
-        auto worker = [&] {
-            for (std::size_t i; (i = next++) < lines.size();) {
-                if (!Run(quillon::platform::SplitCommandLine(lines[i]))) failed = true;
-            }
-        };
-        std::vector<std::thread> workers;
-        for (int k = 0; k < kWorkers; ++k) workers.emplace_back(worker);
-        for (std::thread& t : workers) t.join();
-        if (failed) state.SkipWithError("a conversion failed");
-    }
-    gDirectSeconds =
-        std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
+    return true;
 }
 
-void BM_CliConvert(benchmark::State& state) {
-    const Workspace& w = Clips();
+// Seconds for the lines run by kWorkers threads, each taking the next line; 0 when one failed.
+double RunDirect(const std::vector<std::string>& lines) {
+    const auto start = Clock::now();
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto worker = [&] {
+        for (std::size_t i; (i = next++) < lines.size();) {
+            if (!Run(quillon::platform::SplitCommandLine(lines[i]))) failed = true;
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int k = 0; k < kWorkers; ++k) workers.emplace_back(worker);
+    for (std::thread& t : workers) t.join();
+    return failed ? 0 : std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double RunCli(const Workspace& w) {
     // A private home: the command line writes into its documents folder with the defaults.
     setenv("HOME", (w.root + "/home").c_str(), 1);
     setenv("QUILLON_CONFIG_DIR", (w.root + "/config").c_str(), 1);
@@ -124,16 +120,55 @@ void BM_CliConvert(benchmark::State& state) {
                                   std::to_string(kFormatId),     "--threads", std::to_string(kWorkers)};
     argv.insert(argv.end(), w.clips.begin(), w.clips.end());
     const auto start = Clock::now();
-    for (auto _ : state) {
-        if (!Run(argv)) state.SkipWithError("quillon-cli convert failed");
-    }
-    const double seconds =
-        std::chrono::duration<double>(Clock::now() - start).count() / static_cast<double>(state.iterations());
-    if (gDirectSeconds > 0) state.counters["direct_ratio"] = seconds / gDirectSeconds;
+    const bool ok = Run(argv);
+    fs::remove_all(w.root + "/home/Documents");
+    return ok ? std::chrono::duration<double>(Clock::now() - start).count() : 0;
 }
 
-BENCHMARK(BM_DirectEngineLines)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_CliConvert)->Unit(benchmark::kMillisecond)->Iterations(1);
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Rounds of both, taking turns at going first, so that a machine growing busier or quieter
+// weighs on both alike; the medians leave out a round disturbed by something else.
+void BM_CliConvertAgainstDirect(benchmark::State& state) {
+    constexpr int kRounds = 7;
+    const Workspace& w = Clips();
+    std::vector<std::string> lines;
+    if (!DirectLines(w, lines)) {
+        state.SkipWithError("probe failed");
+        return;
+    }
+    std::vector<double> direct;
+    std::vector<double> cli;
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        for (int round = 0; round < kRounds; ++round) {
+            double d = 0;
+            double c = 0;
+            if (round % 2 == 0) {
+                d = RunDirect(lines);
+                c = RunCli(w);
+            } else {
+                c = RunCli(w);
+                d = RunDirect(lines);
+            }
+            if (d <= 0 || c <= 0) {
+                state.SkipWithError("a conversion failed");
+                return;
+            }
+            direct.push_back(d);
+            cli.push_back(c);
+            ratios.push_back(c / d);
+        }
+    }
+    state.counters["direct_ms"] = Median(direct) * 1000;
+    state.counters["cli_ms"] = Median(cli) * 1000;
+    state.counters["direct_ratio"] = Median(ratios);
+}
+
+BENCHMARK(BM_CliConvertAgainstDirect)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
