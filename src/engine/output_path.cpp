@@ -1,7 +1,6 @@
 #include "engine/output_path.h"
 
 #include <fcntl.h>
-#include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -10,6 +9,7 @@
 #include <random>
 
 #include "engine/engine_command_line.h"
+#include "engine/source_preparation.h"
 #include "util/paths.h"
 #include "util/text.h"
 
@@ -184,19 +184,7 @@ bool CopySourceFileTimes(const SourceItem& source, const std::string& outputPath
     if (outputPath.empty() || !util::Exists(outputPath)) return false;
     if (!settings.KeepDateCreated && !settings.KeepDateModified) return false;
     std::string timeSource = source.path;
-    if (source.kind == SourceKind::DvdTitle) {
-        const std::string name = fmt::format("VTS_{:02}_1.VOB", source.dvdTitleNumber);
-        timeSource = source.dvdFolder + name;
-        // DVD files come in any letter case.
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(source.dvdFolder, ec)) {
-            const std::string found = entry.path().filename().string();
-            if (util::UpperAscii(found) == name) {
-                timeSource = source.dvdFolder + found;
-                break;
-            }
-        }
-    }
+    if (source.kind == SourceKind::DvdTitle) timeSource = FindDvdPiece(source.dvdFolder, source.dvdTitleNumber, 1);
     struct stat st;
     if (stat(timeSource.c_str(), &st) != 0) return false;
     // Linux has no settable creation time: KeepDateCreated alone sets nothing.
