@@ -23,6 +23,7 @@
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
 #include "formats/output_format.h"
+#include "ui/ui_services.h"
 
 class QMenu;
 
@@ -59,6 +60,8 @@ public:
     const std::string& ProgramFolderPath() const { return programFolder_; }
 
     app::FileList& Files() { return files_; }
+    // The desktop as the window's app code asks it: messages appear over this window.
+    app::Desktop& DesktopSide() { return desktop_; }
     app::ConversionRun& Run() { return *run_; }
     // Starts engines through launch instead of ferrox (tests); ignored while a run is active.
     void UseEngineLaunch(app::EngineLaunch launch);
@@ -130,6 +133,7 @@ private:
     void ProcessPendingMessages() override;
 
     std::string programFolder_;
+    WindowDesktop desktop_{this};
     app::Session session_;
     app::FileList files_;
     app::SourceIndex index_;
