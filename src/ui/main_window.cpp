@@ -370,7 +370,7 @@ void MainWindow::ShutdownAfterRun() {
             CountdownDialog dialog(this, countdown, countdownTickMs_);
             return dialog.exec() == QDialog::Accepted;
         },
-        [](std::string& error) { return Services().PowerOff(error); }, *this);
+        desktop_);
 }
 
 void MainWindow::ProcessPendingMessages() { QApplication::processEvents(); }

@@ -179,6 +179,7 @@ TEST_F(WindowRunTest, ShutdownBoxCountsDownThenReportsARefusedPowerOff) {
     EXPECT_EQ(test::Recorder().messages.back().text,
               QStringLiteral("Quillon failed to shut down the computer because of the following error."
                              "\n\nInteractive authentication required."));
+    EXPECT_EQ(test::Recorder().messages.back().parent, window.get());
     ASSERT_FALSE(countdownTexts.isEmpty());
     EXPECT_TRUE(countdownTexts.contains(QStringLiteral("30 seconds remaining")));
     EXPECT_EQ(countdownTexts.last(), QStringLiteral("1 seconds remaining"));
