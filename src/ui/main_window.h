@@ -120,7 +120,6 @@ private:
     void OpenFirstRunHelp();
 
     // The run's host.
-    void ShowMessage(const std::string& text, app::MessageIcon icon) override;
     void SetMainWindowEnabled(bool enabled) override;
     void RunEnded() override;
     // The controls are usable only when neither the run nor a load holds them.
@@ -128,7 +127,6 @@ private:
     std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override;
     std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup& setup) override;
     std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override;
-    void BrowseToFile(const std::string& path) override;
     void ShutdownAfterRun() override;
     void ProcessPendingMessages() override;
 
