@@ -21,13 +21,13 @@ std::string ShutdownFailureText(const std::string& reason) {
     return "Quillon failed to shut down the computer because of the following error.\n\n" + flat;
 }
 
-void ShutdownAfterRun(const CountdownDialog& countdown, const PowerOffRequest& powerOff, RunHost& host) {
+void ShutdownAfterRun(const CountdownDialog& countdown, Desktop& desktop) {
     ShutdownCountdown model;
     if (!countdown(model)) return;
     std::string error;
-    if (powerOff(error)) return;
+    if (desktop.PowerOff(error)) return;
     // Without a reason there is nothing useful to tell.
-    if (!error.empty()) host.ShowMessage(ShutdownFailureText(error), MessageIcon::Exclamation);
+    if (!error.empty()) desktop.ShowMessage(ShutdownFailureText(error), MessageIcon::Exclamation);
 }
 
 }  // namespace quillon::app

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/run_host.h"
+#include "app/desktop.h"
 
 namespace quillon::app {
 
@@ -30,11 +30,10 @@ private:
 
 // Shows the countdown; true when it ran out, false when the user cancelled it.
 using CountdownDialog = std::function<bool(ShutdownCountdown& countdown)>;
-// The power-off request; false with the system's reason.
-using PowerOffRequest = std::function<bool(std::string& error)>;
 
-// The whole sequence: countdown, request, and the message when the request is refused.
-void ShutdownAfterRun(const CountdownDialog& countdown, const PowerOffRequest& powerOff, RunHost& host);
+// The whole sequence: countdown, the desktop's power-off request, and the message when the
+// request is refused.
+void ShutdownAfterRun(const CountdownDialog& countdown, Desktop& desktop);
 
 std::string ShutdownFailureText(const std::string& reason);
 

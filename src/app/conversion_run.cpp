@@ -143,30 +143,31 @@ ConversionRun::~ConversionRun() {
 void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::OutputFormat* format) {
     if (active_) return;
     RunHost& host = env_.host;
+    Desktop& desktop = env_.desktop;
     FileList& list = env_.list;
     if (selectedOnly && !list.AnySelected()) {
-        host.ShowMessage("You should select a file at least.", MessageIcon::Information);
+        desktop.ShowMessage("You should select a file at least.", MessageIcon::Information);
         return;
     }
     if (list.RowCount() == 0) {
-        host.ShowMessage("There aren't files in list.", MessageIcon::Information);
+        desktop.ShowMessage("There aren't files in list.", MessageIcon::Information);
         return;
     }
     if (!format || format->Family == formats::FamilyCustomizeEntry) return;
 
     if (convertToOne) {
         if (format->Family == formats::FamilyCustomGroup) {
-            host.ShowMessage("Customized Output Format is not supported for \"Convert to One\".",
-                             MessageIcon::Exclamation);
+            desktop.ShowMessage("Customized Output Format is not supported for \"Convert to One\".",
+                                MessageIcon::Exclamation);
             return;
         }
         if (format->Family == formats::FamilyImageSequence) {
-            host.ShowMessage("Image Sequence Format is not supported for \"Convert to One\".\n\n",
-                             MessageIcon::Exclamation);
+            desktop.ShowMessage("Image Sequence Format is not supported for \"Convert to One\".\n\n",
+                                MessageIcon::Exclamation);
             return;
         }
         if (engine::UsesTheoraEncoder(format->FormatId)) {
-            host.ShowMessage(
+            desktop.ShowMessage(
                 "OGG/OGM/OGV (optimized) is not supported for \"Convert to One\".\n\nYou may "
                 "convert all files to another format, and then convert the outputted file to the "
                 "OGG/OGM/OGV (optimized).",
@@ -200,9 +201,9 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
         if (group) members = formats::ResolveCustomFormat(env_.catalogue, *group);
         const std::string name = group ? group->name : std::string();
         if (members.empty()) {
-            host.ShowMessage("There're not any output formats associated with custom format \"" + name +
-                                 "\". Please choose one or more output formats for the format before converting.",
-                             MessageIcon::Exclamation);
+            desktop.ShowMessage("There're not any output formats associated with custom format \"" + name +
+                                    "\". Please choose one or more output formats for the format before converting.",
+                                MessageIcon::Exclamation);
             return;
         }
         list.AddFormatCopies(selectedOnly, members);
@@ -520,7 +521,7 @@ void ConversionRun::EndRun() {
     }
     const bool browse = env_.settings.BrowseOutputFolder != 0;
     CloseRun();
-    if (browse && !firstOutput.empty()) env_.host.BrowseToFile(firstOutput);
+    if (browse && !firstOutput.empty()) env_.desktop.ShowInFileManager(firstOutput);
     if (shutdown) {
         env_.host.ProcessPendingMessages();
         env_.host.ShutdownAfterRun();
@@ -597,7 +598,7 @@ void ConversionRun::StartCombiningPass() {
     // The rows say why nothing was joined instead of keeping "Combining...".
     for (SourceItem* s : job.Sources()) SetItemStatus(s, "Conversion failure (" + error + ")");
     CloseRun();
-    env_.host.ShowMessage(error, MessageIcon::Exclamation);
+    env_.desktop.ShowMessage(error, MessageIcon::Exclamation);
     job.DeleteFiles();
     convertToOne_.reset();
     env_.host.RunEnded();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/convert_to_one_job.h"
+#include "app/desktop.h"
 #include "app/file_list.h"
 #include "app/run_host.h"
 #include "app/time_left_estimate.h"
@@ -41,6 +42,7 @@ struct RunEnvironment {
     formats::FormatCatalogue& catalogue;
     formats::ConversionSettings& settings;
     RunHost& host;
+    Desktop& desktop;  // messages and the file manager
     UiDispatcher& dispatcher;
     EngineLaunch launch;                           // LaunchEngine when empty
     std::function<std::string()> documentsFolder;  // the documents fallback; DocumentsFolder() when empty

@@ -1,7 +1,8 @@
 #pragma once
-// What the program asks of the desktop: opening documents and addresses, showing a file in the
-// file manager, and powering the computer off; and the icons its messages carry. The window puts
-// its implementation in place (ui::Services), the command line has none, and tests record.
+// What the program asks of the desktop: message boxes, opening documents and addresses, showing
+// a file in the file manager, and powering the computer off. The window's implementation shows
+// boxes over the window (ui::WindowDesktop), the command line prints to the terminal, and tests
+// record.
 
 #include <string>
 
@@ -18,6 +19,8 @@ inline constexpr int kOpenNoAssociation = 31;
 class Desktop {
 public:
     virtual ~Desktop() = default;
+    // A message box captioned with the product name.
+    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
     // Opens a web or mail address, a file or a folder with the desktop's default handler.
     virtual int OpenDocument(const std::string& target) = 0;
     // Shows the file selected in the desktop's file manager.

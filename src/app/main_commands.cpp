@@ -24,7 +24,7 @@ void Browse(CommandHost& host, int id) { BrowseFocused(host.Files(), id == kBrow
 
 void ShowLength(CommandHost& host, int id) {
     if (const std::optional<std::string> message = LengthMessage(host.Files(), id == kSelectedLength)) {
-        host.ShowInformation(*message);
+        host.DesktopSide().ShowMessage(*message, MessageIcon::Information);
     }
 }
 

@@ -137,7 +137,6 @@ public:
     virtual void ShowAbout() = 0;
     virtual void Minimize() = 0;
     virtual void CloseWindow() = 0;
-    virtual void ShowInformation(const std::string& text) = 0;
 };
 
 // Carries out a command from any button, menu entry or key. False when the host is busy and

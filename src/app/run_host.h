@@ -1,13 +1,13 @@
 #pragma once
-// What a conversion run needs from the window that starts it: messages, the progress and
-// loading windows, the save question of Convert to One, and the end-of-run actions.
+// What a conversion run needs from the window that starts it: the progress and loading
+// windows, the save question of Convert to One, and the end-of-run actions. Messages and the
+// file manager are the desktop's (app::Desktop).
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/desktop.h"
 #include "engine/loading_window.h"
 #include "formats/output_format.h"
 
@@ -38,15 +38,11 @@ struct ProgressWindowSetup {
 class RunHost {
 public:
     virtual ~RunHost() = default;
-    // A message box captioned with the product name.
-    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
     virtual void SetMainWindowEnabled(bool /*enabled*/) {}
     // The output file of Convert to One; nullopt when the user cancels.
     virtual std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) = 0;
     virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(const ProgressWindowSetup& setup) = 0;
     virtual std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() = 0;
-    // Shows the file selected in the desktop's file manager.
-    virtual void BrowseToFile(const std::string& path) = 0;
     // The countdown and then the shutdown request.
     virtual void ShutdownAfterRun() = 0;
     virtual void ProcessPendingMessages() {}

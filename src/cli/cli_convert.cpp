@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/conversion_run.h"
+#include "app/desktop.h"
 #include "app/file_list.h"
 #include "app/intake.h"
 #include "app/session.h"
@@ -130,11 +131,23 @@ private:
     std::string lastPercent_;
 };
 
+// Messages go to stderr; the command line never opens a document or a file manager, nor
+// powers the computer off.
+class TerminalDesktop : public app::Desktop {
+public:
+    void ShowMessage(const std::string& text, app::MessageIcon) override { Say("Quillon: " + text); }
+    int OpenDocument(const std::string&) override { return app::kOpenNoAssociation; }
+    void ShowInFileManager(const std::string&) override {}
+    bool PowerOff(std::string& error) override {
+        error = "the command line does not power the computer off";
+        return false;
+    }
+};
+
 class TerminalHost : public app::RunHost {
 public:
     TerminalHost(std::string oneOutput, bool json) : oneOutput_(std::move(oneOutput)), json_(json) {}
 
-    void ShowMessage(const std::string& text, app::MessageIcon) override { Say("Quillon: " + text); }
     std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override {
         std::string path = oneOutput_;
         if (util::ExtensionPart(path) == std::string::npos) path += "." + format.Extension;
@@ -147,7 +160,6 @@ public:
     std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override {
         return std::make_unique<TerminalLoadingWindow>();
     }
-    void BrowseToFile(const std::string&) override {}  // the command line never opens a file manager
     void ShutdownAfterRun() override {}
 
 private:
@@ -268,10 +280,11 @@ int RunConvert(const std::vector<std::string>& args) {
     app::SourceIndex index;
     app::EventQueue events;
     TerminalHost host(oneOutput, jobs.json);
+    TerminalDesktop desktop;
     JsonRowStatusPrinter rowPrinter(list);
     int status = 0;
     {
-        app::ConversionRun run({list, catalogue, settings, host, events, {}, {}, {}, {}, {}});
+        app::ConversionRun run({list, catalogue, settings, host, desktop, events, {}, {}, {}, {}, {}});
         auto startRun = [&] {
             if (jobs.json) list.SetObserver(&rowPrinter);
             gRunLoopWatching = true;

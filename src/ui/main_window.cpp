@@ -79,8 +79,8 @@ MainWindow::MainWindow(std::string programFolder, QWidget* parent)
 
 void MainWindow::UseEngineLaunch(app::EngineLaunch launch) {
     if (run_ && run_->Active()) return;
-    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, WindowDispatcher(), std::move(launch),
-                                    {},     {},          {},         {}};
+    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, desktop_, WindowDispatcher(),
+                                    std::move(launch), {}, {}, {}, {}};
     environment.enginePath = programFolder_ + engine::kEngineProgramName;
     environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
     run_ = std::make_unique<app::ConversionRun>(std::move(environment));
@@ -273,7 +273,7 @@ void MainWindow::AddSourcePaths(const std::vector<std::string>& paths, LoadingDi
     }
     --loads_;
     ApplyControlsEnabled();
-    if (!failures.empty()) ShowMessage(intake_->FailureReport(failures), app::MessageIcon::Warning);
+    if (!failures.empty()) desktop_.ShowMessage(intake_->FailureReport(failures), app::MessageIcon::Warning);
 }
 
 void MainWindow::RemoveAllRows() {
@@ -293,10 +293,6 @@ void MainWindow::StartConversion(bool selectedOnly, bool convertToOne) {
 }
 
 ProgressDialog* MainWindow::ProgressWindow() const { return progress_.data(); }
-
-void MainWindow::ShowMessage(const std::string& text, app::MessageIcon icon) {
-    Services().ShowMessage(this, icon, QString::fromStdString(text));
-}
 
 void MainWindow::SetMainWindowEnabled(bool enabled) {
     runDisabled_ = !enabled;
@@ -362,15 +358,13 @@ std::unique_ptr<app::ProgressWindow> MainWindow::OpenProgressWindow(const app::P
 
 std::unique_ptr<engine::LoadingWindow> MainWindow::OpenLoadingWindow() { return std::make_unique<LoadingDialog>(this); }
 
-void MainWindow::BrowseToFile(const std::string& path) { Services().ShowInFileManager(QString::fromStdString(path)); }
-
 void MainWindow::ShutdownAfterRun() {
     app::ShutdownAfterRun(
         [this](app::ShutdownCountdown& countdown) {
             CountdownDialog dialog(this, countdown, countdownTickMs_);
             return dialog.exec() == QDialog::Accepted;
         },
-        [](std::string& error) { return Services().PowerOff(error); }, *this);
+        desktop_);
 }
 
 void MainWindow::ProcessPendingMessages() { QApplication::processEvents(); }

@@ -23,6 +23,7 @@
 #include "formats/conversion_settings.h"
 #include "formats/custom_output_format.h"
 #include "formats/output_format.h"
+#include "ui/ui_services.h"
 
 class QMenu;
 
@@ -59,6 +60,8 @@ public:
     const std::string& ProgramFolderPath() const { return programFolder_; }
 
     app::FileList& Files() { return files_; }
+    // The desktop as the window's app code asks it: messages appear over this window.
+    app::Desktop& DesktopSide() { return desktop_; }
     app::ConversionRun& Run() { return *run_; }
     // Starts engines through launch instead of ferrox (tests); ignored while a run is active.
     void UseEngineLaunch(app::EngineLaunch launch);
@@ -117,7 +120,6 @@ private:
     void OpenFirstRunHelp();
 
     // The run's host.
-    void ShowMessage(const std::string& text, app::MessageIcon icon) override;
     void SetMainWindowEnabled(bool enabled) override;
     void RunEnded() override;
     // The controls are usable only when neither the run nor a load holds them.
@@ -125,11 +127,11 @@ private:
     std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat& format) override;
     std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup& setup) override;
     std::unique_ptr<engine::LoadingWindow> OpenLoadingWindow() override;
-    void BrowseToFile(const std::string& path) override;
     void ShutdownAfterRun() override;
     void ProcessPendingMessages() override;
 
     std::string programFolder_;
+    WindowDesktop desktop_{this};
     app::Session session_;
     app::FileList files_;
     app::SourceIndex index_;

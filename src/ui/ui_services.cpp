@@ -47,6 +47,20 @@ UiServices* g_services = nullptr;
 
 }  // namespace
 
+void UiServices::ShowMessage(const std::string& text, MessageIcon icon) {
+    ShowMessage(nullptr, icon, QString::fromStdString(text));
+}
+
+void WindowDesktop::ShowMessage(const std::string& text, MessageIcon icon) {
+    Services().ShowMessage(window_, icon, QString::fromStdString(text));
+}
+
+int WindowDesktop::OpenDocument(const std::string& target) { return Services().OpenDocument(target); }
+
+void WindowDesktop::ShowInFileManager(const std::string& path) { Services().ShowInFileManager(path); }
+
+bool WindowDesktop::PowerOff(std::string& error) { return Services().PowerOff(error); }
+
 int OpenWithDesktop(const QString& target, int waitMs) {
     QUrl url;
     if (target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))) {

@@ -1,7 +1,7 @@
 #pragma once
 // The window's side of the desktop: the desktop requests of app::Desktop, and message boxes
 // over a window. Tests put their own implementation in place so that nothing opens a browser
-// or blocks.
+// or blocks. WindowDesktop is the app::Desktop of one window: its messages appear over it.
 
 #include <QString>
 
@@ -24,11 +24,26 @@ public:
     virtual void ShowMessage(QWidget* parent, MessageIcon icon, const QString& text) = 0;
     // Yes and No buttons; true for Yes.
     virtual bool AskYesNo(QWidget* parent, MessageIcon icon, const QString& text) = 0;
+    // A box over no window.
+    void ShowMessage(const std::string& text, MessageIcon icon) final;
 
     using app::Desktop::OpenDocument;
     using app::Desktop::ShowInFileManager;
     int OpenDocument(const QString& target) { return OpenDocument(target.toStdString()); }
     void ShowInFileManager(const QString& path) { ShowInFileManager(path.toStdString()); }
+};
+
+// The desktop as app code of one window sees it, through the services in use at each call.
+class WindowDesktop final : public app::Desktop {
+public:
+    explicit WindowDesktop(QWidget* window) : window_(window) {}
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    int OpenDocument(const std::string& target) override;
+    void ShowInFileManager(const std::string& path) override;
+    bool PowerOff(std::string& error) override;
+
+private:
+    QWidget* window_;
 };
 
 // The desktop's opener (xdg-open) on a file, folder or address, waiting up to waitMs for its

@@ -146,13 +146,9 @@ void WindowCommands::Minimize() { window_->showMinimized(); }
 
 void WindowCommands::CloseWindow() { window_->close(); }
 
-app::Desktop& WindowCommands::DesktopSide() { return Services(); }
+app::Desktop& WindowCommands::DesktopSide() { return window_->DesktopSide(); }
 
 void WindowCommands::OpenAddress(const std::string& address) { OpenHyperlink(window_, Text(address)); }
-
-void WindowCommands::ShowInformation(const std::string& text) {
-    Services().ShowMessage(window_, MessageIcon::Information, Text(text));
-}
 
 void WindowCommands::AddFiles() {
     formats::ConversionSettings& settings = window_->Settings();

@@ -52,7 +52,6 @@ private:
     void ShowAbout() override;
     void Minimize() override;
     void CloseWindow() override;
-    void ShowInformation(const std::string& text) override;
 
     MainWindow* window_;
 };

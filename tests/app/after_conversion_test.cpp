@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/after_conversion.h"
-#include "fake_run_host.h"
 #include "platform/desktop.h"
+#include "recording_desktop.h"
 
 namespace quillon::app {
 namespace {
@@ -28,16 +30,12 @@ TEST(ShutdownCountdown, CountsThirtyToOneAndClosesOnTheThirtyFirstTick) {
 }
 
 TEST(ShutdownAfterRun, CancelRequestsNothingAndARefusalIsReportedOnce) {
-    test::FakeRunHost host;
-    int requests = 0;
-    auto refuse = [&](std::string& error) {
-        ++requests;
-        error = "Access denied\n";
-        return false;
-    };
-    ShutdownAfterRun([](ShutdownCountdown&) { return false; }, refuse, host);
-    EXPECT_EQ(requests, 0);
-    EXPECT_TRUE(host.messages.empty());
+    test::RecordingDesktop desktop;
+    desktop.powerOffError = "Access denied\n";
+    const auto requests = [&] { return std::count(desktop.calls.begin(), desktop.calls.end(), "power off"); };
+    ShutdownAfterRun([](ShutdownCountdown&) { return false; }, desktop);
+    EXPECT_EQ(requests(), 0);
+    EXPECT_TRUE(desktop.messages.empty());
 
     ShutdownAfterRun(
         [](ShutdownCountdown& c) {
@@ -45,16 +43,18 @@ TEST(ShutdownAfterRun, CancelRequestsNothingAndARefusalIsReportedOnce) {
             }
             return true;
         },
-        refuse, host);
-    EXPECT_EQ(requests, 1);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
+        desktop);
+    EXPECT_EQ(requests(), 1);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0],
               "Quillon failed to shut down the computer because of the following error.\n\nAccess denied");
-    EXPECT_EQ(host.icons[0], MessageIcon::Exclamation);
+    EXPECT_EQ(desktop.icons[0], MessageIcon::Exclamation);
 
     // No reason from the system: nothing to show.
-    ShutdownAfterRun([](ShutdownCountdown&) { return true; }, [](std::string&) { return false; }, host);
-    EXPECT_EQ(host.messages.size(), 1u);
+    desktop.powerOffError.clear();
+    ShutdownAfterRun([](ShutdownCountdown&) { return true; }, desktop);
+    EXPECT_EQ(requests(), 2);
+    EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
 TEST(RequestPowerOff, TriesLogindThenSystemctlAndStopsAtTheFirstSuccess) {

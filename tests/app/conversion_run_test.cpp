@@ -6,6 +6,7 @@
 #include "app/conversion_run.h"
 #include "fake_run_host.h"
 #include "formats/conversion_settings.h"
+#include "recording_desktop.h"
 #include "test_support.h"
 #include "util/paths.h"
 
@@ -40,7 +41,7 @@ protected:
 
     ConversionRun& Run() {
         if (!run) {
-            RunEnvironment env{list, catalogue, settings, host, events, {}, {}, {}, engineFile, engineFile};
+            RunEnvironment env{list, catalogue, settings, host, desktop, events, {}, {}, {}, engineFile, engineFile};
             env.launch = [this](std::string_view line, SourceItem* item, uint32_t, engine::EngineReportSink* sink) {
                 // A failed start is finished by the run itself.
                 launched.push_back({std::string(line), item, sink, !launchWorks});
@@ -107,6 +108,7 @@ protected:
     formats::ConversionSettings settings;
     FileList list;
     FakeRunHost host;
+    test::RecordingDesktop desktop;
     EventQueue events;
     std::string engineFile;
     std::vector<Launched> launched;
@@ -140,7 +142,7 @@ TEST_F(RunTest, KeepsThreadCountEnginesRunningUntilTheQueueIsEmpty) {
     EXPECT_TRUE(host.mainWindowEnabled);
     EXPECT_EQ(host.ended, 1);
     // The first item to finish was b: its output is the one shown in the file manager.
-    EXPECT_EQ(host.browsed, (std::vector<std::string>{(dir / "b.mp4").string()}));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"show " + (dir / "b.mp4").string()}));
     EXPECT_EQ(host.shutdowns, 0);
     EXPECT_EQ(Run().OverallPercent(), 100);
 }
@@ -196,7 +198,7 @@ TEST_F(RunTest, FailuresEndTheirItemAndTheRunGoesOn) {
     EXPECT_EQ(list.Status(2), "Conversion failure");
     EXPECT_FALSE(Run().Active());
     // Only the written output is browsed to.
-    EXPECT_EQ(host.browsed, (std::vector<std::string>{(dir / "b.mp4").string()}));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"show " + (dir / "b.mp4").string()}));
 }
 
 TEST_F(RunTest, MissingEngineIsNamedInTheFailure) {
@@ -225,7 +227,7 @@ TEST_F(RunTest, SkippedTargetsCountAsDoneAndRefusedLastItemsEndTheRun) {
     // The run ended through its normal end, so the shutdown box is honoured.
     EXPECT_FALSE(Run().Active());
     EXPECT_EQ(host.shutdowns, 1);
-    EXPECT_TRUE(host.browsed.empty());
+    EXPECT_TRUE(desktop.calls.empty());
 }
 
 TEST_F(RunTest, CancelKillsRunningItemsOnlyAndDropsLaterReports) {
@@ -239,7 +241,7 @@ TEST_F(RunTest, CancelKillsRunningItemsOnlyAndDropsLaterReports) {
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Cancelled", "Cancelled", "", ""}));
     EXPECT_FALSE(Run().Active());
     EXPECT_TRUE(host.mainWindowEnabled);
-    EXPECT_TRUE(host.browsed.empty());
+    EXPECT_TRUE(desktop.calls.empty());
 
     // The killed engines still report; nothing changes, and a new run is not disturbed.
     Finish(0, false, "Exiting normally, received signal 9.");
@@ -277,21 +279,23 @@ TEST_F(RunTest, CustomGroupConvertsOnlyItsCopyRows) {
     group = ChosenOutputFormat(formats::kFirstCustomGroupId, catalogue, empty, groupRecord);
     for (std::size_t i = 4; i < launched.size(); ++i) Finish(i, true);
     Run().StartRun(false, false, group);
-    EXPECT_EQ(host.messages.back(),
+    EXPECT_EQ(desktop.messages.back(),
               "There're not any output formats associated with custom format \"Nothing\". Please choose one or "
               "more output formats for the format before converting.");
+    EXPECT_EQ(desktop.icons.back(), MessageIcon::Exclamation);
 }
 
 TEST_F(RunTest, RefusalsBeforeAnythingStarts) {
     formats::OutputFormat* mp4 = formats::FindFormat(catalogue, kMp4);
     Run().StartRun(false, false, mp4);
-    EXPECT_EQ(host.messages.back(), "There aren't files in list.");
+    EXPECT_EQ(desktop.messages.back(), "There aren't files in list.");
+    EXPECT_EQ(desktop.icons.back(), MessageIcon::Information);
     AddSource("a.avi");
     Run().StartRun(true, false, mp4);
-    EXPECT_EQ(host.messages.back(), "You should select a file at least.");
+    EXPECT_EQ(desktop.messages.back(), "You should select a file at least.");
     host.oneOutput = (dir / "one.mp4").string();
     Run().StartRun(false, true, formats::FindFormat(catalogue, 135));
-    EXPECT_NE(host.messages.back().find("OGG/OGM/OGV (optimized) is not supported"), std::string::npos);
+    EXPECT_NE(desktop.messages.back().find("OGG/OGM/OGV (optimized) is not supported"), std::string::npos);
     host.oneOutput.reset();
     Run().StartRun(false, true, mp4);  // the save question was cancelled
     EXPECT_TRUE(launched.empty());
@@ -344,7 +348,7 @@ TEST_F(RunTest, ConvertToOneJoinsWhatTheFirstPassProduced) {
     EXPECT_FALSE(fs::exists(listFile));
     for (const std::string& f : intermediates) EXPECT_FALSE(fs::exists(f)) << f;
     EXPECT_EQ(list.Item(0).outputPath, (dir / "joined.mp4").string());
-    EXPECT_EQ(host.browsed, (std::vector<std::string>{(dir / "joined.mp4").string()}));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"show " + (dir / "joined.mp4").string()}));
 }
 
 TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
@@ -372,7 +376,7 @@ TEST_F(RunTest, ConvertToOneWithoutNormalizationAndItsCancel) {
     ASSERT_EQ(launched.size(), 3u);
     Finish(1, false);
     Finish(2, false);
-    EXPECT_EQ(host.messages.back(), "No files need to be converted.");
+    EXPECT_EQ(desktop.messages.back(), "No files need to be converted.");
     EXPECT_FALSE(Run().Active());
     EXPECT_EQ(host.ended, 2);
 }
@@ -458,7 +462,8 @@ TEST_F(RunTest, FailedCombiningStartShowsTheFailureInTheRows) {
     setenv("TMPDIR", savedTmp.c_str(), 1);
     EXPECT_TRUE(launched.empty());
     EXPECT_FALSE(Run().Active());
-    EXPECT_EQ(host.messages.back(), "Failed to create temporary file. Conversion failed.");
+    EXPECT_EQ(desktop.messages.back(), "Failed to create temporary file. Conversion failed.");
+    EXPECT_EQ(desktop.icons.back(), MessageIcon::Exclamation);
     EXPECT_EQ(Statuses(), (std::vector<std::string>(
                               2, "Conversion failure (Failed to create temporary file. Conversion failed.)")));
     EXPECT_EQ(host.ended, 1);

@@ -13,6 +13,7 @@
 #include "formats/conversion_settings.h"
 #include "platform/known_folders.h"
 #include "platform/process.h"
+#include "recording_desktop.h"
 #include "test_support.h"
 #include "util/paths.h"
 
@@ -106,10 +107,11 @@ protected:
     // The lines a real run over the same rows starts, in start order.
     std::vector<std::string> RunLines(FileList& list, formats::OutputFormat* format) {
         test::FakeRunHost host;
+        test::RecordingDesktop desktop;
         EventQueue events;
         std::vector<std::pair<SourceItem*, engine::EngineReportSink*>> started;
         std::vector<std::string> lines;
-        RunEnvironment env{list, catalogue, settings, host, events, {}, Documents(), {}, engineFile, engineFile};
+        RunEnvironment env{list, catalogue, settings, host, desktop, events, {}, Documents(), {}, engineFile, engineFile};
         env.launch = [&](std::string_view line, SourceItem* item, uint32_t, engine::EngineReportSink* sink) {
             lines.emplace_back(line);
             started.emplace_back(item, sink);

@@ -273,13 +273,23 @@ TEST(DesktopCommands, PlayAndBrowseOnlyExistingPathsOfTheFocusedRow) {
     EXPECT_EQ(WebCommandAddress(kAbout), nullptr);
 }
 
+// A desktop whose information messages join the window's calls, in their order.
+struct CallsDesktop : test::RecordingDesktop {
+    explicit CallsDesktop(std::vector<std::string>& log) : windowCalls(log) {}
+    void ShowMessage(const std::string& text, MessageIcon icon) override {
+        RecordingDesktop::ShowMessage(text, icon);
+        windowCalls.push_back((icon == MessageIcon::Information ? "info " : "message ") + text);
+    }
+    std::vector<std::string>& windowCalls;
+};
+
 // A window that only records what the commands ask of it.
 struct RecordingHost : CommandHost {
     FileList list;
     SourceIndex index;
-    test::RecordingDesktop desktop;
     bool busy = false;
     std::vector<std::string> calls;
+    CallsDesktop desktop{calls};
 
     FileList& Files() override { return list; }
     SourceIndex& Index() override { return index; }
@@ -300,7 +310,6 @@ struct RecordingHost : CommandHost {
     void ShowAbout() override { calls.push_back("about"); }
     void Minimize() override { calls.push_back("minimize"); }
     void CloseWindow() override { calls.push_back("close"); }
-    void ShowInformation(const std::string& text) override { calls.push_back("info " + text); }
 };
 
 TEST(CommandDispatch, EveryButtonMenuEntryAndKeyReachesItsOwnHandler) {

@@ -18,6 +18,7 @@
 #include "formats/conversion_settings.h"
 #include "platform/known_folders.h"
 #include "platform/process.h"
+#include "recording_desktop.h"
 #include "test_support.h"
 #include "util/paths.h"
 
@@ -76,8 +77,8 @@ protected:
 
     ConversionRun& Run() {
         if (!run) {
-            RunEnvironment env{list, catalogue, settings, host,       events,
-                               {},   {},        {},       enginePath, (test::BinDir() / "tavrel").string()};
+            RunEnvironment env{list, catalogue, settings, host,       desktop,
+                               events, {}, {}, {}, enginePath, (test::BinDir() / "tavrel").string()};
             env.launch = [this](std::string_view line, SourceItem* item, uint32_t priority,
                                 engine::EngineReportSink* sink) {
                 const bool ok = engine::LaunchEngine(line, item, false, priority, sink);
@@ -138,6 +139,7 @@ protected:
     FileList list;
     SourceIndex index;
     test::FakeRunHost host;
+    test::RecordingDesktop desktop;
     EventQueue events;
     std::string enginePath;
     std::vector<int> pids;

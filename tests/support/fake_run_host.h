@@ -1,6 +1,6 @@
 #pragma once
-// Test doubles for the windows and desktop actions around a conversion run (header only; the
-// app and e2e tests link the app library).
+// Test doubles for the windows around a conversion run (header only; the app and e2e tests
+// link the app library). The run's desktop is a test::RecordingDesktop.
 
 #include <memory>
 #include <optional>
@@ -62,10 +62,6 @@ public:
 
 class FakeRunHost : public app::RunHost {
 public:
-    void ShowMessage(const std::string& text, app::MessageIcon icon) override {
-        messages.push_back(text);
-        icons.push_back(icon);
-    }
     void SetMainWindowEnabled(bool enabled) override { mainWindowEnabled = enabled; }
     std::optional<std::string> AskConvertToOneOutput(const formats::OutputFormat&) override { return oneOutput; }
     std::unique_ptr<app::ProgressWindow> OpenProgressWindow(const app::ProgressWindowSetup& s) override {
@@ -78,19 +74,15 @@ public:
         ++loadingWindows;
         return window;
     }
-    void BrowseToFile(const std::string& path) override { browsed.push_back(path); }
     void ShutdownAfterRun() override { ++shutdowns; }
     void RunEnded() override { ++ended; }
 
-    std::vector<std::string> messages;
-    std::vector<app::MessageIcon> icons;
     bool mainWindowEnabled = true;
     std::optional<std::string> oneOutput;
     app::ProgressWindowSetup setup;
     ProgressRecord progress;
     int loadingWindows = 0;
     int cancelLoadingAfterPumps = 0;
-    std::vector<std::string> browsed;
     int shutdowns = 0;
     int ended = 0;
 };

@@ -42,15 +42,18 @@ public:
     struct Message {
         ui::MessageIcon icon;
         QString text;
+        const QWidget* parent = nullptr;  // the window the box belongs to
     };
 
     int OpenDocument(const std::string& target) override {
         opened.push_back(QString::fromStdString(target));
         return openResult;
     }
-    void ShowMessage(QWidget*, ui::MessageIcon icon, const QString& text) override { messages.push_back({icon, text}); }
-    bool AskYesNo(QWidget*, ui::MessageIcon icon, const QString& text) override {
-        messages.push_back({icon, text});
+    void ShowMessage(QWidget* parent, ui::MessageIcon icon, const QString& text) override {
+        messages.push_back({icon, text, parent});
+    }
+    bool AskYesNo(QWidget* parent, ui::MessageIcon icon, const QString& text) override {
+        messages.push_back({icon, text, parent});
         return answerYes;
     }
 

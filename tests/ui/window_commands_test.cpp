@@ -82,6 +82,8 @@ TEST(WindowCommandsTest, MovesStreamsAndMenusShowInTheView) {
     commands->Execute(kSelectedLength);
     ASSERT_EQ(test::Recorder().messages.size(), 1u);
     EXPECT_EQ(test::Recorder().messages[0].text, QStringLiteral("The total length of selected files is 50:00."));
+    EXPECT_EQ(test::Recorder().messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(test::Recorder().messages[0].parent, &window);
 
     commands->Execute(kRemove);
     EXPECT_EQ(view->ItemCount(), 2);

@@ -1,5 +1,6 @@
 // The real window converting real files: sources added, a format chosen, Convert pressed, the
-// progress window followed to the end; and Cancel pressed in the progress window.
+// progress window followed to the end; Cancel pressed in the progress window; and what is
+// refused told over the window.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -56,6 +57,27 @@ protected:
         return found;
     }
 };
+
+TEST_F(WindowRunTest, RefusalsAndLoadFailuresAreToldOverTheWindow) {
+    auto window = OpenWindow();
+    ChooseFormat(*window, 1160);
+    test::Recorder().Reset();
+    QTest::mouseClick(window->Button(kConvertAll), Qt::LeftButton);
+    ASSERT_EQ(test::Recorder().messages.size(), 1u);
+    EXPECT_EQ(test::Recorder().messages[0].text, QStringLiteral("There aren't files in list."));
+    EXPECT_EQ(test::Recorder().messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(test::Recorder().messages[0].parent, window.get());
+    EXPECT_FALSE(window->Run().Active());
+
+    test::WriteFile(dir / "junk.mp4", "not media");
+    window->AddSourcePaths({(dir / "junk.mp4").string()});
+    ASSERT_EQ(test::Recorder().messages.size(), 2u);
+    EXPECT_TRUE(test::Recorder().messages[1].text.startsWith(QStringLiteral("Failed to load the following files.")))
+        << test::Recorder().messages[1].text.toStdString();
+    EXPECT_EQ(test::Recorder().messages[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(test::Recorder().messages[1].parent, window.get());
+    EXPECT_TRUE(test::Recorder().shown.isEmpty());
+}
 
 TEST_F(WindowRunTest, ConvertShowsProgressAndEndsWithOutputNames) {
     std::vector<std::string> sources;
@@ -179,6 +201,7 @@ TEST_F(WindowRunTest, ShutdownBoxCountsDownThenReportsARefusedPowerOff) {
     EXPECT_EQ(test::Recorder().messages.back().text,
               QStringLiteral("Quillon failed to shut down the computer because of the following error."
                              "\n\nInteractive authentication required."));
+    EXPECT_EQ(test::Recorder().messages.back().parent, window.get());
     ASSERT_FALSE(countdownTexts.isEmpty());
     EXPECT_TRUE(countdownTexts.contains(QStringLiteral("30 seconds remaining")));
     EXPECT_EQ(countdownTexts.last(), QStringLiteral("1 seconds remaining"));
