@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "fake_probe_worker.h"
 #include "formats/custom_output_format.h"
 #include "platform/process.h"
 #include "platform/registry_store.h"
@@ -193,15 +194,15 @@ std::vector<int> StillRunning(const std::map<int, unsigned long long>& seen) {
     return running;
 }
 
-// A stand-in for ffmpeg that runs the real one, optionally held before a probe (which writes
-// no output file) or slowed to real time for a conversion.
-fs::path FfmpegWrapper(const TempDir& dir, bool holdProbe) {
-    const fs::path script = dir / (holdProbe ? "hold-probe-ffmpeg" : "real-time-ffmpeg");
-    WriteFile(script, std::string("#!/bin/sh\n") +
-                          "case \" $* \" in\n"
-                          "  *\" -y \"*) exec ffmpeg -re \"$@\" ;;\n"
-                          "esac\n" +
-                          (holdProbe ? "sleep 600\n" : "") + "exec ffmpeg \"$@\"\n");
+// A stand-in for ffmpeg that runs the real one, slowed to real time for a conversion.
+fs::path RealTimeFfmpeg(const TempDir& dir) {
+    const fs::path script = dir / "real-time-ffmpeg";
+    WriteFile(script,
+              "#!/bin/sh\n"
+              "case \" $* \" in\n"
+              "  *\" -y \"*) exec ffmpeg -re \"$@\" ;;\n"
+              "esac\n"
+              "exec ffmpeg \"$@\"\n");
     fs::permissions(script, fs::perms::owner_all);
     return script;
 }
@@ -213,14 +214,26 @@ struct Interrupted {
     bool sent = false;
 };
 
-// Starts quillon-cli, sends `signo` once its output holds `cue` (and, with withChild, something
-// runs below it), and collects what it prints until it ends.
+// quillon-cli and ferrox copied to a folder of their own, beside a stand-in probe server that
+// never answers for a file whose name holds "hang".
+fs::path CliWithHangingProbeServer(const TempDir& dir) {
+    const fs::path bin = dir / "bin";
+    fs::create_directories(bin);
+    for (const char* name : {"quillon-cli", "ferrox"}) fs::copy_file(fs::path(Cli()).parent_path() / name, bin / name);
+    const std::vector<std::string> worker = FakeProbeWorker(dir.path());  // {"/bin/bash", script}
+    fs::copy_file(worker.back(), bin / "ferrox-probe");
+    fs::permissions(bin / "ferrox-probe", fs::perms::owner_all);
+    return bin / "quillon-cli";
+}
+
+// Starts quillon-cli (or `program`), sends `signo` once its output holds `cue` (and, with
+// withChild, something runs below it), and collects what it prints until it ends.
 Interrupted InterruptAt(const std::vector<std::string>& args, const std::string& cue, int signo, const fs::path& ffmpeg,
-                        bool withChild = true) {
+                        bool withChild = true, const std::string& program = Cli()) {
     Interrupted r;
     setenv("QUILLON_FFMPEG", ffmpeg.c_str(), 1);
     platform::StartedProcess cli;
-    std::vector<std::string> argv{Cli()};
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     const bool started = platform::StartProcess(argv, {}, cli);
     unsetenv("QUILLON_FFMPEG");
@@ -266,13 +279,15 @@ void ExpectNothingLeft(const Interrupted& r, const TempDir& out) {
 
 TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
     ASSERT_TRUE(MakeClip(in / "clip.mp4", 20, 1, 2, 160, 120));
-    const fs::path holdProbe = FfmpegWrapper(in, true);
-    const fs::path realTime = FfmpegWrapper(in, false);
+    const fs::path realTime = RealTimeFfmpeg(in);
 
     // Adding files: a probe that does not end.
-    ExpectNothingLeft(
-        InterruptAt({"convert", "--format", "110", (in / "clip.mp4").string()}, "Adding file", SIGTERM, holdProbe),
-        out);
+    fs::copy_file(in / "clip.mp4", in / "hang.mp4");
+    const Interrupted adding = InterruptAt({"convert", "--format", "110", (in / "hang.mp4").string()}, "Adding file",
+                                           SIGTERM, realTime, true, CliWithHangingProbeServer(in).string());
+    ExpectNothingLeft(adding, out);
+    EXPECT_GE(adding.children.size(), 2u) << "the probe server and the probe it waits on";
+    fs::remove(in / "hang.mp4");
 
     // Preparing: a long DWVW file is decoded by the program itself, no child involved.
     ASSERT_TRUE(MakeAudio(in / "long.wav", 600, 1, 44100));
