@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "app/engine_record.h"
 #include "engine/engine_command_line.h"
@@ -142,6 +143,9 @@ ConversionRun::~ConversionRun() {
 
 void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::OutputFormat* format) {
     if (active_) return;
+    // What ExpectMoreRows announced is for this start only, whether it goes ahead or not.
+    const bool moreAnnounced = std::exchange(moreRowsComing_, false);
+    const std::vector<std::string> comingPaths = std::exchange(comingPaths_, {});
     RunHost& host = env_.host;
     Desktop& desktop = env_.desktop;
     FileList& list = env_.list;
@@ -216,18 +220,15 @@ void ConversionRun::StartRun(bool selectedOnly, bool convertToOne, formats::Outp
     claimed_.Clear();
     sourceFiles_.Clear();
     for (std::size_t row = 0; row < list.RowCount(); ++row) sourceFiles_.Add(list.Item(row).path);
-    const bool streaming = moreRowsComing_ && !groupRun && !convertToOne_ && !selectedOnly;
+    const bool streaming = moreAnnounced && !groupRun && !convertToOne_ && !selectedOnly;
     if (streaming) {
-        for (const std::string& path : comingPaths_) sourceFiles_.Add(path);
-    } else {
-        moreRowsComing_ = false;
+        for (const std::string& path : comingPaths) sourceFiles_.Add(path);
     }
-    comingPaths_.clear();
     if (!list.QueueRows(selectedOnly, groupRun, queues_)) {
-        moreRowsComing_ = false;
         convertToOne_.reset();
         return;
     }
+    moreRowsComing_ = streaming;
     queuedRows_ = list.RowCount();
     runLabel_ = label;
 

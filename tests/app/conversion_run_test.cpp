@@ -570,8 +570,12 @@ TEST_F(RunTest, RowsArrivingDuringTheRunJoinItAndItEndsWhenToldNoMoreCome) {
     EXPECT_EQ(test::ReadFile(dir / "a.mp4"), "source");
     EXPECT_EQ(Run().Tally().converted, 2);
 
-    // A second run of the same list is an ordinary one, and a cancel while waiting for rows
+    // A start refused after the announcement leaves nothing announced for the next one: that
+    // run is an ordinary one and ends when its rows are done. A cancel while waiting for rows
     // with nothing running still ends the run.
+    Run().ExpectMoreRows({}, 5);
+    Run().StartRun(true, false, formats::FindFormat(catalogue, kMp4));  // nothing selected
+    EXPECT_FALSE(Run().Active());
     Run().StartRun(false, false, formats::FindFormat(catalogue, kMp4));
     EXPECT_EQ(host.progress.statuses.back(), "Converting 3 file(s) to MP4...");
     for (std::size_t i = 2; i < launched.size(); ++i) Finish(i, true);
