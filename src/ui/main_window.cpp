@@ -79,8 +79,8 @@ MainWindow::MainWindow(std::string programFolder, QWidget* parent)
 
 void MainWindow::UseEngineLaunch(app::EngineLaunch launch) {
     if (run_ && run_->Active()) return;
-    app::RunEnvironment environment{files_, Catalogue(), Settings(), *this, desktop_, WindowDispatcher(),
-                                    std::move(launch), {}, {}, {}, {}};
+    app::RunEnvironment environment{
+        files_, Catalogue(), Settings(), *this, desktop_, WindowDispatcher(), std::move(launch), {}, {}, {}, {}};
     environment.enginePath = programFolder_ + engine::kEngineProgramName;
     environment.encoderPath = programFolder_ + engine::kEncoderProgramName;
     run_ = std::make_unique<app::ConversionRun>(std::move(environment));

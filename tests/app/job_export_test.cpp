@@ -111,7 +111,8 @@ protected:
         EventQueue events;
         std::vector<std::pair<SourceItem*, engine::EngineReportSink*>> started;
         std::vector<std::string> lines;
-        RunEnvironment env{list, catalogue, settings, host, desktop, events, {}, Documents(), {}, engineFile, engineFile};
+        RunEnvironment env{list, catalogue,   settings, host,       desktop,   events,
+                           {},   Documents(), {},       engineFile, engineFile};
         env.launch = [&](std::string_view line, SourceItem* item, uint32_t, engine::EngineReportSink* sink) {
             lines.emplace_back(line);
             started.emplace_back(item, sink);

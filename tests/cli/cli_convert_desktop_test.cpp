@@ -39,8 +39,8 @@ TEST(CliConvertDesktop, MessagesGoToTheTerminalAndNothingIsOpened) {
     setenv("PATH", (bin.path().string() + ":" + oldPath).c_str(), 1);
 
     const CommandResult converted = RunCommand({Cli(), "convert", "--format", "1160", (in / "tone.wav").string()});
-    const CommandResult refused = RunCommand({Cli(), "convert", "--format", "135", "--one",
-                                              (out / "one.ogg").string(), (in / "tone.wav").string()});
+    const CommandResult refused = RunCommand(
+        {Cli(), "convert", "--format", "135", "--one", (out / "one.ogg").string(), (in / "tone.wav").string()});
     setenv("PATH", oldPath.c_str(), 1);
 
     EXPECT_EQ(converted.exitCode, 0) << converted.output;

@@ -77,8 +77,17 @@ protected:
 
     ConversionRun& Run() {
         if (!run) {
-            RunEnvironment env{list, catalogue, settings, host,       desktop,
-                               events, {}, {}, {}, enginePath, (test::BinDir() / "tavrel").string()};
+            RunEnvironment env{list,
+                               catalogue,
+                               settings,
+                               host,
+                               desktop,
+                               events,
+                               {},
+                               {},
+                               {},
+                               enginePath,
+                               (test::BinDir() / "tavrel").string()};
             env.launch = [this](std::string_view line, SourceItem* item, uint32_t priority,
                                 engine::EngineReportSink* sink) {
                 const bool ok = engine::LaunchEngine(line, item, false, priority, sink);
