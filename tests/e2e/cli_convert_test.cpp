@@ -227,9 +227,9 @@ fs::path CliWithHangingProbeServer(const TempDir& dir) {
 }
 
 // Starts quillon-cli (or `program`), sends `signo` once its output holds `cue` (and, with
-// withChild, something runs below it), and collects what it prints until it ends.
+// at least `childrenBelow` processes run below it), and collects what it prints until it ends.
 Interrupted InterruptAt(const std::vector<std::string>& args, const std::string& cue, int signo, const fs::path& ffmpeg,
-                        bool withChild = true, const std::string& program = Cli()) {
+                        std::size_t childrenBelow = 1, const std::string& program = Cli()) {
     Interrupted r;
     setenv("QUILLON_FFMPEG", ffmpeg.c_str(), 1);
     platform::StartedProcess cli;
@@ -247,7 +247,7 @@ Interrupted InterruptAt(const std::vector<std::string>& args, const std::string&
         if (read.status == platform::PipeHandle::ReadStatus::End) break;
         const auto now = Descendants(cli.process.Pid());
         r.children.insert(now.begin(), now.end());
-        if (!r.sent && r.output.find(cue) != std::string::npos && (!withChild || !now.empty())) {
+        if (!r.sent && r.output.find(cue) != std::string::npos && now.size() >= childrenBelow) {
             ::kill(cli.process.Pid(), signo);
             r.sent = true;
         }
@@ -284,7 +284,7 @@ TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
     // Adding files: a probe that does not end.
     fs::copy_file(in / "clip.mp4", in / "hang.mp4");
     const Interrupted adding = InterruptAt({"convert", "--format", "110", (in / "hang.mp4").string()}, "Adding file",
-                                           SIGTERM, realTime, true, CliWithHangingProbeServer(in).string());
+                                           SIGTERM, realTime, 2, CliWithHangingProbeServer(in).string());
     ExpectNothingLeft(adding, out);
     EXPECT_GE(adding.children.size(), 2u) << "the probe server and the probe it waits on";
     fs::remove(in / "hang.mp4");
@@ -297,7 +297,7 @@ TEST_F(CliConvert, EverySignalStopsEveryPhaseAtOnceAndLeavesNoProcess) {
     fs::remove(in / "long.wav");
     const Interrupted preparing =
         InterruptAt({"convert", "--format", "110", (in / "long.aifc").string(), (in / "clip.mp4").string()},
-                    "Loading long.aifc", SIGHUP, realTime, false);
+                    "Loading long.aifc", SIGHUP, realTime, 0);
     ExpectNothingLeft(preparing, out);
     EXPECT_NE(preparing.output.find("long.aifc\tCancelled"), std::string::npos) << preparing.output;
     for (const auto& e : fs::directory_iterator(fs::temp_directory_path())) {
