@@ -10,6 +10,7 @@
 #include "engine/probe_parser.h"
 #include "engine/probe_protocol.h"
 #include "platform/known_folders.h"
+#include "platform/local_server.h"
 #include "util/paths.h"
 
 namespace quillon::engine {
@@ -36,12 +37,28 @@ std::string ProbeServerBeside(const std::string& enginePath) {
 
 // ---------------------------------------------------------------- ProbeWorker
 
-bool ProbeWorker::EnsureStarted(std::string& failure) {
+bool ProbeWorker::Cancelled(const ProbeBatch* batch) const {
+    return (batch && batch->Cancelled()) || (stop_ && stop_->load());
+}
+
+std::string ProbeWorker::SilenceFailure() const {
+    const int seconds = std::max(1, options_.silenceLimitMs / 1000);
+    return "the engine gave no answer for " + std::to_string(seconds) + " s and was stopped";
+}
+
+bool ProbeWorker::EnsureStarted(std::string& failure, const ProbeBatch* batch) {
     if (Running()) return true;
     Stop();
     const std::vector<std::string> command = options_.workerCommand.empty()
                                                  ? std::vector<std::string>{ProbeServerBeside(EnginePath())}
                                                  : options_.workerCommand;
+    if (!options_.serverName.empty() && !privateOnly_) {
+        switch (ConnectShared(command, failure, batch)) {
+        case Sharing::Connected: return true;
+        case Sharing::Stopped: return false;
+        case Sharing::Unavailable: break;
+        }
+    }
     std::string error;
     if (!platform::StartProcessWithInput(command, platform::ProgramFolder(), started_, &error)) {
         // No reason of the file's own: the failure report already says the program is damaged.
@@ -51,16 +68,73 @@ bool ProbeWorker::EnsureStarted(std::string& failure) {
     return true;
 }
 
+ProbeWorker::Sharing ProbeWorker::ConnectShared(const std::vector<std::string>& command, std::string& failure,
+                                                const ProbeBatch* batch) {
+    // Workers that find no server wait for the one that starts it instead of each starting one.
+    static std::mutex launching;
+    // A second try: a server that ended as this connected is followed by a new one.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        platform::LocalConnection connection;
+        platform::ConnectResult result = platform::ConnectLocalServer(options_.serverName, connection);
+        if (result == platform::ConnectResult::NoServer) {
+            std::lock_guard<std::mutex> lock(launching);
+            result = platform::ConnectLocalServer(options_.serverName, connection);
+            if (result == platform::ConnectResult::NoServer) {
+                if (!LaunchSharedServer(command, failure, batch)) break;
+                result = platform::ConnectLocalServer(options_.serverName, connection);
+            }
+        }
+        if (result != platform::ConnectResult::Connected) break;
+        started_.output = connection.output;
+        started_.input = connection.input;
+        // Its first answer shows the server's process for this connection is there.
+        switch (Ask({}, nullptr, failure, batch)) {
+        case Exchange::Answered: return Sharing::Connected;
+        case Exchange::Stopped: return Sharing::Stopped;
+        case Exchange::Ended: failure.clear(); break;
+        }
+    }
+    if (!failure.empty()) return Sharing::Stopped;
+    // A program without a server mode, a name another user holds: the worker keeps a process of
+    // its own from now on.
+    privateOnly_ = true;
+    return Sharing::Unavailable;
+}
+
+bool ProbeWorker::LaunchSharedServer(const std::vector<std::string>& command, std::string& failure,
+                                     const ProbeBatch* batch) {
+    std::vector<std::string> argv = command;
+    argv.insert(argv.end(), {"--serve", options_.serverName, std::to_string(options_.serverIdleSeconds)});
+    platform::StartedProcess launcher;
+    if (!platform::StartProcess(argv, platform::ProgramFolder(), launcher)) return false;
+    // The starter exits once its server listens, the engine's libraries loaded; the server
+    // itself leaves this program's session and streams. Dropping the handle stops a starter
+    // that is still running.
+    const auto started = Clock::now();
+    while (!launcher.process.Wait(kCancelCheckMs)) {
+        if (Cancelled(batch)) {
+            failure = "cancelled";
+            return false;
+        }
+        if (Clock::now() - started >= std::chrono::milliseconds(options_.silenceLimitMs)) {
+            failure = SilenceFailure();
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ProbeWorker::StartAndWaitReady() {
     // A request without input is answered at once by a server that is up.
     MediaInfo info;
     std::string failure;
     Probe({}, info, failure, nullptr);
-    return failure.empty() && started_.process.Valid();
+    return failure.empty() && Running();
 }
 
 void ProbeWorker::Stop() {
     started_.input.Close();
+    started_.output.Close();
     started_.process.Terminate();
     started_ = platform::StartedProcess{};
 }
@@ -69,20 +143,26 @@ bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, s
                         const ProbeBatch* batch) {
     info = MediaInfo{};
     failure.clear();
-    if (!EnsureStarted(failure)) return false;
+    if (!EnsureStarted(failure, batch)) return false;
+    ProbeOutputParser parser(info);
+    return Ask(args, &parser, failure, batch) == Exchange::Answered && parser.FoundStream();
+}
 
+ProbeWorker::Exchange ProbeWorker::Ask(const std::vector<std::string>& args, ProbeOutputParser* parser,
+                                       std::string& failure, const ProbeBatch* batch) {
     const std::string token = std::to_string(started_.process.Pid()) + "-" + std::to_string(nextToken_++);
     // Paths may hold newlines, so the marker is searched as a whole line with this token.
     const std::string marker = std::string("\n") + kProbeEndMarker + token + " ";
     if (!started_.input.Write(EncodeProbeRequest(token, args))) {
         Stop();
         failure = "the engine's probe process ended before it read the request";
-        return false;
+        return Exchange::Ended;
     }
 
-    ProbeOutputParser parser(info);
     LineAssembler lines;
-    auto onLine = [&](std::string_view line) { parser.ParseLine(line); };
+    auto onLine = [&](std::string_view line) {
+        if (parser) parser->ParseLine(line);
+    };
     std::string held;
     std::size_t markerAt = std::string::npos;
     auto buffer = std::make_unique<char[]>(kReadSize);
@@ -103,7 +183,7 @@ bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, s
                     lines.Finish(onLine);
                     // Anything after the marker would belong to no request: start afresh next time.
                     if (lineEnd + 1 != held.size()) Stop();
-                    return parser.FoundStream();
+                    return Exchange::Answered;
                 }
             } else if (held.size() > kMaxHeldBytes) {
                 const std::size_t keep = marker.size() + 32;
@@ -113,24 +193,27 @@ bool ProbeWorker::Probe(const std::vector<std::string>& args, MediaInfo& info, s
             continue;
         }
         if (r.status == Status::End) {
+            if (!started_.process.Valid()) {
+                Stop();
+                failure = "the engine's probe process ended while reading the file";
+                return Exchange::Ended;
+            }
             started_.process.Wait(1000);
             const std::optional<int> code = started_.process.ExitCode();
             Stop();
             failure = code ? "the engine's probe process ended with status " + std::to_string(*code)
                            : "the engine's probe process was killed while reading the file";
-            return false;
+            return Exchange::Ended;
         }
-        if ((batch && batch->Cancelled()) || (stop_ && stop_->load())) {
+        if (Cancelled(batch)) {
             Stop();
             failure = "cancelled";
-            return false;
+            return Exchange::Stopped;
         }
-        const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastOutput);
-        if (silent.count() >= options_.silenceLimitMs) {
+        if (Clock::now() - lastOutput >= std::chrono::milliseconds(options_.silenceLimitMs)) {
             Stop();
-            const int seconds = std::max(1, options_.silenceLimitMs / 1000);
-            failure = "the engine gave no answer for " + std::to_string(seconds) + " s and was stopped";
-            return false;
+            failure = SilenceFailure();
+            return Exchange::Stopped;
         }
     }
 }
@@ -204,6 +287,8 @@ void ProbePool::Run(const std::shared_ptr<ProbeBatch>& batch, std::vector<Task> 
 
 std::size_t ProbePool::WorkersFor(std::size_t files) const {
     if (files == kUnknownCount) return threads_.size();
+    // A connection to the shared server costs a fork, not a start of the engine's libraries.
+    if (!options_.serverName.empty()) return std::min(threads_.size(), std::max<std::size_t>(1, files));
     return std::min(threads_.size(), 1 + files / kFilesPerWorkerStart);
 }
 
@@ -274,6 +359,7 @@ ProbePool& SharedProbePool(const std::string& enginePath) {
     if (!pool) {
         ProbePoolOptions options;
         options.workerCommand = {ProbeServerBeside(program)};
+        options.serverName = platform::LocalServerName(options.workerCommand.front(), "probe");
         pool = std::make_unique<ProbePool>(std::move(options));
     }
     return *pool;

@@ -29,9 +29,17 @@ struct ProbePoolOptions {
     int workers = 0;  // 0: one per processor core
     // How long a worker may write nothing while it probes before it counts as hung.
     int silenceLimitMs = 60'000;
+    // Non-empty: workers are connections to the user's shared probe server of this name (see
+    // platform::LocalServerName), started from the worker command when none is up, so that its
+    // libraries load once for every program of the user and not once per program. A worker
+    // falls back to a process of its own when no server can be had.
+    std::string serverName;
+    // How long the shared server stays up after its last connection closed.
+    int serverIdleSeconds = 30;
 };
 
 class ProbeBatch;
+class ProbeOutputParser;
 
 // One probe server process, used by one pool thread at a time.
 class ProbeWorker {
@@ -52,18 +60,31 @@ public:
     // Starts the process unless it runs and waits until it answers (its libraries are loaded);
     // false when it could not be started or did not answer.
     bool StartAndWaitReady();
-    // Kills the process (it is started again by the next probe).
+    // Kills the process, or closes the connection, which ends the server's process for it
+    // (either is started again by the next probe).
     void Stop();
-    int Pid() const { return started_.process.Pid(); }
-    bool Running() { return started_.process.Valid() && !started_.process.HasEnded(); }
+    int Pid() const { return started_.process.Pid(); }  // 0 when connected to the shared server
+    bool Running() { return started_.process.Valid() ? !started_.process.HasEnded() : started_.output.StillOpen(); }
+    bool UsesSharedServer() const { return !started_.process.Valid() && started_.output.Valid(); }
 
 private:
-    bool EnsureStarted(std::string& failure);
+    enum class Exchange { Answered, Ended, Stopped };
+    enum class Sharing { Connected, Stopped, Unavailable };
+
+    bool EnsureStarted(std::string& failure, const ProbeBatch* batch);
+    Sharing ConnectShared(const std::vector<std::string>& command, std::string& failure, const ProbeBatch* batch);
+    bool LaunchSharedServer(const std::vector<std::string>& command, std::string& failure, const ProbeBatch* batch);
+    // Sends one request and reads its answer, handing the text to `parser` when given.
+    Exchange Ask(const std::vector<std::string>& args, ProbeOutputParser* parser, std::string& failure,
+                 const ProbeBatch* batch);
+    bool Cancelled(const ProbeBatch* batch) const;
+    std::string SilenceFailure() const;
 
     const ProbePoolOptions& options_;
     const std::atomic<bool>* stop_ = nullptr;
     platform::StartedProcess started_;
     unsigned long long nextToken_ = 1;
+    bool privateOnly_ = false;  // the shared server could not be had: no further tries
 };
 
 // The work of one load: task i is done once it ran or was dropped by a cancel.
@@ -113,8 +134,9 @@ public:
     static constexpr std::size_t kUnknownCount = static_cast<std::size_t>(-1);
     void StartWorkers(std::size_t expectedFiles = kUnknownCount);
 
-    // How many workers a batch of `files` sets going: starting one costs about as much as a
-    // running worker probing some sixteen small files, so a short batch stays with one. A worker
+    // How many workers a batch of `files` sets going: starting a process of its own costs about
+    // as much as a running worker probing some sixteen small files, so a short batch stays with
+    // one; connecting to the shared server costs little, so every file may have one. A worker
     // beyond these still starts when a file has waited in the queue for long (slow probes).
     std::size_t WorkersFor(std::size_t files) const;
 

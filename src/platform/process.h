@@ -98,6 +98,9 @@ public:
     // Waits up to timeoutMs for data (0: only what is there), then reads at most `size` bytes.
     // End: every writer has closed the pipe. NoData: nothing arrived in time, or the read failed.
     ReadResult Read(char* buffer, std::size_t size, int timeoutMs);
+    // True while nothing waits to be read and the writer has not closed its end: a connection
+    // kept between requests that is still good for the next one.
+    bool StillOpen();
 
     void Close() { state_.reset(); }
 

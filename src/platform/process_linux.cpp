@@ -16,6 +16,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/adopted_descriptor.h"
+
 extern char** environ;
 
 namespace quillon::platform {
@@ -159,6 +161,17 @@ struct PipeState {
     PipeState& operator=(const PipeState&) = delete;
 };
 
+bool AdoptDescriptor(int fd, PipeHandle& reading, InputPipeHandle& writing) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) {
+        CloseQuietly(fd);
+        return false;
+    }
+    reading = PipeHandle(std::make_shared<PipeState>(fd));
+    writing = InputPipeHandle(std::make_shared<PipeState>(copy));
+    return true;
+}
+
 PipeHandle::ReadResult PipeHandle::Read(char* buffer, std::size_t size, int timeoutMs) {
     ReadResult result;
     if (!state_ || state_->fd < 0 || size == 0) return result;
@@ -179,6 +192,16 @@ PipeHandle::ReadResult PipeHandle::Read(char* buffer, std::size_t size, int time
         result.status = ReadStatus::End;
     }
     return result;
+}
+
+bool PipeHandle::StillOpen() {
+    if (!state_ || state_->fd < 0) return false;
+    pollfd p{state_->fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&p, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready == 0;
 }
 
 bool InputPipeHandle::Write(std::string_view bytes) {

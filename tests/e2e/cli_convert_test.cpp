@@ -232,11 +232,15 @@ Interrupted InterruptAt(const std::vector<std::string>& args, const std::string&
                         std::size_t childrenBelow = 1, const std::string& program = Cli()) {
     Interrupted r;
     setenv("QUILLON_FFMPEG", ffmpeg.c_str(), 1);
+    // Probe workers of its own: a shared probe server, meant to outlive the CLI, would count
+    // as left behind if caught below it as it starts (its own tests see that it ends).
+    setenv("QUILLON_NO_SHARED_SERVER", "1", 1);
     platform::StartedProcess cli;
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     const bool started = platform::StartProcess(argv, {}, cli);
     unsetenv("QUILLON_FFMPEG");
+    unsetenv("QUILLON_NO_SHARED_SERVER");
     EXPECT_TRUE(started);
     if (!started) return r;
     char buffer[4096];

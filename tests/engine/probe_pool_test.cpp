@@ -2,6 +2,8 @@
 // answers in the middle of a batch, and a cancel that leaves no process behind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <mutex>
 #include <set>
 #include <thread>
@@ -21,7 +23,11 @@ struct Answer {
 };
 
 ProbePoolOptions FakeWorkers(const test::TempDir& dir, int workers, int silenceLimitMs = 60'000) {
-    return ProbePoolOptions{test::FakeProbeWorker(dir.path()), workers, silenceLimitMs};
+    ProbePoolOptions options;
+    options.workerCommand = test::FakeProbeWorker(dir.path());
+    options.workers = workers;
+    options.silenceLimitMs = silenceLimitMs;
+    return options;
 }
 
 // Probes each path through the pool and records the worker processes that served them.
@@ -69,6 +75,22 @@ TEST(ProbePool, EveryFileGetsItsOwnAnswerFromFewWorkers) {
     std::set<int> again;
     ProbeAll(pool, {"/x/a.wav", "/x/b.wav"}, &again);
     for (int pid : again) EXPECT_TRUE(workers.count(pid)) << pid;
+}
+
+// A worker program with no server mode (an older one, say): asked to serve, it does not, and
+// the pool keeps processes of its own instead of failing the files.
+TEST(ProbePool, AWorkerProgramThatCannotServeIsUsedAsItsOwnWorker) {
+    test::TempDir dir;
+    ProbePoolOptions options = FakeWorkers(dir, 2);
+    options.serverName = "quillon-probe-pool-test-" + std::to_string(::getpid());
+    ProbePool pool(options);
+    std::set<int> workers;
+    const std::vector<Answer> answers = ProbeAll(pool, {"/x/a.wav", "/x/b.wav", "/x/c.wav"}, &workers);
+    for (const Answer& a : answers) {
+        EXPECT_TRUE(a.found) << a.failure;
+        EXPECT_EQ(a.info.audioSampleRates, std::vector<uint32_t>{8000});
+    }
+    EXPECT_FALSE(workers.empty()) << "no process of the pool's own answered";
 }
 
 // The children of this process beyond `before`; waits up to a few seconds for `count` of them.

@@ -1,5 +1,6 @@
 #include "probe_server.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,6 +18,7 @@ extern "C" {
 
 #include "adapter_common/ferrox_arguments.h"
 #include "engine/probe_protocol.h"
+#include "platform/local_server.h"
 
 namespace quillon::ferrox {
 
@@ -159,7 +161,7 @@ int ProbeOne(Request& request) {
 
 }  // namespace
 
-int RunProbeServer() {
+int RunProbeServer(platform::ConnectionGuard* guard) {
     av_log_set_level(AV_LOG_INFO);
     std::string token;
     while (ReadString(token)) {
@@ -174,14 +176,28 @@ int RunProbeServer() {
             args.push_back(arg);
         }
         if (!complete) break;
+        if (guard && !guard->BeginWork()) break;
         Request request;
         ReadOptions(engine::TranslateFerroxArguments(std::move(args)), request);
         const int status = ProbeOne(request);
         av_dict_free(&request.options);
         std::fprintf(stderr, "\n%s%s %d\n", engine::kProbeEndMarker, token.c_str(), status);
         std::fflush(stderr);
+        if (guard) guard->EndWork();
     }
     return 0;
+}
+
+int RunSharedProbeServer(const std::string& name, int idleSeconds) {
+    platform::LocalListener listener;
+    switch (listener.Listen(name)) {
+    case platform::LocalListener::Result::Taken: return 0;
+    case platform::LocalListener::Result::Failed: return 1;
+    case platform::LocalListener::Result::Listening: break;
+    }
+    if (!platform::DetachAsServer()) return 1;
+    return listener.ServeConnections(std::clamp(idleSeconds, 1, 24 * 3600) * 1000,
+                                     [](platform::ConnectionGuard& guard) { RunProbeServer(&guard); });
 }
 
 }  // namespace quillon::ferrox
