@@ -7,14 +7,20 @@ namespace quillon::platform {
 
 namespace {
 
-std::string_view TrimSeparators(std::string_view key) {
-    while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
-    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
-    return key;
+// A key path without outer separators and with each run of inner ones taken as one, so that
+// the path written back for a key reads to the same key.
+std::string NormalPath(std::string_view key) {
+    std::string path;
+    for (const char c : key) {
+        if (c == '\\' && (path.empty() || path.back() == '\\')) continue;
+        path.push_back(c);
+    }
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
 }
 
-// The map key of a key path: without outer separators, in lower case.
-std::string KeyOf(std::string_view key) { return util::LowerAscii(std::string(TrimSeparators(key))); }
+// The map key of a key path: normalised, in lower case.
+std::string KeyOf(std::string_view key) { return util::LowerAscii(NormalPath(key)); }
 
 }  // namespace
 
@@ -57,8 +63,9 @@ const RegistryTree::Key* RegistryTree::FindKey(std::string_view key) const {
     return it == keys_.end() ? nullptr : &it->second;
 }
 
-RegistryTree::Key& RegistryTree::EnsureKey(std::string_view key) {
-    key = TrimSeparators(key);
+RegistryTree::Key& RegistryTree::EnsureKey(std::string_view given) {
+    const std::string normal = NormalPath(given);
+    const std::string_view key = normal;
     Key* found = nullptr;
     for (size_t end = 0; end != std::string_view::npos;) {
         end = key.find('\\', end + 1);

@@ -103,6 +103,21 @@ TEST(RegistryTree, ReadsWhatOtherToolsWrite) {
     EXPECT_EQ(StringFromValue(*t->QueryValue(kKey, "")), "d");
 }
 
+// A hand-edited file may double a separator or end a path with one: the key read is the one
+// written back, and a second reading finds the same tree (a round trip once lost such keys).
+TEST(RegistryTree, RunsOfSeparatorsNameOneKeyThatRoundTrips) {
+    const std::string text = std::string("Windows Registry Editor Version 5.00") +
+                             "\r\n\r\n[HKEY_CURRENT_USER\\Software\\\\\\Quillon 5\\\\Options\\]\r\n"
+                             "\"A\"=dword:00000001\r\n";
+    std::optional<RegistryTree> t = RegistryTree::Parse(text);
+    ASSERT_TRUE(t);
+    ASSERT_NE(t->QueryValue(kKey, "A"), nullptr);
+    EXPECT_EQ(t->SubkeyNames("Software"), std::vector<std::string>{"Quillon 5"});
+    std::optional<RegistryTree> again = RegistryTree::Parse(t->Serialize());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(*again == *t) << t->Serialize();
+}
+
 TEST(RegistryTree, RefusesDamagedText) {
     const std::string header = "Windows Registry Editor Version 5.00\n\n";
     const std::string key = "[HKEY_CURRENT_USER\\Software\\Quillon 5\\Options]\n";
