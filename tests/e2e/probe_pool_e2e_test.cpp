@@ -75,17 +75,7 @@ Facts LoneProbe(const std::string& line) {
 }
 
 // What a pool worker answers for the same command line, program name left out.
-Facts PoolProbe(ProbePool& pool, const std::string& line, std::string& failure) {
-    std::vector<std::string> args = platform::SplitCommandLine(line);
-    args.erase(args.begin());
-    Facts facts;
-    auto batch = std::make_shared<ProbeBatch>(1);
-    pool.Run(batch, {[&](ProbeWorker& worker, const ProbeBatch& b) {
-                 facts.found = worker.Probe(args, facts.info, failure, &b);
-             }});
-    batch->WaitAll();
-    return facts;
-}
+Facts PoolProbe(ProbePool& pool, const std::string& line, std::string& failure);
 
 // Every field by name, so a failure says which one differs.
 void ExpectSameFacts(const Facts& lone, const Facts& pooled, const std::string& label) {
@@ -349,6 +339,12 @@ PooledAnswer AskPool(ProbePool& pool, const std::string& line, const std::shared
              }});
     b->WaitAll();
     return answer;
+}
+
+Facts PoolProbe(ProbePool& pool, const std::string& line, std::string& failure) {
+    PooledAnswer answer = AskPool(pool, line);
+    failure = answer.failure;
+    return answer.facts;
 }
 
 TEST(SharedProbeServer, OnePoolStartsItTheNextOnesUseItAndItEndsWhenIdle) {
